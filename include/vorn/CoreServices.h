@@ -1,0 +1,87 @@
+#pragma once
+// General services of the core library: files, numbers, text splitting, folders, dialogs.
+
+#include <vorn/Object.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace vorn {
+
+// Messages, input boxes and file choosers. The Qt implementation comes with the editor;
+// tests script the answers.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
+    virtual void message(const QString& text, const QString& title) = 0;
+    // std::nullopt when the user cancelled.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title,
+                                         const QString& proposal) = 0;
+    // The chosen path, or std::nullopt when cancelled.
+    virtual std::optional<QString> chooseFile(const QString& title, const QString& startPath) = 0;
+};
+
+// Answers dialogs from a prepared script and records what was shown.
+class ScriptedDialogService final : public DialogService {
+public:
+    struct Shown {
+        QString kind;   // "message", "input" or "file"
+        QString text;   // the message, the prompt or the file chooser's title
+        QString title;  // the title, the proposal (input) or the start path (file)
+    };
+
+    void message(const QString& text, const QString& title) override;
+    std::optional<QString> input(const QString& prompt, const QString& title, const QString& proposal) override;
+    std::optional<QString> chooseFile(const QString& title, const QString& startPath) override;
+
+    // Answers for the next input boxes and file choosers, in order; std::nullopt cancels.
+    // When no answer is queued the dialog counts as cancelled.
+    void queueAnswer(std::optional<QString> answer) { m_answers.push_back(std::move(answer)); }
+    const std::vector<Shown>& shown() const noexcept { return m_shown; }
+    void clear() { m_shown.clear(); m_answers.clear(); }
+
+private:
+    std::optional<QString> nextAnswer();
+    std::vector<Shown> m_shown;
+    std::vector<std::optional<QString>> m_answers;
+};
+
+class CoreServices {
+public:
+    // The calling thread's services.
+    static CoreServices& instance();
+
+    // File service.
+    bool fileExists(const QString& path) const;
+    // A whole text file as one text: UTF-8 with or without BOM, UTF-16 with BOM; bytes that are
+    // not valid UTF-8 are read as Latin-1. The password and flag are accepted and unused.
+    // Raises Error when the file cannot be read.
+    QString readTextFile(const QString& path, const QString& password = QString(), bool flag = true) const;
+    static QString decodeText(const QByteArray& bytes);
+
+    // Number reader: the whole text must be a decimal number; anything else reads as 0 with
+    // *isNumber False. "12abc" and "0x10" are not numbers.
+    static double readNumber(QStringView text, bool* isNumber = nullptr);
+
+    // Text splitting: the text before the first separator and the text after it (which may
+    // hold further separators). Without a separator the whole text is the first part.
+    static std::pair<QString, QString> splitFirst(const QString& text, const QString& separator);
+
+    // Folder service: the settings folder of a product key, with its trailing separator
+    // ($XDG_CONFIG_HOME/<key in lower case>/, else ~/.config/<key in lower case>/).
+    static QString settingsFolder(const QString& key);
+
+    // Dialog service of this thread; tests install a ScriptedDialogService.
+    DialogService& dialogs();
+    void setDialogs(std::shared_ptr<DialogService> service) { m_dialogs = std::move(service); }
+
+private:
+    CoreServices() = default;
+    std::shared_ptr<DialogService> m_dialogs;
+};
+
+} // namespace vorn

@@ -1,0 +1,22 @@
+// The persistent classes that packages and record files can bring back by name.
+#include "core/ClassRegistry.h"
+
+#include <vorn/vorn.h>
+
+namespace vorn {
+
+namespace {
+template <class T>
+void registerClass()
+{
+    ClassRegistry::add(QString::fromUtf16(LibraryName) + QLatin1Char('.') + T::staticClassName(),
+                       [] { return Ref<DataEvents>(T::create()); });
+}
+} // namespace
+
+void registerBuiltinClasses()
+{
+    registerClass<CoreList>();
+}
+
+} // namespace vorn
