@@ -97,6 +97,12 @@ double daysFromDate(const QDateTime& date);
 // Rounding of the automation model: to the nearest integer, halves to the even neighbour.
 double roundHalfEven(double value);
 
+// The leading decimal number of a text ("12abc" gives 12, "abc" 0), blanks before it skipped.
+double leadingNumber(QStringView text);
+// A value taken as a position: its text's leading number, rounded half to even; 0 when the
+// value has no text form or the number does not fit 32 bits.
+qint32 positionOf(const Variant& value);
+
 // The shortest text that reads back as the same double ("5", "1.5", "1e+20").
 QString numberText(double value);
 

@@ -1,12 +1,19 @@
 #pragma once
 // The whole engine API.
 
+#include <vorn/AttributeDef.h>
+#include <vorn/Attributes.h>
 #include <vorn/CoreData.h>
 #include <vorn/CoreDatabase.h>
 #include <vorn/CoreFile.h>
 #include <vorn/CoreList.h>
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
+#include <vorn/Element.h>
+#include <vorn/ElementDef.h>
+#include <vorn/Elements.h>
+#include <vorn/Enumeration.h>
+#include <vorn/KeyedCollection.h>
 #include <vorn/Object.h>
 #include <vorn/Package.h>
 #include <vorn/Persistent.h>

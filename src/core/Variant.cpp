@@ -60,6 +60,55 @@ double daysFromDate(const QDateTime& date)
     return double(dayZero().msecsTo(date.toUTC())) / 86400000.0;
 }
 
+double leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    auto digits = [&] { qsizetype from = i; while (i < n && text[i] >= u'0' && text[i] <= u'9') ++i; return i - from; };
+    qsizetype mantissa = digits();
+    if (i < n && text[i] == u'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return 0;
+    qsizetype end = i;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (digits() > 0)
+            end = i;
+    }
+    const QByteArray latin = text.mid(start, end - start).toLatin1();
+    double d = 0;
+    const char* first = latin.constData();
+    if (*first == '+')
+        ++first;
+    std::from_chars(first, latin.constData() + latin.size(), d);
+    return std::isfinite(d) ? d : 0;
+}
+
+qint32 positionOf(const Variant& value)
+{
+    if (value.isLong())
+        return value.longValue();
+    double d = 0;
+    try {
+        d = roundHalfEven(leadingNumber(value.toText()));
+    } catch (const Error&) {
+        return 0;
+    }
+    if (!(d >= std::numeric_limits<qint32>::min() && d <= std::numeric_limits<qint32>::max()))
+        return 0;
+    return qint32(d);
+}
+
 int Variant::typeCode() const noexcept
 {
     switch (kind()) {
@@ -150,22 +199,25 @@ QDateTime Variant::toDate() const
     if (isDate())
         return date();
     if (isText()) {
+        // Date and time are read apart: read together as local time, a time inside a
+        // daylight-saving gap would not exist.
         const QString t = text().trimmed();
-        for (const auto& format : { QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
-                                    QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-ddTHH:mm"),
-                                    QStringLiteral("dd.MM.yyyy HH:mm:ss"), QStringLiteral("dd.MM.yyyy HH:mm") }) {
-            QDateTime d = QDateTime::fromString(t, format);
-            if (d.isValid()) {
-                d.setTimeSpec(Qt::UTC);
-                return d;
-            }
+        const QChar separator = t.size() > 10 ? t.at(10) : QChar();
+        QDate day = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
+        if (!day.isValid() && separator != QLatin1Char('T'))
+            day = QDate::fromString(t.left(10), QStringLiteral("dd.MM.yyyy"));
+        QTime time(0, 0);
+        if (t.size() > 10) {
+            const QString clock = t.mid(11);
+            time = QTime::fromString(clock, QStringLiteral("HH:mm:ss"));
+            if (!time.isValid())
+                time = QTime::fromString(clock, QStringLiteral("HH:mm"));
+            if (separator != QLatin1Char(' ') && separator != QLatin1Char('T'))
+                time = QTime();
         }
-        for (const auto& format : { QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yyyy") }) {
-            const QDate d = QDate::fromString(t, format);
-            if (d.isValid())
-                return QDateTime(d, QTime(0, 0), Qt::UTC);
-        }
-        mismatch(*this, "a date");
+        if (!day.isValid() || !time.isValid())
+            mismatch(*this, "a date");
+        return QDateTime(day, time, Qt::UTC);
     }
     return dateFromDays(toDouble());
 }

@@ -17,6 +17,15 @@ void registerClass()
 void registerBuiltinClasses()
 {
     registerClass<CoreList>();
+    registerClass<cls_VornAttributes>();
+    registerClass<cls_VornElement>();
+    registerClass<cls_VornElements>();
+    registerClass<cls_VornAttributeDef>();
+    registerClass<cls_VornAttributeDefs>();
+    registerClass<cls_VornElementDef>();
+    registerClass<cls_VornElementDefs>();
+    registerClass<cls_VornEnumeration>();
+    registerClass<cls_VornEnumerations>();
 }
 
 } // namespace vorn

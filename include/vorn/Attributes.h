@@ -1,0 +1,76 @@
+#pragma once
+// The attribute values of one element: name/value pairs in insertion order, names upper-case.
+
+#include <vorn/Persistent.h>
+
+#include <vector>
+
+namespace vorn {
+
+class CoreFile;
+class cls_VornAttributeDef;
+
+class cls_VornAttributes final : public Persistent<cls_VornAttributes> {
+public:
+    static Ref<cls_VornAttributes> create();
+    static QString staticClassName() { return QStringLiteral("cls_VornAttributes"); }
+
+    // Whether a pair named pID (upper-cased) exists.
+    bool EXISTS(const QString& pID) const;
+    // The position (1..COUNT) of the pair named pID (upper-cased), 0 when none.
+    qint32 FIND(const QString& pID) const;
+    // A text names a pair (even when it looks like a number); any other value is a position.
+    // Without pKeepOrder the last pair moves into the gap.
+    bool REMOVE(const Variant& pIDOrIndex, bool pKeepOrder);
+    // The value, or pDefault when there is no such pair (an object as the same reference).
+    Variant VALUE(const Variant& pIDOrIndex, const Variant& pDefault = QString()) const;
+    Variant operator[](const Variant& pIDOrIndex) const { return VALUE(pIDOrIndex); }
+    // Replaces the value of an existing pair or appends one; a position outside 1..COUNT is ignored.
+    void setVALUE(const Variant& pIDOrIndex, const Variant& pNew);
+    // The value as text for the attribute definition; the plain value without a definition.
+    Variant VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const;
+    // Replaces everything by the pairs of pOther (object values shared).
+    void COPY(const cls_VornAttributes& pOther);
+    qint32 COUNT() const noexcept { return qint32(m_pairs.size()); }
+    // "" outside 1..COUNT.
+    QString NAME(qint32 pIndex) const;
+    // Upper-cases pNew; no check for a duplicate name; ignored outside 1..COUNT.
+    void setNAME(qint32 pIndex, const QString& pNew);
+
+    // Packing trims the arrays to exactly COUNT, as the package carries them.
+    QString PACKAGE();
+    void setPACKAGE(const QString& package);
+    bool STORE(CoreFile& pFile) const;
+    bool READ(CoreFile& pFile);
+
+    // The upper bound of the name and value arrays: grows by 10 when an append finds them
+    // full and shrinks to COUNT on packing, copying and reading.
+    qint32 CAPACITY() const noexcept { return m_upperBound; }
+
+    // Appends without looking for an existing pair: for code that rebuilds a bag whose names
+    // it knows to be distinct and upper-case.
+    void append(QString upperName, Variant value);
+    void reserve(qint32 count) { m_pairs.reserve(size_t(count)); }
+
+    void DataCopy(const Object& pOther, bool& pcDone) override;
+    void DataPACK(QString& pcPackage) override { pcPackage = PACKAGE(); }
+    void DataUnpack(const QString& prPackage) override;
+    void DataStore(CoreFile& pFile) override { STORE(pFile); }
+    bool DataRead(CoreFile& pFile) override { return READ(pFile); }
+    void swapContents(DataEvents& other) noexcept override;
+
+private:
+    cls_VornAttributes() = default;
+    // Position of a name or a numeric position; 0 when there is none.
+    qint32 resolve(const Variant& pIDOrIndex) const;
+
+    struct Pair {
+        QString name;
+        Variant value;
+    };
+    std::vector<Pair> m_pairs; // stored contiguously; the array bound is kept apart
+    qint32 m_upperBound = GrowthStep;
+    static constexpr qint32 GrowthStep = 10;
+};
+
+} // namespace vorn

@@ -1,0 +1,87 @@
+#pragma once
+// One node of a parsed script: its type word, attribute values, children and errors.
+
+#include <vorn/Attributes.h>
+#include <vorn/Persistent.h>
+
+#include <memory>
+
+namespace vorn {
+
+class cls_VornElements;
+class cls_VornStructure;
+class CoreList;
+
+class cls_VornElement final : public Persistent<cls_VornElement> {
+public:
+    static Ref<cls_VornElement> create();
+    static QString staticClassName() { return QStringLiteral("cls_VornElement"); }
+    ~cls_VornElement() override;
+
+    // The type word as written, possibly extended by the check to "type.parenttype".
+    const QString& SORT() const noexcept { return m_sort; }
+    void setSORT(QString sort) noexcept;
+    // Created on first use.
+    const Ref<cls_VornAttributes>& ATTRIBUTES();
+    void setATTRIBUTES(Ref<cls_VornAttributes> attributes) noexcept { m_attributes = std::move(attributes); }
+    // The children in script order; created on first use.
+    const Ref<cls_VornElements>& ELEMENTS();
+    void setELEMENTS(Ref<cls_VornElements> elements) noexcept { m_elements = std::move(elements); }
+    qint32 UID() const noexcept { return m_uid; }
+    void setUID(qint32 uid) noexcept { m_uid = uid; }
+    bool ERRORS() const noexcept { return m_errors; }
+    void setERRORS(bool errors) noexcept { m_errors = errors; }
+    QString ERRORTEXT() const;
+    void setERRORTEXT(const QString& text);
+    // The identifier: DATA.KEY as text.
+    QString ID() const;
+    void setID(const QString& id);
+
+    // Sets ERRORS and appends the text to ERRORTEXT, joined by CR LF.
+    void ERRORSET(const QString& pDescription);
+    // The attribute values as one display line; see the structure form in the engine.
+    QString ATTRIBUTELIST(const QString& pPre = QStringLiteral("("), const QString& pSep = QStringLiteral(", "),
+                          const QString& pPost = QStringLiteral(")"), const Ref<cls_VornStructure>& pStructure = {});
+
+    // Without creating them: whether there are attribute values or children at all.
+    bool hasAttributes() const noexcept;
+    bool hasElements() const noexcept;
+    // The child list when one exists, else none.
+    const Ref<cls_VornElements>& elementsIfAny() const noexcept { return m_elements; }
+    const Ref<cls_VornAttributes>& attributesIfAny() const noexcept { return m_attributes; }
+
+    // Counts changes of any element's SORT on this thread (type lookups index by it).
+    static std::uint64_t sortClock() noexcept { return s_sortClock; }
+
+    void DataCopy(const Object& pOther, bool& pcDone) override;
+    void DataPACK(QString& pcPackage) override;
+    void DataUnpack(const QString& prPackage) override;
+    void DataStore(CoreFile& pFile) override;
+    bool DataRead(CoreFile& pFile) override;
+    void swapContents(DataEvents& other) noexcept override;
+
+private:
+    cls_VornElement() = default;
+
+    // Fields only packages and records carry; allocated when one of them is not empty.
+    struct Reserved {
+        QString text[4];
+        bool flag[4] = {};
+        qint32 number[4] = {};
+        bool isEmpty() const;
+    };
+    Reserved& reserved();
+    // The structure form of ATTRIBUTELIST; False when the structure does not define the type.
+    bool attributeListFor(cls_VornStructure& structure, const QString& separator, QString& out);
+
+    QString m_sort;
+    Ref<cls_VornAttributes> m_attributes;
+    Ref<cls_VornElements> m_elements;
+    std::unique_ptr<QString> m_errorText;
+    std::unique_ptr<Reserved> m_reserved;
+    qint32 m_uid = 0;
+    bool m_errors = false;
+    static inline thread_local std::uint64_t s_sortClock = 0;
+};
+
+} // namespace vorn

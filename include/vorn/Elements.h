@@ -1,0 +1,42 @@
+#pragma once
+// The child elements of a structure or an element, with walks over the whole subtree.
+
+#include <vorn/Element.h>
+#include <vorn/KeyedCollection.h>
+
+namespace vorn {
+
+class cls_VornElements final : public KeyedCollection<cls_VornElements, cls_VornElement> {
+public:
+    static constexpr bool FillsEmptySlots = false;
+    static constexpr bool RemoveMovesLast = false;
+
+    static Ref<cls_VornElements> create();
+    static QString staticClassName() { return QStringLiteral("cls_VornElements"); }
+
+    // Direct elements, or with pIncludeSubElements the whole subtree below the list.
+    qint32 COUNT(bool pIncludeSubElements = false) const;
+    // A new element keyed by pID in upper case (a number by its text); no key when absent.
+    Ref<cls_VornElement> CREATE(const Variant& pID = Variant::missing());
+    // The first element of the subtree, depth-first in script order, whose ID equals the
+    // upper-cased text, or for any other value whose UID equals the rounded number.
+    Ref<cls_VornElement> FIND(const Variant& pIDOrPathOrUID) const;
+    // The parent of that element: pParent for a direct element of this list.
+    Ref<cls_VornElement> FINDPARENT(const Variant& pIDOrPathOrUID, const Ref<cls_VornElement>& pParent = {}) const;
+    // Whether any element of the subtree has ERRORS.
+    bool ERRORSGLOBAL() const;
+    // Adds every element of pOther, shared and without key.
+    void MERGE(cls_VornElements& pOther) { mergeFrom(pOther); }
+
+    // Second search pass: the first direct element whose SORT, upper-cased, is the probe.
+    qint32 searchFallback(const Variant& normalizedProbe);
+
+private:
+    friend class cls_VornElement;
+    cls_VornElements() = default;
+    QHash<QString, qint32> m_sortIndex;
+    std::uint64_t m_sortIndexClock = ~std::uint64_t(0);
+    std::uint64_t m_sortIndexVersion = ~std::uint64_t(0);
+};
+
+} // namespace vorn

@@ -1,0 +1,266 @@
+#include <vorn/CoreFile.h>
+#include <vorn/DataTypes.h>
+#include <vorn/Elements.h>
+#include <vorn/Package.h>
+
+namespace vorn {
+
+namespace {
+const QString Version = QStringLiteral("1.0");
+const QString CrLf = QStringLiteral("\r\n");
+}
+
+bool cls_VornElement::Reserved::isEmpty() const
+{
+    for (int i = 0; i < 4; ++i)
+        if (!text[i].isEmpty() || flag[i] || number[i])
+            return false;
+    return true;
+}
+
+Ref<cls_VornElement> cls_VornElement::create()
+{
+    return Ref<cls_VornElement>(new cls_VornElement);
+}
+
+// Children are released one level at a time from a work list, so that a deep tree does not
+// end in a deep chain of destructor calls.
+cls_VornElement::~cls_VornElement()
+{
+    std::vector<Ref<cls_VornElement>> pending;
+    auto release = [&pending](Ref<cls_VornElements>& list) {
+        if (list && list.use_count() == 1) {
+            for (Ref<cls_VornElement>& child : list->m_entries)
+                pending.push_back(std::move(child));
+            list->m_entries.clear();
+        }
+    };
+    release(m_elements);
+    while (!pending.empty()) {
+        Ref<cls_VornElement> e = std::move(pending.back());
+        pending.pop_back();
+        if (e && e.use_count() == 1)
+            release(e->m_elements);
+    }
+}
+
+void cls_VornElement::setSORT(QString sort) noexcept
+{
+    m_sort = std::move(sort);
+    ++s_sortClock;
+}
+
+const Ref<cls_VornAttributes>& cls_VornElement::ATTRIBUTES()
+{
+    if (!m_attributes)
+        m_attributes = cls_VornAttributes::create();
+    return m_attributes;
+}
+
+const Ref<cls_VornElements>& cls_VornElement::ELEMENTS()
+{
+    if (!m_elements)
+        m_elements = cls_VornElements::create();
+    return m_elements;
+}
+
+bool cls_VornElement::hasAttributes() const noexcept
+{
+    return m_attributes && m_attributes->COUNT() > 0;
+}
+
+bool cls_VornElement::hasElements() const noexcept
+{
+    return m_elements && m_elements->COUNT() > 0;
+}
+
+QString cls_VornElement::ERRORTEXT() const
+{
+    return m_errorText ? *m_errorText : QString();
+}
+
+void cls_VornElement::setERRORTEXT(const QString& text)
+{
+    if (text.isEmpty())
+        m_errorText.reset();
+    else if (m_errorText)
+        *m_errorText = text;
+    else
+        m_errorText = std::make_unique<QString>(text);
+}
+
+QString cls_VornElement::ID() const
+{
+    try {
+        return DATA().KEY().toText();
+    } catch (const Error&) {
+        return QString();
+    }
+}
+
+void cls_VornElement::setID(const QString& id)
+{
+    DATA().setKEY(id);
+}
+
+void cls_VornElement::ERRORSET(const QString& pDescription)
+{
+    m_errors = true;
+    if (!m_errorText || m_errorText->isEmpty())
+        setERRORTEXT(pDescription);
+    else
+        *m_errorText += CrLf + pDescription;
+}
+
+cls_VornElement::Reserved& cls_VornElement::reserved()
+{
+    if (!m_reserved)
+        m_reserved = std::make_unique<Reserved>();
+    return *m_reserved;
+}
+
+void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
+{
+    auto& other = const_cast<cls_VornElement&>(sameClass(pOther));
+    DATA().setKEY(other.DATA().KEY());
+    setSORT(other.m_sort);
+    ATTRIBUTES()->COPY(*other.ATTRIBUTES());
+    ELEMENTS()->DATA().COPY(*other.ELEMENTS());
+    setERRORTEXT(other.ERRORTEXT());
+    m_errors = other.m_errors;
+    m_uid = other.m_uid;
+    pcDone = true;
+}
+
+void cls_VornElement::DataPACK(QString& pcPackage)
+{
+    const Reserved none;
+    const Reserved& r = m_reserved ? *m_reserved : none;
+    pcPackage = Package::PACK({
+        DATA().KEY(), m_sort, ATTRIBUTES()->PACKAGE(), ELEMENTS()->DATA().PACKAGE(),
+        r.text[0], r.text[1], r.text[2], ERRORTEXT(), r.text[3],
+        r.flag[0], r.flag[1], r.flag[2], r.flag[3], m_errors,
+        r.number[0], r.number[1], r.number[2], r.number[3], m_uid });
+}
+
+void cls_VornElement::DataUnpack(const QString& prPackage)
+{
+    QString id, sort, attributes, elements, errorText;
+    Reserved r;
+    bool errors = false;
+    qint32 uid = 0;
+    Package::UNPACK(prPackage, id, sort, attributes, elements, r.text[0], r.text[1], r.text[2], errorText, r.text[3],
+                    r.flag[0], r.flag[1], r.flag[2], r.flag[3], errors, r.number[0], r.number[1], r.number[2],
+                    r.number[3], uid);
+    auto bag = cls_VornAttributes::create();
+    bag->setPACKAGE(attributes);
+    auto children = cls_VornElements::create();
+    children->DataUnpack(elements);
+
+    setID(id);
+    setSORT(std::move(sort));
+    if (m_attributes)
+        m_attributes->swapContents(*bag);
+    else
+        m_attributes = std::move(bag);
+    if (m_elements)
+        m_elements->swapContents(*children);
+    else
+        m_elements = std::move(children);
+    setERRORTEXT(errorText);
+    m_errors = errors;
+    m_uid = uid;
+    m_reserved = r.isEmpty() ? nullptr : std::make_unique<Reserved>(r);
+}
+
+void cls_VornElement::DataStore(CoreFile& pFile)
+{
+    const Reserved none;
+    const Reserved& r = m_reserved ? *m_reserved : none;
+    pFile.WRITE(Version);
+    pFile.WRITE(DATA().KEY());
+    pFile.WRITE(m_sort);
+    pFile.WRITE({ r.text[0], r.text[1], r.text[2] });
+    pFile.WRITE(ERRORTEXT());
+    pFile.WRITE(r.text[3]);
+    pFile.WRITE({ r.flag[0], r.flag[1], r.flag[2], r.flag[3] });
+    pFile.WRITE(m_errors);
+    pFile.WRITE({ r.number[0], r.number[1], r.number[2], r.number[3] });
+    pFile.WRITE(m_uid);
+    ATTRIBUTES()->STORE(pFile);
+    ELEMENTS()->DATA().STORE(pFile);
+}
+
+bool cls_VornElement::DataRead(CoreFile& pFile)
+{
+    QString version;
+    pFile.READ(version);
+    if (version.toUpper() != Version)
+        return false;
+    Variant key = pFile.READVALUE();
+    QString sort, errorText;
+    Reserved r;
+    bool errors = false;
+    qint32 uid = 0;
+    pFile.READ(sort);
+    for (int i = 0; i < 3; ++i)
+        pFile.READ(r.text[i]);
+    pFile.READ(errorText);
+    pFile.READ(r.text[3]);
+    for (bool& flag : r.flag)
+        pFile.READ(flag);
+    pFile.READ(errors);
+    for (qint32& number : r.number)
+        pFile.READ(number);
+    pFile.READ(uid);
+    ATTRIBUTES()->READ(pFile);
+    ELEMENTS()->DataRead(pFile);
+
+    DATA().setKEY(std::move(key));
+    setSORT(std::move(sort));
+    setERRORTEXT(errorText);
+    m_errors = errors;
+    m_uid = uid;
+    m_reserved = r.isEmpty() ? nullptr : std::make_unique<Reserved>(r);
+    return true;
+}
+
+void cls_VornElement::swapContents(DataEvents& other) noexcept
+{
+    cls_VornElement& o = same(other);
+    swapKey(o);
+    m_sort.swap(o.m_sort);
+    ++s_sortClock;
+    if (m_attributes && o.m_attributes)
+        m_attributes->swapContents(*o.m_attributes);
+    else
+        m_attributes.swap(o.m_attributes);
+    if (m_elements && o.m_elements)
+        m_elements->swapContents(*o.m_elements);
+    else
+        m_elements.swap(o.m_elements);
+    m_errorText.swap(o.m_errorText);
+    m_reserved.swap(o.m_reserved);
+    std::swap(m_uid, o.m_uid);
+    std::swap(m_errors, o.m_errors);
+}
+
+QString cls_VornElement::ATTRIBUTELIST(const QString& pPre, const QString& pSep, const QString& pPost,
+                                       const Ref<cls_VornStructure>& pStructure)
+{
+    if (pStructure) {
+        QString structured;
+        if (attributeListFor(*pStructure, pSep, structured))
+            return structured;
+    }
+    QString joined;
+    const qint32 n = m_attributes ? m_attributes->COUNT() : 0;
+    for (qint32 i = 1; i <= n; ++i) {
+        if (i > 1)
+            joined += pSep;
+        joined += DataTypes::FORMAT(m_attributes->VALUE(i, QString()));
+    }
+    return pPre + joined + pPost;
+}
+
+} // namespace vorn

@@ -1,0 +1,148 @@
+#include <vorn/Elements.h>
+
+namespace vorn {
+
+Ref<cls_VornElements> cls_VornElements::create()
+{
+    return Ref<cls_VornElements>(new cls_VornElements);
+}
+
+qint32 cls_VornElements::COUNT(bool pIncludeSubElements) const
+{
+    qint32 total = KeyedCollection::COUNT();
+    if (!pIncludeSubElements)
+        return total;
+    std::vector<const cls_VornElements*> pending{ this };
+    while (!pending.empty()) {
+        const cls_VornElements* list = pending.back();
+        pending.pop_back();
+        for (const Ref<cls_VornElement>& e : list->m_entries)
+            if (e->hasElements()) {
+                total += e->elementsIfAny()->KeyedCollection::COUNT();
+                pending.push_back(e->elementsIfAny().get());
+            }
+    }
+    return total;
+}
+
+Ref<cls_VornElement> cls_VornElements::CREATE(const Variant& pID)
+{
+    Ref<cls_VornElement> element = cls_VornElement::create();
+    Variant key = Variant::missing();
+    if (!pID.isMissing()) {
+        try {
+            key = pID.toText().toUpper();
+        } catch (const Error&) {
+            // a key without a text form is left out
+        }
+    }
+    ADD(element, key);
+    return Item(KeyedCollection::COUNT());
+}
+
+namespace {
+
+// What FIND and FINDPARENT compare: the upper-cased text with ID, anything else with UID.
+struct Probe {
+    bool byId;
+    QString id;
+    qint32 uid = 0;
+
+    explicit Probe(const Variant& v) : byId(v.isText())
+    {
+        if (byId)
+            id = v.text().toUpper();
+        else
+            uid = positionOf(v);
+    }
+    bool matches(const cls_VornElement& e) const
+    {
+        if (!byId)
+            return e.UID() == uid;
+        const Variant& key = e.DATA().KEY();
+        return key.isText() ? key.text() == id : e.ID() == id;
+    }
+};
+
+// Depth-first in script order: an element, then its subtree, then its next sibling.
+template <class Visit>
+void walk(const cls_VornElements& top, const Ref<cls_VornElement>& topParent, Visit visit)
+{
+    struct Level {
+        const std::vector<Ref<cls_VornElement>>* entries;
+        size_t next;
+        Ref<cls_VornElement> parent;
+    };
+    std::vector<Level> stack{ Level{ &top.entries(), 0, topParent } };
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next >= level.entries->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Ref<cls_VornElement>& e = (*level.entries)[level.next++];
+        if (visit(e, level.parent))
+            return;
+        if (e->hasElements())
+            stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, e });
+    }
+}
+
+} // namespace
+
+Ref<cls_VornElement> cls_VornElements::FIND(const Variant& pIDOrPathOrUID) const
+{
+    const Probe probe(pIDOrPathOrUID);
+    Ref<cls_VornElement> found;
+    walk(*this, {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+        if (!probe.matches(*e))
+            return false;
+        found = e;
+        return true;
+    });
+    return found;
+}
+
+Ref<cls_VornElement> cls_VornElements::FINDPARENT(const Variant& pIDOrPathOrUID, const Ref<cls_VornElement>& pParent) const
+{
+    const Probe probe(pIDOrPathOrUID);
+    Ref<cls_VornElement> found;
+    walk(*this, pParent, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
+        if (!probe.matches(*e))
+            return false;
+        found = parent;
+        return true;
+    });
+    return found;
+}
+
+bool cls_VornElements::ERRORSGLOBAL() const
+{
+    bool any = false;
+    walk(*this, {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+        any = e->ERRORS();
+        return any;
+    });
+    return any;
+}
+
+qint32 cls_VornElements::searchFallback(const Variant& normalizedProbe)
+{
+    if (!normalizedProbe.isText())
+        return 0;
+    if (m_sortIndexClock != cls_VornElement::sortClock() || m_sortIndexVersion != version()) {
+        m_sortIndex.clear();
+        const qint32 n = KeyedCollection::COUNT();
+        for (qint32 p = 1; p <= n; ++p)
+        {
+            const QString sort = m_entries[size_t(p - 1)]->SORT().toUpper();
+            if (!m_sortIndex.contains(sort))
+                m_sortIndex.insert(sort, p);
+        }
+        m_sortIndexClock = cls_VornElement::sortClock();
+        m_sortIndexVersion = version();
+    }
+    return m_sortIndex.value(normalizedProbe.text(), 0);
+}
+
+} // namespace vorn
