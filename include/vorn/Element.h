@@ -2,6 +2,7 @@
 // One node of a parsed script: its type word, attribute values, children and errors.
 
 #include <vorn/Attributes.h>
+#include <vorn/CoreList.h>
 #include <vorn/Persistent.h>
 
 #include <memory>
@@ -43,6 +44,20 @@ public:
     QString ATTRIBUTELIST(const QString& pPre = QStringLiteral("("), const QString& pSep = QStringLiteral(", "),
                           const QString& pPost = QStringLiteral(")"), const Ref<cls_VornStructure>& pStructure = {});
 
+    // Validates the element against pStructure's definitions under pParent (an element, or the
+    // structure for a top-level element) and carries out a language command.
+    bool CHECK(const Ref<Object>& pParent, const Ref<cls_VornStructure>& pStructure);
+    // Appends the element's script lines to pCol, pIndent tabs deep; raises Error when the
+    // element cannot be written (a type without definition, a text without script form).
+    void STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure);
+
+    // Where the element started: the script line (1-based) and, for an element that came from
+    // an included file, that file's name.
+    qint32 LINE() const noexcept { return m_line; }
+    void setLINE(qint32 line) noexcept { m_line = line; }
+    QString SOURCEFILE() const;
+    void setSOURCEFILE(const QString& file);
+
     // Without creating them: whether there are attribute values or children at all.
     bool hasAttributes() const noexcept;
     bool hasElements() const noexcept;
@@ -63,23 +78,31 @@ public:
 private:
     cls_VornElement() = default;
 
-    // Fields only packages and records carry; allocated when one of them is not empty.
+    // Fields only packages and records carry.
     struct Reserved {
         QString text[4];
         bool flag[4] = {};
         qint32 number[4] = {};
         bool isEmpty() const;
     };
-    Reserved& reserved();
+    // What most elements never need; allocated when one of its fields is first set.
+    struct Extra {
+        QString errorText;
+        QString sourceFile;
+        Reserved reserved;
+        bool isEmpty() const { return errorText.isEmpty() && sourceFile.isEmpty() && reserved.isEmpty(); }
+    };
+    Extra& extra();
+    void dropEmptyExtra() noexcept;
     // The structure form of ATTRIBUTELIST; False when the structure does not define the type.
     bool attributeListFor(cls_VornStructure& structure, const QString& separator, QString& out);
 
     QString m_sort;
     Ref<cls_VornAttributes> m_attributes;
     Ref<cls_VornElements> m_elements;
-    std::unique_ptr<QString> m_errorText;
-    std::unique_ptr<Reserved> m_reserved;
+    std::unique_ptr<Extra> m_extra;
     qint32 m_uid = 0;
+    qint32 m_line = 0;
     bool m_errors = false;
     static inline thread_local std::uint64_t s_sortClock = 0;
 };

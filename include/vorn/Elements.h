@@ -27,6 +27,8 @@ public:
     bool ERRORSGLOBAL() const;
     // Adds every element of pOther, shared and without key.
     void MERGE(cls_VornElements& pOther) { mergeFrom(pOther); }
+    // Writes each direct element as script text (the writer).
+    void STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure);
 
     // Second search pass: the first direct element whose SORT, upper-cased, is the probe.
     qint32 searchFallback(const Variant& normalizedProbe);

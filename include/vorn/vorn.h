@@ -17,4 +17,5 @@
 #include <vorn/Object.h>
 #include <vorn/Package.h>
 #include <vorn/Persistent.h>
+#include <vorn/Structure.h>
 #include <vorn/Variant.h>

@@ -26,6 +26,7 @@ void registerBuiltinClasses()
     registerClass<cls_VornElementDefs>();
     registerClass<cls_VornEnumeration>();
     registerClass<cls_VornEnumerations>();
+    registerClass<cls_VornStructure>();
 }
 
 } // namespace vorn

@@ -76,17 +76,32 @@ bool cls_VornElement::hasElements() const noexcept
 
 QString cls_VornElement::ERRORTEXT() const
 {
-    return m_errorText ? *m_errorText : QString();
+    return m_extra ? m_extra->errorText : QString();
 }
 
 void cls_VornElement::setERRORTEXT(const QString& text)
 {
-    if (text.isEmpty())
-        m_errorText.reset();
-    else if (m_errorText)
-        *m_errorText = text;
-    else
-        m_errorText = std::make_unique<QString>(text);
+    if (!text.isEmpty())
+        extra().errorText = text;
+    else if (m_extra) {
+        m_extra->errorText.clear();
+        dropEmptyExtra();
+    }
+}
+
+QString cls_VornElement::SOURCEFILE() const
+{
+    return m_extra ? m_extra->sourceFile : QString();
+}
+
+void cls_VornElement::setSOURCEFILE(const QString& file)
+{
+    if (!file.isEmpty())
+        extra().sourceFile = file;
+    else if (m_extra) {
+        m_extra->sourceFile.clear();
+        dropEmptyExtra();
+    }
 }
 
 QString cls_VornElement::ID() const
@@ -106,17 +121,23 @@ void cls_VornElement::setID(const QString& id)
 void cls_VornElement::ERRORSET(const QString& pDescription)
 {
     m_errors = true;
-    if (!m_errorText || m_errorText->isEmpty())
+    if (!m_extra || m_extra->errorText.isEmpty())
         setERRORTEXT(pDescription);
     else
-        *m_errorText += CrLf + pDescription;
+        m_extra->errorText += CrLf + pDescription;
 }
 
-cls_VornElement::Reserved& cls_VornElement::reserved()
+cls_VornElement::Extra& cls_VornElement::extra()
 {
-    if (!m_reserved)
-        m_reserved = std::make_unique<Reserved>();
-    return *m_reserved;
+    if (!m_extra)
+        m_extra = std::make_unique<Extra>();
+    return *m_extra;
+}
+
+void cls_VornElement::dropEmptyExtra() noexcept
+{
+    if (m_extra && m_extra->isEmpty())
+        m_extra.reset();
 }
 
 void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
@@ -129,13 +150,15 @@ void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
     setERRORTEXT(other.ERRORTEXT());
     m_errors = other.m_errors;
     m_uid = other.m_uid;
+    m_line = other.m_line;
+    setSOURCEFILE(other.SOURCEFILE());
     pcDone = true;
 }
 
 void cls_VornElement::DataPACK(QString& pcPackage)
 {
     const Reserved none;
-    const Reserved& r = m_reserved ? *m_reserved : none;
+    const Reserved& r = m_extra ? m_extra->reserved : none;
     pcPackage = Package::PACK({
         DATA().KEY(), m_sort, ATTRIBUTES()->PACKAGE(), ELEMENTS()->DATA().PACKAGE(),
         r.text[0], r.text[1], r.text[2], ERRORTEXT(), r.text[3],
@@ -170,13 +193,14 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
     setERRORTEXT(errorText);
     m_errors = errors;
     m_uid = uid;
-    m_reserved = r.isEmpty() ? nullptr : std::make_unique<Reserved>(r);
+    extra().reserved = r;
+    dropEmptyExtra();
 }
 
 void cls_VornElement::DataStore(CoreFile& pFile)
 {
     const Reserved none;
-    const Reserved& r = m_reserved ? *m_reserved : none;
+    const Reserved& r = m_extra ? m_extra->reserved : none;
     pFile.WRITE(Version);
     pFile.WRITE(DATA().KEY());
     pFile.WRITE(m_sort);
@@ -221,7 +245,8 @@ bool cls_VornElement::DataRead(CoreFile& pFile)
     setERRORTEXT(errorText);
     m_errors = errors;
     m_uid = uid;
-    m_reserved = r.isEmpty() ? nullptr : std::make_unique<Reserved>(r);
+    extra().reserved = r;
+    dropEmptyExtra();
     return true;
 }
 
@@ -239,9 +264,9 @@ void cls_VornElement::swapContents(DataEvents& other) noexcept
         m_elements->swapContents(*o.m_elements);
     else
         m_elements.swap(o.m_elements);
-    m_errorText.swap(o.m_errorText);
-    m_reserved.swap(o.m_reserved);
+    m_extra.swap(o.m_extra);
     std::swap(m_uid, o.m_uid);
+    std::swap(m_line, o.m_line);
     std::swap(m_errors, o.m_errors);
 }
 

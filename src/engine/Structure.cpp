@@ -1,0 +1,260 @@
+#include <vorn/CoreFile.h>
+#include <vorn/CoreServices.h>
+#include <vorn/Package.h>
+#include <vorn/Structure.h>
+
+#include <QSaveFile>
+
+namespace vorn {
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+cls_VornStructure::ViewerHook& viewerHook()
+{
+    static cls_VornStructure::ViewerHook hook;
+    return hook;
+}
+
+} // namespace
+
+Ref<cls_VornStructure> cls_VornStructure::create()
+{
+    return Ref<cls_VornStructure>(new cls_VornStructure);
+}
+
+cls_VornStructure::cls_VornStructure()
+{
+    installBuiltinDefinitions();
+}
+
+const Ref<cls_VornElementDefs>& cls_VornStructure::DEFINITIONS()
+{
+    if (!m_definitions)
+        m_definitions = cls_VornElementDefs::create();
+    return m_definitions;
+}
+
+const Ref<cls_VornElements>& cls_VornStructure::ELEMENTS()
+{
+    if (!m_elements)
+        m_elements = cls_VornElements::create();
+    return m_elements;
+}
+
+const Ref<cls_VornEnumerations>& cls_VornStructure::ENUMERATIONS()
+{
+    if (!m_enumerations)
+        m_enumerations = cls_VornEnumerations::create();
+    return m_enumerations;
+}
+
+const Ref<CoreList>& cls_VornStructure::INCLUDEFOLDERS()
+{
+    if (!m_includeFolders)
+        m_includeFolders = CoreList::create();
+    return m_includeFolders;
+}
+
+bool cls_VornStructure::LOAD(const QString& pFile, const QString&)
+{
+    try {
+        const CoreServices& services = CoreServices::instance();
+        QString name = pFile;
+        if (!services.fileExists(name)) {
+            const Ref<CoreList>& folders = INCLUDEFOLDERS();
+            for (qint32 i = 1; i <= folders->COUNT(); ++i) {
+                const QString candidate = folders->ITEM(i) + pFile;
+                if (services.fileExists(candidate)) {
+                    name = candidate;
+                    break;
+                }
+            }
+            if (name == pFile)
+                return false;
+        }
+        return PARSE(services.readTextFile(name, QString(), true));
+    } catch (...) {
+        return false;
+    }
+}
+
+Ref<CoreList> cls_VornStructure::scriptLines()
+{
+    auto lines = CoreList::create();
+    lines->setITEMKIND(8);
+    ELEMENTS()->STORE(lines, 0, shared_from_this());
+    return lines;
+}
+
+bool cls_VornStructure::SAVE(const QString& pFile, const QString&)
+{
+    try {
+        const Ref<CoreList> lines = scriptLines();
+        QString text = lines->JOIN(QString(), QStringLiteral("\n"), QString());
+        if (lines->COUNT() > 0)
+            text += QLatin1Char('\n');
+        QSaveFile file(pFile);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray bytes = text.toUtf8();
+        if (file.write(bytes) != bytes.size())
+            return false;
+        return file.commit();
+    } catch (...) {
+        return false;
+    }
+}
+
+void cls_VornStructure::setViewerHook(ViewerHook hook)
+{
+    viewerHook() = std::move(hook);
+}
+
+void cls_VornStructure::VIEW(bool pModal, qint32 pStartView, const Variant& pPreselectID)
+{
+    if (!viewerHook())
+        throw Error(QStringLiteral("VIEW"), QStringLiteral("No structure viewer is installed (link vorn::viewer)"));
+    if (pStartView == ID_VornInspectorView_Auto)
+        pStartView = ELEMENTS()->COUNT(false) >= 1 ? ID_VornInspectorView_Elements : ID_VornInspectorView_Definitions;
+    viewerHook()(shared_from_this(), pModal, pStartView, pPreselectID);
+}
+
+Ref<cls_VornElement> cls_VornStructure::ELEMENT(const Variant& pIDOrPathOrUID)
+{
+    return ELEMENTS()->FIND(pIDOrPathOrUID);
+}
+
+Ref<cls_VornElement> cls_VornStructure::ELEMENTPARENT(const Variant& pIDOrPathOrUID)
+{
+    return ELEMENTS()->FINDPARENT(pIDOrPathOrUID, {});
+}
+
+void cls_VornStructure::ERRORSET(const QString& pDescription)
+{
+    m_errors = true;
+    if (m_errorText.isEmpty())
+        m_errorText = pDescription;
+    else
+        m_errorText += CrLf + pDescription;
+}
+
+bool cls_VornStructure::ERRORSGLOBAL()
+{
+    return ELEMENTS()->ERRORSGLOBAL();
+}
+
+void cls_VornStructure::DataCopy(const Object& pOther, bool& pcDone)
+{
+    auto& other = const_cast<cls_VornStructure&>(sameClass(pOther));
+    DATA().setKEY(other.DATA().KEY());
+    DEFINITIONS()->DATA().COPY(*other.DEFINITIONS());
+    ELEMENTS()->DATA().COPY(*other.ELEMENTS());
+    ENUMERATIONS()->DATA().COPY(*other.ENUMERATIONS());
+    INCLUDEFOLDERS()->DATA().COPY(*other.INCLUDEFOLDERS());
+    m_errorText = other.m_errorText;
+    m_root = other.m_root;
+    m_errors = other.m_errors;
+    m_uidLast = other.m_uidLast;
+    pcDone = true;
+}
+
+void cls_VornStructure::DataPACK(QString& pcPackage)
+{
+    Variant key = DATA().KEY();
+    QString definitions = DEFINITIONS()->DATA().PACKAGE();
+    QString elements = ELEMENTS()->DATA().PACKAGE();
+    QString enumerations = ENUMERATIONS()->DATA().PACKAGE();
+    QString folders = INCLUDEFOLDERS()->DATA().PACKAGE();
+    const Reserved& r = m_reserved;
+    pcPackage = Package::PACK({ std::move(key), std::move(definitions), std::move(elements), r.text[0], r.text[1],
+                                r.text[2], m_errorText, m_root, r.flag[0], r.flag[1], r.flag[2], r.flag[3], m_errors,
+                                r.number[0], r.number[1], r.number[2], r.number[3], m_uidLast, std::move(enumerations),
+                                std::move(folders) });
+}
+
+void cls_VornStructure::DataUnpack(const QString& prPackage)
+{
+    QString key, definitions, elements, enumerations, folders, errorText, root;
+    Reserved r;
+    bool errors = false;
+    qint32 uidLast = 0;
+    Package::UNPACK(prPackage, key, definitions, elements, r.text[0], r.text[1], r.text[2], errorText, root, r.flag[0],
+                    r.flag[1], r.flag[2], r.flag[3], errors, r.number[0], r.number[1], r.number[2], r.number[3],
+                    uidLast, enumerations, folders);
+    m_reserved = r;
+    m_errorText = errorText;
+    m_root = root;
+    m_errors = errors;
+    m_uidLast = uidLast;
+    INCLUDEFOLDERS()->DataUnpack(folders);
+    DATA().setKEY(key);
+    DEFINITIONS()->DataUnpack(definitions);
+    ELEMENTS()->DataUnpack(elements);
+    ENUMERATIONS()->DataUnpack(enumerations);
+}
+
+void cls_VornStructure::DataStore(CoreFile& pFile)
+{
+    const Reserved& r = m_reserved;
+    pFile.WRITE({ QStringLiteral("1.1"), DATA().KEY(), r.text[0], r.text[1], r.text[2], m_errorText, m_root, r.flag[0],
+                  r.flag[1], r.flag[2], r.flag[3], m_errors, r.number[0], r.number[1], r.number[2], r.number[3],
+                  m_uidLast });
+    DEFINITIONS()->DATA().STORE(pFile);
+    ELEMENTS()->DATA().STORE(pFile);
+    ENUMERATIONS()->DATA().STORE(pFile);
+    INCLUDEFOLDERS()->DATA().STORE(pFile);
+}
+
+// Accepts the version this class writes ("1.1") and the older "1.0"; no trailing count is read,
+// since no writer produces one.
+bool cls_VornStructure::DataRead(CoreFile& pFile)
+{
+    QString version;
+    pFile.READ(version);
+    version = version.toUpper();
+    if (version != QLatin1String("1.1") && version != QLatin1String("1.0"))
+        return false;
+    DATA().setKEY(pFile.READVALUE());
+    Reserved& r = m_reserved;
+    for (QString& t : r.text)
+        pFile.READ(t);
+    pFile.READ(m_errorText);
+    pFile.READ(m_root);
+    for (bool& f : r.flag)
+        pFile.READ(f);
+    pFile.READ(m_errors);
+    for (qint32& n : r.number)
+        pFile.READ(n);
+    pFile.READ(m_uidLast);
+    // The fresh object's built-in definitions give way to the stored ones.
+    DEFINITIONS()->DataRead(pFile);
+    ELEMENTS()->DataRead(pFile);
+    ENUMERATIONS()->DataRead(pFile);
+    INCLUDEFOLDERS()->DataRead(pFile);
+    return true;
+}
+
+void cls_VornStructure::swapContents(DataEvents& other) noexcept
+{
+    auto& o = same(other);
+    swapKey(o);
+    auto swapObjects = [](auto& mine, auto& theirs) {
+        if (mine && theirs)
+            mine->swapContents(*theirs);
+        else
+            mine.swap(theirs);
+    };
+    swapObjects(m_definitions, o.m_definitions);
+    swapObjects(m_elements, o.m_elements);
+    swapObjects(m_enumerations, o.m_enumerations);
+    swapObjects(m_includeFolders, o.m_includeFolders);
+    m_root.swap(o.m_root);
+    m_errorText.swap(o.m_errorText);
+    std::swap(m_uidLast, o.m_uidLast);
+    std::swap(m_errors, o.m_errors);
+    std::swap(m_reserved, o.m_reserved);
+}
+
+} // namespace vorn
