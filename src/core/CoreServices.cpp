@@ -1,0 +1,235 @@
+#include <vorn/CoreServices.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace vorn {
+
+namespace {
+
+// Larger files are refused rather than read whole into memory.
+constexpr qint64 MaxTextFileSize = qint64(256) * 1024 * 1024;
+
+bool isDigit(char16_t c) { return c >= '0' && c <= '9'; }
+
+// The power of ten of the first significant digit of a well-formed number text without sign
+// ("0.05e3" gives 1); only its sign matters, so the exponent saturates.
+long long decimalMagnitude(const char* p, const char* end)
+{
+    const char* point = std::find(p, end, '.');
+    const char* mantissaEnd = std::find_if(p, end, [](char c) { return c == 'e' || c == 'E'; });
+    if (point > mantissaEnd)
+        point = mantissaEnd;
+    const long long position = (point - p) - 1; // power of ten of the digit at p
+    long long first = std::numeric_limits<long long>::min();
+    for (const char* q = p; q != mantissaEnd; ++q) {
+        if (*q == '.')
+            continue;
+        if (*q != '0') {
+            first = q < point ? position - (q - p) : -(q - point);
+            break;
+        }
+    }
+    if (first == std::numeric_limits<long long>::min())
+        return -1; // all zeros
+    long long exponent = 0;
+    const char* e = mantissaEnd;
+    if (e != end) {
+        ++e;
+        const bool negative = *e == '-';
+        if (*e == '+' || *e == '-')
+            ++e;
+        for (; e != end; ++e)
+            exponent = std::min(exponent * 10 + (*e - '0'), 1000000000LL);
+        if (negative)
+            exponent = -exponent;
+    }
+    return first + exponent;
+}
+
+} // namespace
+
+// --- Dialogs --------------------------------------------------------------------------------
+
+void ScriptedDialogService::message(const QString& text, const QString& title)
+{
+    m_shown.push_back({ QStringLiteral("message"), text, title });
+}
+
+std::optional<QString> ScriptedDialogService::input(const QString& prompt, const QString&, const QString& proposal)
+{
+    m_shown.push_back({ QStringLiteral("input"), prompt, proposal });
+    return nextAnswer();
+}
+
+std::optional<QString> ScriptedDialogService::chooseFile(const QString& title, const QString& startPath)
+{
+    m_shown.push_back({ QStringLiteral("file"), title, startPath });
+    return nextAnswer();
+}
+
+std::optional<QString> ScriptedDialogService::nextAnswer()
+{
+    if (m_answers.empty())
+        return std::nullopt;
+    std::optional<QString> answer = std::move(m_answers.front());
+    m_answers.erase(m_answers.begin());
+    return answer;
+}
+
+// --- Services ---------------------------------------------------------------------------------
+
+CoreServices& CoreServices::instance()
+{
+    static thread_local CoreServices services;
+    return services;
+}
+
+DialogService& CoreServices::dialogs()
+{
+    // Without a user interface every dialog counts as cancelled.
+    if (!m_dialogs)
+        m_dialogs = std::make_shared<ScriptedDialogService>();
+    return *m_dialogs;
+}
+
+bool CoreServices::fileExists(const QString& path) const
+{
+    // QFileInfo::isFile is true for regular files only (not folders, devices or pipes).
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+QString CoreServices::readTextFile(const QString& path, const QString&, bool) const
+{
+    const QString source = QStringLiteral("CoreServices.readTextFile");
+    if (!fileExists(path))
+        throw Error(source, QStringLiteral("'%1' is not an existing file").arg(path));
+    QFile file(path);
+    if (file.size() > MaxTextFileSize)
+        throw Error(source, QStringLiteral("'%1' is larger than 256 MiB").arg(path));
+    if (!file.open(QIODevice::ReadOnly))
+        throw Error(source, QStringLiteral("'%1' cannot be read: %2").arg(path, file.errorString()));
+    // Read one byte past the limit, so a file that grew after the size check is still refused.
+    const QByteArray bytes = file.read(MaxTextFileSize + 1);
+    if (bytes.size() > MaxTextFileSize)
+        throw Error(source, QStringLiteral("'%1' is larger than 256 MiB").arg(path));
+    if (file.error() != QFileDevice::NoError)
+        throw Error(source, QStringLiteral("'%1' cannot be read: %2").arg(path, file.errorString()));
+    return decodeText(bytes);
+}
+
+QString CoreServices::decodeText(const QByteArray& bytes)
+{
+    const auto startsWith = [&](const char* bom, qsizetype n) {
+        return bytes.size() >= n && std::equal(bom, bom + n, bytes.constData());
+    };
+    const auto decode = [&](QStringConverter::Encoding encoding, qsizetype skip) {
+        // Stateless, so a sequence cut off at the end counts as invalid.
+        QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+        return QString(decoder(QByteArrayView(bytes).sliced(skip)));
+    };
+    if (startsWith("\xEF\xBB\xBF", 3))
+        return decode(QStringConverter::Utf8, 3);
+    if (startsWith("\xFF\xFE", 2))
+        return decode(QStringConverter::Utf16LE, 2);
+    if (startsWith("\xFE\xFF", 2))
+        return decode(QStringConverter::Utf16BE, 2);
+
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    return text;
+}
+
+double CoreServices::readNumber(QStringView text, bool* isNumber)
+{
+    if (isNumber)
+        *isNumber = false;
+
+    // Check the shape first: from_chars alone would also take "inf", "nan" or a partial text.
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto at = [&](qsizetype k) { return k < n ? text[k].unicode() : char16_t(0); };
+    if (at(i) == '+' || at(i) == '-')
+        ++i;
+    const qsizetype intStart = i;
+    while (isDigit(at(i)))
+        ++i;
+    const qsizetype intDigits = i - intStart;
+    qsizetype fracDigits = 0;
+    if (at(i) == '.') {
+        ++i;
+        const qsizetype fracStart = i;
+        while (isDigit(at(i)))
+            ++i;
+        fracDigits = i - fracStart;
+    }
+    if (intDigits == 0 && fracDigits == 0)
+        return 0;
+    if (at(i) == 'e' || at(i) == 'E') {
+        ++i;
+        if (at(i) == '+' || at(i) == '-')
+            ++i;
+        const qsizetype expStart = i;
+        while (isDigit(at(i)))
+            ++i;
+        if (i == expStart)
+            return 0;
+    }
+    if (i != n)
+        return 0;
+
+    // The text is plain ASCII now; from_chars reads it without regard to the locale.
+    const QByteArray bytes = text.toLatin1();
+    const char* begin = bytes.constData();
+    const char* end = begin + bytes.size();
+    const bool negative = *begin == '-';
+    if (*begin == '+' || negative)
+        ++begin; // from_chars takes no plus sign; the sign is applied below
+    double value = 0;
+    const auto result = std::from_chars(begin, end, value, std::chars_format::general);
+    if (result.ptr != end)
+        return 0;
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too small to hold reads as zero; too large is not a (finite) number.
+        if (decimalMagnitude(begin, end) >= 0)
+            return 0;
+        value = 0;
+    } else if (result.ec != std::errc() || !std::isfinite(value)) {
+        return 0;
+    }
+    if (isNumber)
+        *isNumber = true;
+    return negative ? -value : value;
+}
+
+std::pair<QString, QString> CoreServices::splitFirst(const QString& text, const QString& separator)
+{
+    const qsizetype at = separator.isEmpty() ? -1 : text.indexOf(separator);
+    if (at < 0)
+        return { text, QString() };
+    return { text.left(at), text.mid(at + separator.size()) };
+}
+
+QString CoreServices::settingsFolder(const QString& key)
+{
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG base directory rules say.
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    if (key.isEmpty())
+        return base;
+    return base + key.toLower() + QLatin1Char('/');
+}
+
+} // namespace vorn

@@ -1,0 +1,303 @@
+#include <vorn/CoreServices.h>
+#include <vorn/DataTypes.h>
+
+namespace vorn {
+
+namespace {
+
+constexpr double MaxColor = 16777215.0;
+
+bool isPassThrough(qint32 type)
+{
+    return type == TypeObject || type == TypeCollection || type == TypeArray || type == TypeBinary;
+}
+
+// Long and Double are the numbers of the conversion table; Bool and Date are named apart.
+bool isNumber(const Variant& v)
+{
+    return v.isLong() || v.isDouble();
+}
+
+std::optional<double> numberOf(const Variant& v, bool boolCounts)
+{
+    if (isNumber(v))
+        return v.numeric();
+    if (boolCounts && v.isBool())
+        return v.numeric();
+    if (v.isText()) {
+        bool ok = false;
+        const double d = CoreServices::readNumber(v.text(), &ok);
+        if (ok)
+            return d;
+    }
+    return std::nullopt;
+}
+
+std::optional<qint32> roundedLong(double d, double low, double high)
+{
+    const double r = roundHalfEven(d);
+    if (!(r >= low && r <= high)) // NaN fails too
+        return std::nullopt;
+    return qint32(r);
+}
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9') return u - '0';
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    return -1;
+}
+
+// "#RRGGBB" as R + 256*G + 65536*B.
+std::optional<qint32> colorFromHex(const QString& t)
+{
+    if (t.size() != 7 || t.at(0) != QLatin1Char('#'))
+        return std::nullopt;
+    qint32 parts[3];
+    for (int i = 0; i < 3; ++i) {
+        const int hi = hexDigit(t.at(1 + 2 * i)), lo = hexDigit(t.at(2 + 2 * i));
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        parts[i] = hi * 16 + lo;
+    }
+    return parts[0] + 256 * parts[1] + 65536 * parts[2];
+}
+
+std::optional<Variant> toDateValue(const Variant& v)
+{
+    try {
+        if (v.isDate())
+            return v;
+        if (v.isText())
+            return Variant(v.toDate());
+        if (isNumber(v))
+            return Variant(dateFromDays(v.numeric()));
+    } catch (const Error&) {
+    }
+    return std::nullopt;
+}
+
+std::optional<Variant> zeroValue(qint32 type)
+{
+    switch (type) {
+    case TypeString: return Variant(QString());
+    case TypeBool: return Variant(false);
+    case TypeLong: return Variant(qint32(0));
+    case TypeDouble: return Variant(0.0);
+    case TypeDate: return Variant(dateFromDays(0));
+    case TypeColor: return Variant(qint32(0));
+    default: return Variant();
+    }
+}
+
+bool hasScriptForm(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return false;
+    }
+    return true;
+}
+
+QString quoted(const QString& text, bool display)
+{
+    if (!display && !hasScriptForm(text))
+        throw Error(ErrorConversion, QStringLiteral("VALUETEXT"),
+                    QStringLiteral("The text '%1' holds a double quote or a line break and cannot be written as a script value")
+                        .arg(text));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString dateScriptText(const QDateTime& d)
+{
+    return QLatin1Char('"') + Variant(d).toText() + QLatin1Char('"');
+}
+
+QString ownText(const Variant& value, bool display);
+
+QString arrayText(const VariantArray& items, bool display)
+{
+    QString out = QStringLiteral("(");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += QStringLiteral(", ");
+        out += ownText(items[i], display);
+    }
+    return out + QLatin1Char(')');
+}
+
+// The text of a value by its own kind: what ATOMIC writes and what a failed conversion falls back to.
+QString ownText(const Variant& value, bool display)
+{
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Missing: return QString();
+    case Variant::Kind::Text: return quoted(value.text(), display);
+    case Variant::Kind::Long: return QString::number(value.longValue());
+    case Variant::Kind::Double: return numberText(value.doubleValue());
+    case Variant::Kind::Bool: return value.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
+    case Variant::Kind::Date: return dateScriptText(value.date());
+    case Variant::Kind::Array: return arrayText(value.array(), display);
+    case Variant::Kind::Object:
+        // An object has no script form; the display names its class.
+        if (display && value.object())
+            return value.object()->className();
+        return QString();
+    }
+    return QString();
+}
+
+} // namespace
+
+QString DataTypes::TYPETEXT(qint32 type)
+{
+    switch (type) {
+    case TypeObject: return QStringLiteral("OBJECT");
+    case TypeCollection: return QStringLiteral("COLLECTION");
+    case TypeArray: return QStringLiteral("ARRAY");
+    case TypeBinary: return QStringLiteral("BINARY");
+    case TypeAtomic: return QStringLiteral("ATOMIC");
+    case TypeString: return QStringLiteral("STRING");
+    case TypeEnum: return QStringLiteral("ENUM");
+    case TypeBool: return QStringLiteral("BOOL");
+    case TypeLong: return QStringLiteral("LONG");
+    case TypeDouble: return QStringLiteral("DOUBLE");
+    case TypeDate: return QStringLiteral("DATE");
+    case TypeColor: return QStringLiteral("COLOR");
+    default: return QString();
+    }
+}
+
+qint32 DataTypes::TYPEOFVALUE(int typeCode)
+{
+    switch (typeCode) {
+    case 2: case 3: return TypeLong;
+    case 4: case 5: return TypeDouble;
+    case 7: return TypeDate;
+    case 8: return TypeString;
+    case 9: return TypeObject;
+    case 11: return TypeBool;
+    case 8204: return TypeArray;
+    default: return TypeAtomic;
+    }
+}
+
+qint32 DataTypes::TYPEOFWORD(const QString& word)
+{
+    const QString w = word.toUpper();
+    for (const qint32 type : { TypeString, TypeLong, TypeDouble, TypeBool, TypeDate, TypeAtomic, TypeColor }) {
+        if (w == TYPETEXT(type))
+            return type;
+    }
+    return TypeNone;
+}
+
+std::optional<bool> DataTypes::booleanWord(const QString& word)
+{
+    const QString w = word.toUpper();
+    for (const char* t : { "WAHR", "TRUE", "YES", "OK", "JA" }) {
+        if (w == QLatin1String(t))
+            return true;
+    }
+    for (const char* f : { "NO", "FALSE", "NEIN" }) {
+        if (w == QLatin1String(f))
+            return false;
+    }
+    return std::nullopt;
+}
+
+std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
+{
+    const Variant value = input.isMissing() ? Variant() : input;
+
+    // Types that take any value; a type number the service does not know is treated alike.
+    if (type == TypeAtomic || type == TypeEnum || isPassThrough(type) || TYPETEXT(type).isEmpty())
+        return value;
+    if (value.isObject() || value.isArray())
+        return std::nullopt;
+    if (value.isEmpty())
+        return zeroValue(type);
+
+    switch (type) {
+    case TypeString:
+        return Variant(value.toText());
+    case TypeBool:
+        if (value.isBool())
+            return value;
+        if (isNumber(value))
+            return Variant(value.numeric() != 0);
+        if (value.isText()) {
+            if (const auto word = booleanWord(value.text()))
+                return Variant(*word);
+            if (const auto d = numberOf(value, false))
+                return Variant(*d != 0);
+        }
+        return std::nullopt;
+    case TypeLong:
+        if (value.isLong())
+            return value;
+        if (const auto d = numberOf(value, true)) {
+            if (const auto l = roundedLong(*d, -2147483648.0, 2147483647.0))
+                return Variant(*l);
+        }
+        return std::nullopt;
+    case TypeDouble:
+        if (const auto d = numberOf(value, true))
+            return Variant(*d);
+        return std::nullopt;
+    case TypeDate:
+        return toDateValue(value);
+    case TypeColor:
+        if (value.isText()) {
+            if (const auto c = colorFromHex(value.text()))
+                return Variant(*c);
+        }
+        if (const auto d = numberOf(value, false)) {
+            if (const auto l = roundedLong(*d, 0.0, MaxColor))
+                return Variant(*l);
+        }
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+Variant DataTypes::CONVERT(const Variant& value, qint32 type, const Variant& failure)
+{
+    if (auto converted = tryConvert(value, type))
+        return std::move(*converted);
+    return failure;
+}
+
+QString DataTypes::VALUETEXT(const Variant& value, qint32 type)
+{
+    if (type == -1)
+        return FORMAT(value);
+    if (value.isArray())
+        return arrayText(value.array(), false);
+
+    const auto converted = tryConvert(value, type);
+    if (!converted)
+        return ownText(value, false);
+    const Variant& v = *converted;
+    switch (type) {
+    case TypeString: return quoted(v.text(), false);
+    case TypeBool: return v.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
+    case TypeLong:
+    case TypeColor: return QString::number(v.longValue());
+    case TypeDouble: return numberText(v.doubleValue());
+    case TypeDate: return dateScriptText(v.date());
+    default:
+        // ATOMIC, ENUM and the pass-through types write the value by its own kind.
+        return ownText(v, false);
+    }
+}
+
+QString DataTypes::FORMAT(const Variant& value)
+{
+    return ownText(value, true);
+}
+
+} // namespace vorn

@@ -1,0 +1,147 @@
+#include <vorn/CoreServices.h>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <thread>
+
+using vorn::CoreServices;
+
+namespace {
+
+double number(const char* text, bool* ok)
+{
+    return CoreServices::readNumber(QString::fromLatin1(text), ok);
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+}
+
+// Sets an environment variable for one scope.
+struct EnvGuard {
+    QByteArray name, saved;
+    bool had;
+    EnvGuard(const char* n, const QByteArray& value) : name(n), saved(qgetenv(n)), had(qEnvironmentVariableIsSet(n))
+    {
+        value.isNull() ? qunsetenv(n) : qputenv(n, value);
+    }
+    ~EnvGuard() { had ? qputenv(name.constData(), saved) : qunsetenv(name.constData()); }
+};
+
+} // namespace
+
+TEST(CoreServicesTest, ReadsWholeDecimalNumbersOnly)
+{
+    const std::pair<const char*, double> good[] = { { "0", 0 }, { "12", 12 }, { "-1.5", -1.5 }, { "+.5", 0.5 },
+        { "3.", 3 }, { "1e3", 1000 }, { "2.5E-1", 0.25 }, { "-0.00", 0 }, { "1e-400", 0 }, { "0e999999999999", 0 } };
+    for (const auto& [text, value] : good) {
+        bool ok = false;
+        EXPECT_EQ(number(text, &ok), value) << text;
+        EXPECT_TRUE(ok) << text;
+    }
+    for (const char* bad : { "", "12abc", "0x10", " 1", "1 ", ".", "-", "e5", "1e", "1e+", "1.2.3", "1,5",
+                             "inf", "nan", "1e400", "--1", "+-1" }) {
+        bool ok = true;
+        EXPECT_EQ(number(bad, &ok), 0) << bad;
+        EXPECT_FALSE(ok) << bad;
+    }
+    bool ok = true;
+    EXPECT_EQ(CoreServices::readNumber(u"\uFF11", &ok), 0);  // a full-width digit is no digit
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(CoreServices::readNumber(u"7"), 7);  // the flag is optional
+}
+
+TEST(CoreServicesTest, SplitsAtTheFirstSeparator)
+{
+    using P = std::pair<QString, QString>;
+    EXPECT_EQ(CoreServices::splitFirst("EDIT.GOTO.X", "."), P("EDIT", "GOTO.X"));
+    EXPECT_EQ(CoreServices::splitFirst(".a", "."), P("", "a"));
+    EXPECT_EQ(CoreServices::splitFirst("a::b::c", "::"), P("a", "b::c"));
+    EXPECT_EQ(CoreServices::splitFirst("EDIT", "."), P("EDIT", ""));
+    EXPECT_EQ(CoreServices::splitFirst("abc", ""), P("abc", ""));
+}
+
+TEST(CoreServicesTest, DecodesTextFiles)
+{
+    const QString umlaut = QString::fromUtf8("Grüße");
+    EXPECT_EQ(CoreServices::decodeText(umlaut.toUtf8()), umlaut);
+    EXPECT_EQ(CoreServices::decodeText("\xEF\xBB\xBF" + umlaut.toUtf8()), umlaut);
+    EXPECT_EQ(CoreServices::decodeText("\xEF\xBB\xBF"), "");
+    EXPECT_EQ(CoreServices::decodeText(QByteArray("\xFF\xFE" "a\0\xFC\0", 6)), QString::fromUtf8("aü"));
+    EXPECT_EQ(CoreServices::decodeText(QByteArray("\xFE\xFF" "\0a\0\xFC", 6)), QString::fromUtf8("aü"));
+    EXPECT_EQ(CoreServices::decodeText(umlaut.toLatin1()), umlaut);
+    EXPECT_EQ(CoreServices::decodeText("ab\xC3"), QString::fromLatin1("ab\xC3"));  // cut-off sequence
+    EXPECT_EQ(CoreServices::decodeText(""), "");
+}
+
+TEST(CoreServicesTest, FileService)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto& services = CoreServices::instance();
+    const QString path = writeFile(dir, "a.vsc", "\xEF\xBB\xBF" "BEGIN X\r\nEND");
+    EXPECT_TRUE(services.fileExists(path));
+    EXPECT_EQ(services.readTextFile(path, "", false), "BEGIN X\r\nEND");
+    EXPECT_EQ(services.readTextFile(writeFile(dir, "empty", "")), "");
+
+    for (const QString& notFile : { dir.path(), dir.filePath("missing"), QStringLiteral("/dev/null"), QString() }) {
+        EXPECT_FALSE(services.fileExists(notFile)) << notFile.toStdString();
+        EXPECT_THROW(services.readTextFile(notFile), vorn::Error) << notFile.toStdString();
+    }
+
+    QFile big(dir.filePath("big"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(qint64(256) * 1024 * 1024 + 1));  // sparse, costs no disk
+    big.close();
+    EXPECT_THROW(services.readTextFile(big.fileName()), vorn::Error);
+}
+
+TEST(CoreServicesTest, SettingsFolder)
+{
+    const QString fallback = QDir::homePath() + "/.config/vorn/";
+    for (const auto& [value, folder] : { std::pair<QByteArray, QString>{ "/tmp/cfg", "/tmp/cfg/vorn/" },
+             { "/tmp/cfg/", "/tmp/cfg/vorn/" }, { QByteArray(), fallback }, { "relative/cfg", fallback } }) {
+        EnvGuard env("XDG_CONFIG_HOME", value);
+        EXPECT_EQ(CoreServices::settingsFolder("VoRN"), folder) << value.constData();
+    }
+}
+
+TEST(CoreServicesTest, DialogsArePerThreadAndScripted)
+{
+    auto& services = CoreServices::instance();
+    EXPECT_EQ(&services, &CoreServices::instance());
+    const CoreServices* other = nullptr;
+    std::thread([&] { other = &CoreServices::instance(); }).join();
+    EXPECT_NE(other, &services);
+
+    // Without an installed service every dialog is cancelled.
+    std::optional<QString> answer = QStringLiteral("x");
+    std::thread([&] { answer = CoreServices::instance().dialogs().input("p", "t", "q"); }).join();
+    EXPECT_EQ(answer, std::nullopt);
+
+    auto scripted = std::make_shared<vorn::ScriptedDialogService>();
+    services.setDialogs(scripted);
+    scripted->queueAnswer(QStringLiteral("5"));
+    scripted->queueAnswer(std::nullopt);
+    auto& dialogs = services.dialogs();
+    dialogs.message("Done", "Title");
+    EXPECT_EQ(dialogs.input("Line?", "Go to", "1"), QStringLiteral("5"));
+    EXPECT_EQ(dialogs.chooseFile("Open", "/start"), std::nullopt);
+    EXPECT_EQ(dialogs.input("Again?", "Go to", ""), std::nullopt);  // nothing queued any more
+
+    const auto& shown = scripted->shown();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0].kind + shown[0].text + shown[0].title, "messageDoneTitle");
+    EXPECT_EQ(shown[1].kind + shown[1].text + shown[1].title, "inputLine?1");
+    EXPECT_EQ(shown[2].kind + shown[2].text + shown[2].title, "fileOpen/start");
+    services.setDialogs(nullptr);
+}

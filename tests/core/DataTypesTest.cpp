@@ -1,0 +1,123 @@
+#include <vorn/DataTypes.h>
+
+#include <gtest/gtest.h>
+
+using namespace vorn;
+
+namespace {
+
+QDateTime utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
+}
+
+struct Thing final : Object {
+    QString className() const override { return QStringLiteral("cls_Thing"); }
+};
+
+const std::nullopt_t fails = std::nullopt;
+
+struct Conversion {
+    Variant in;
+    qint32 type;
+    std::optional<Variant> out;
+};
+
+} // namespace
+
+TEST(DataTypesTest, NamesAndNumbers)
+{
+    for (const auto& [type, name] : std::initializer_list<std::pair<qint32, const char*>>{
+             { 70, "OBJECT" }, { 71, "COLLECTION" }, { 80, "ARRAY" }, { 81, "BINARY" }, { 99, "ATOMIC" },
+             { 100, "STRING" }, { 101, "ENUM" }, { 102, "BOOL" }, { 103, "LONG" }, { 104, "DOUBLE" },
+             { 105, "DATE" }, { 106, "COLOR" }, { 0, "" }, { 107, "" }, { -1, "" } })
+        EXPECT_EQ(DataTypes::TYPETEXT(type), QLatin1String(name)) << type;
+    for (const auto& [code, type] : std::initializer_list<std::pair<int, qint32>>{ { 0, 99 }, { 2, 103 },
+             { 3, 103 }, { 4, 104 }, { 5, 104 }, { 7, 105 }, { 8, 100 }, { 9, 70 }, { 11, 102 }, { 8204, 80 }, { 10, 99 } })
+        EXPECT_EQ(DataTypes::TYPEOFVALUE(code), type) << code;
+
+    EXPECT_EQ(DataTypes::TYPEOFWORD("long"), TypeLong);
+    EXPECT_EQ(DataTypes::TYPEOFWORD("Color"), TypeColor);
+    EXPECT_EQ(DataTypes::TYPEOFWORD("ENUM"), 0);  // fixed by its caller
+    EXPECT_EQ(DataTypes::TYPEOFWORD(" LONG"), 0);
+    EXPECT_EQ(DataTypes::booleanWord("ja"), true);
+    EXPECT_EQ(DataTypes::booleanWord("nein"), false);
+    EXPECT_EQ(DataTypes::booleanWord("TRUE "), std::nullopt);
+}
+
+TEST(DataTypesTest, Conversions)
+{
+    const Variant array(VariantArray{ qint32(1), "x" });
+    const Variant object(Ref<Object>(std::make_shared<Thing>()));
+    const Conversion cases[] = {
+        { qint32(7), 100, "7" }, { 1e20, 100, "1e+20" }, { true, 100, "True" }, { array, 100, fails },
+        { utc(2024, 5, 1, 8, 0, 1), 100, "2024-05-01 08:00:01" }, { object, 100, fails },
+        { 2.5, 102, true }, { qint32(0), 102, false }, { "Wahr", 102, true }, { "no", 102, false },
+        { "0.0", 102, false }, { "-3", 102, true }, { "maybe", 102, fails }, { "", 102, fails },
+        { utc(2024, 1, 1), 102, fails },
+        { 2.5, 103, qint32(2) }, { "3.5", 103, qint32(4) }, { true, 103, qint32(-1) },
+        { -2147483648.0, 103, qint32(-2147483647 - 1) }, { 2147483647.5, 103, fails }, { "12abc", 103, fails },
+        { qint32(3), 104, 3.0 }, { false, 104, 0.0 }, { "1e-2", 104, 0.01 }, { " 1", 104, fails },
+        { 1.5, 106, qint32(2) }, { "16777215", 106, qint32(16777215) }, { "#ffFFff", 106, qint32(16777215) },
+        { "#102030", 106, qint32(0x10 + 256 * 0x20 + 65536 * 0x30) }, { 16777216.0, 106, fails },
+        { qint32(-1), 106, fails }, { "#12345", 106, fails }, { "#12345G", 106, fails }, { true, 106, fails },
+        { "2024-02-29", 105, utc(2024, 2, 29) }, { "2024-02-29 10:11", 105, utc(2024, 2, 29, 10, 11) },
+        { "2024-02-29T10:11:12", 105, utc(2024, 2, 29, 10, 11, 12) }, { qint32(2), 105, utc(1900, 1, 1) },
+        { "29.02.2024 10:11:12", 105, utc(2024, 2, 29, 10, 11, 12) }, { -1.25, 105, utc(1899, 12, 28, 18) },
+        { "2024-13-01", 105, fails }, { "2024-02-29 25:00", 105, fails }, { "45000", 105, fails },
+        { true, 105, fails }, { 1e12, 105, fails },
+        // Empty (and Missing) give the type's zero value; the any-value types keep it.
+        { Variant(), 100, "" }, { Variant::missing(), 103, qint32(0) }, { Variant(), 104, 0.0 },
+        { Variant(), 102, false }, { Variant(), 105, utc(1899, 12, 30) }, { Variant(), 106, qint32(0) },
+        { Variant(), 99, Variant() }, { Variant(), 101, Variant() }, { "t", 70, "t" }, { object, 99, object },
+        { array, 99, array }, { array, 101, array }, { array, 80, array }, { array, 103, fails },
+    };
+    for (const auto& c : cases) {
+        const auto got = DataTypes::tryConvert(c.in, c.type);
+        const QString what = DataTypes::FORMAT(c.in) + " to " + QString::number(c.type);
+        ASSERT_EQ(got.has_value(), c.out.has_value()) << what.toStdString();
+        if (got) {
+            EXPECT_EQ(got->kind(), c.out->kind()) << what.toStdString();
+            EXPECT_EQ(*got, *c.out) << what.toStdString();
+        }
+    }
+    EXPECT_EQ(DataTypes::CONVERT("x", TypeLong), Variant("!ERROR!"));
+    EXPECT_EQ(DataTypes::CONVERT("x", TypeLong, qint32(-9)), Variant(qint32(-9)));
+}
+
+TEST(DataTypesTest, ScriptTexts)
+{
+    const std::tuple<Variant, qint32, const char*> cases[] = {
+        { "a b", 100, "\"a b\"" }, { "", 100, "\"\"" }, { Variant(), 100, "\"\"" }, { 2.5, 100, "\"2.5\"" },
+        { "yes", 102, "True" }, { 2.5, 103, "2" }, { qint32(2), 104, "2" }, { 0.125, 104, "0.125" },
+        { "31.12.2023", 105, "\"2023-12-31\"" }, { utc(2023, 12, 31, 23, 59, 58), 105, "\"2023-12-31 23:59:58\"" },
+        { "#0000FF", 106, "16711680" },
+        // A value that does not fit its type is written by its own kind.
+        { "!ERROR!", 103, "\"!ERROR!\"" }, { 1e300, 105, "1e+300" },
+        { Variant(), 99, "" }, { "", 99, "\"\"" }, { qint32(-4), 101, "-4" }, { false, 99, "False" },
+        { utc(2000, 1, 2), 99, "\"2000-01-02\"" }, { Ref<Object>(std::make_shared<Thing>()), 99, "" },
+        { VariantArray{ qint32(1), "x", Variant(), VariantArray{ 1.5 } }, 103, "(1, \"x\", , (1.5))" },
+        { VariantArray{}, 99, "()" },
+        // Display form.
+        { "", -1, "\"\"" }, { Variant(), -1, "" }, { VariantArray{ "", true }, -1, "(\"\", True)" },
+        { Ref<Object>(std::make_shared<Thing>()), -1, "cls_Thing" }, { Ref<Object>(), -1, "" },
+    };
+    for (const auto& [value, type, text] : cases)
+        EXPECT_EQ(DataTypes::VALUETEXT(value, type), QString::fromUtf8(text)) << text;
+}
+
+TEST(DataTypesTest, TextsWithoutScriptFormRaiseButDisplay)
+{
+    for (const QString& bad : { QStringLiteral("say \"hi\""), QStringLiteral("a\nb"), QStringLiteral("a\rb") }) {
+        try {
+            DataTypes::VALUETEXT(bad, TypeString);
+            ADD_FAILURE() << "no error for " << bad.toStdString();
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), ErrorConversion);
+            EXPECT_TRUE(e.description().contains(bad));
+        }
+        EXPECT_THROW(DataTypes::VALUETEXT(bad, TypeAtomic), Error);
+        EXPECT_THROW(DataTypes::VALUETEXT(VariantArray{ bad }, TypeAtomic), Error);
+        EXPECT_EQ(DataTypes::FORMAT(bad), QLatin1Char('"') + bad + QLatin1Char('"'));
+    }
+}
