@@ -1,0 +1,291 @@
+#include <vorn/CoreFile.h>
+#include <vorn/CoreList.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cmath>
+#include <csignal>
+#include <functional>
+#include <limits>
+
+using namespace vorn;
+
+namespace {
+
+// Runs f and expects an Error whose description contains `part`.
+void expectError(const std::function<void()>& f, const char* part)
+{
+    try {
+        f();
+        ADD_FAILURE() << "no error raised, expected: " << part;
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.description().contains(QLatin1String(part), Qt::CaseInsensitive))
+            << "description: " << e.description().toStdString();
+    }
+}
+
+QByteArray u32(quint32 v)
+{
+    char b[4];
+    qToLittleEndian(v, b);
+    return QByteArray(b, 4);
+}
+
+class CoreFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const char* name = "r.rec") const { return dir.filePath(QLatin1String(name)); }
+
+    static QByteArray bytesOf(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Writes raw bytes and answers the file name.
+    QString put(const QByteArray& bytes, const char* name = "raw.rec")
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    }
+    // A correctly framed file around a hand-made payload.
+    QString framed(const QByteArray& payload) { return put(CoreFile::encode(payload, {})); }
+
+    static void save(const QString& file, const VariantArray& values, const QString& pw = {})
+    {
+        auto f = CoreFile::create();
+        f->OPEN(file, CoreFile::ModeWrite, pw);
+        for (const Variant& v : values)
+            f->WRITE(v);
+        f->CLOSE();
+    }
+    static Ref<CoreFile> open(const QString& file, const QString& pw = {})
+    {
+        auto f = CoreFile::create();
+        f->OPEN(file, CoreFile::ModeRead, pw);
+        return f;
+    }
+};
+
+} // namespace
+
+TEST_F(CoreFileTest, EveryKindRoundTripsWithItsType)
+{
+    const QDateTime date(QDate(2024, 2, 29), QTime(23, 59, 58, 123), Qt::UTC);
+    const VariantArray values{ Variant(), Variant::missing(), "", u"h\u00e9llo \U0001D11E",
+                               std::numeric_limits<qint32>::min(), 0.1, 1e300, -0.0, true, false, date,
+                               VariantArray{ 1, VariantArray{ "a", VariantArray{} }, Variant() }, Ref<Object>() };
+    save(path(), values);
+
+    auto f = open(path());
+    for (const Variant& expected : values) {
+        const Variant got = f->READVALUE();
+        ASSERT_EQ(got.kind(), expected.kind()) << "type code " << expected.typeCode();
+        EXPECT_EQ(got, expected);
+        if (got.isDouble()) {
+            EXPECT_EQ(std::signbit(got.doubleValue()), std::signbit(expected.doubleValue()));
+        } else if (got.isDate()) {
+            EXPECT_EQ(got.date().timeSpec(), Qt::UTC);
+        }
+    }
+    expectError([&] { f->READVALUE(); }, "no further values");
+}
+
+TEST_F(CoreFileTest, TagsAndConvertingReads)
+{
+    auto w = CoreFile::create();
+    w->OPEN(path(), CoreFile::ModeWrite);
+    w->WRITETAG(QStringLiteral("1.0"));
+    w->WRITETAG(QStringLiteral("2.0"));
+    w->WRITE({ "plain", 42, "12.5", Variant(), 7 });
+    w->CLOSE();
+
+    auto f = open(path());
+    EXPECT_EQ(f->READTAG(), QStringLiteral("1.0"));
+    const Variant tag = f->READVALUE();
+    ASSERT_TRUE(tag.isText());
+    EXPECT_EQ(tag.text(), QStringLiteral("2.0"));
+    EXPECT_EQ(f->READTAG(), QStringLiteral("plain"));
+    // A failed READTAG does not skip the value.
+    expectError([&] { f->READTAG(); }, "text was expected");
+    QString text;
+    f->READ(text);
+    EXPECT_EQ(text, QStringLiteral("42"));
+    qint32 n = 0;
+    f->READ(n);
+    EXPECT_EQ(n, 12); // "12.5" rounds half to even
+    VariantArray a{ 1 };
+    f->READ(a);
+    EXPECT_TRUE(a.empty());
+    expectError([&] { f->READ(a); }, "array was expected");
+}
+
+TEST_F(CoreFileTest, ObjectsTravelByClassAndPackage)
+{
+    auto list = CoreList::create();
+    list->ADD(QStringLiteral("a"));
+    list->ADD(QStringLiteral("b"));
+    list->DATA().setKEY(QStringLiteral("k"));
+
+    auto w = CoreFile::create();
+    w->OPEN(path(), CoreFile::ModeWrite);
+    // A value that cannot be stored leaves nothing half written.
+    expectError([&] { w->WRITE(VariantArray{ 1, Ref<Object>(CoreFile::create()) }); }, "CoreFile");
+    w->WRITE(VariantArray{ Ref<Object>(list) });
+    w->CLOSE();
+
+    const Variant v = open(path())->READVALUE();
+    ASSERT_TRUE(v.isArray());
+    auto back = std::dynamic_pointer_cast<CoreList>(v.array().at(0).object());
+    ASSERT_TRUE(back);
+    EXPECT_NE(back, list);
+    EXPECT_EQ(back->items(), list->items());
+    EXPECT_EQ(back->DATA().KEY(), Variant("k"));
+}
+
+TEST_F(CoreFileTest, ModesAndMisuse)
+{
+    auto f = CoreFile::create();
+    expectError([&] { f->OPEN(path(), 3); }, "mode");
+    EXPECT_FALSE(f->isOpen());
+    expectError([&] { f->OPEN(path("none.rec"), CoreFile::ModeRead); }, "does not exist");
+
+    f->OPEN(path(), CoreFile::ModeWrite);
+    expectError([&] { f->READVALUE(); }, "not open for reading");
+    f->WRITE(1);
+    f->CLOSE();
+    EXPECT_FALSE(f->isOpen());
+    f->OPEN(path(), CoreFile::ModeRead);
+    expectError([&] { f->WRITE(2); }, "not open for writing");
+
+    expectError([&] { open(put("just some text, not a record\n")); }, "not a record file");
+}
+
+TEST_F(CoreFileTest, UnfinishedOrFailedSavesKeepTheOldFile)
+{
+    save(path(), { "old" });
+    const QByteArray old = bytesOf(path());
+    {
+        auto f = CoreFile::create();
+        f->OPEN(path(), CoreFile::ModeWrite);
+        f->WRITE("new");
+    }
+    auto f = CoreFile::create();
+    f->OPEN(path(), CoreFile::ModeWrite);
+    f->WRITE("new");
+    f->OPEN(path("other.rec"), CoreFile::ModeWrite); // the unclosed write is dropped
+    f->CLOSE();
+    EXPECT_EQ(bytesOf(path()), old);
+    EXPECT_TRUE(CoreFile::decode(bytesOf(path("other.rec")), {}).isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary files left behind
+
+    const QString missing = dir.filePath(QStringLiteral("no/such/folder/r.rec"));
+    expectError([&] { save(missing, { 1 }); }, "cannot be written");
+    EXPECT_FALSE(QFile::exists(missing));
+
+    // A write that fails half way (file size limit, which binds root too) leaves the old file.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    expectError([&] { save(path(), { QString(8192, QLatin1Char('n')) }); }, "cannot be written");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(bytesOf(path()), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(CoreFileTest, EveryCutOrChangedByteIsCaught)
+{
+    const QByteArray payload = QByteArray(1, 2) + u32(2) + QByteArray("a\0b\0", 4) + QByteArray(1, 3) + u32(7);
+    const QByteArray good = CoreFile::encode(payload, {});
+    ASSERT_EQ(CoreFile::decode(good, {}), payload);
+    for (qsizetype n = 0; n < good.size(); ++n)
+        EXPECT_THROW(CoreFile::decode(good.left(n), {}), Error) << "cut at " << n;
+    for (qsizetype i = 0; i < good.size(); ++i) {
+        QByteArray bad = good;
+        bad[i] = char(bad[i] ^ 0x10);
+        EXPECT_THROW(CoreFile::decode(bad, {}), Error) << "byte " << i;
+    }
+    QByteArray newer = good;
+    newer[8] = 2;
+    expectError([&] { CoreFile::decode(newer, {}); }, "format version 2");
+    expectError([&] { CoreFile::decode(good, QStringLiteral("pw")); }, "not sealed");
+    // On disk the damage shows at OPEN, before any value is read.
+    expectError([&] { open(put(good.chopped(1))); }, "damaged");
+}
+
+TEST_F(CoreFileTest, MalformedPayloadsFailAtOpenWithoutHugeAllocations)
+{
+    // Lengths far beyond the file: a text, an array count, an object's identity.
+    for (const QByteArray& p : { QByteArray(1, 2) + u32(0xFFFFFFFFu), QByteArray(1, 7) + u32(0x7FFFFFFFu),
+                                 QByteArray(1, 8) + u32(0x40000000u) + "ab" })
+        expectError([&] { open(framed(p)); }, "damaged");
+    expectError([&] { open(framed(QByteArray("\x05\x02", 2))); }, "Boolean");
+    expectError([&] { open(framed(QByteArray(1, 99))); }, "unknown value kind");
+    expectError([&] { open(framed(QByteArray(1, 3) + "\x01")); }, "past the end");
+
+    QByteArray deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += QByteArray(1, 7) + u32(1);
+    expectError([&] { open(framed(deep + QByteArray(1, 0))); }, "nested");
+
+    Variant tooDeep;
+    for (int i = 0; i < 4097; ++i) {
+        VariantArray wrap;
+        wrap.push_back(std::move(tooDeep));
+        tooDeep = Variant(std::move(wrap));
+    }
+    auto w = CoreFile::create();
+    w->OPEN(path(), CoreFile::ModeWrite);
+    expectError([&] { w->WRITE(tooDeep); }, "nested");
+    w->WRITE(tooDeep.array()[0]); // the limit itself is fine
+    w->CLOSE();
+    EXPECT_TRUE(open(path())->READVALUE().isArray());
+
+    // An object of a class nobody registered fails when read, and the position stays.
+    auto f = open(framed(QByteArray(1, 8) + u32(2) + QByteArray("X\0Y\0", 4) + u32(0) + QByteArray(1, 3) + u32(5)));
+    EXPECT_THROW(f->READVALUE(), Error);
+    EXPECT_THROW(f->READVALUE(), Error);
+}
+
+// Every sealed encode or decode with a password costs one key derivation (~64 MiB): kept few.
+TEST_F(CoreFileTest, SealedFiles)
+{
+    const QString pw = QStringLiteral("s\u00e9cret");
+    const QString big(100 * 1024, QLatin1Char('x')); // several chunks
+    save(path(), { big, 5 }, pw);
+    const QByteArray sealed = bytesOf(path());
+    EXPECT_FALSE(sealed.contains(QByteArray("x\0x\0x\0x\0", 8)));
+
+    auto f = open(path(), pw);
+    EXPECT_EQ(f->READVALUE().text(), big);
+    EXPECT_EQ(f->READVALUE().longValue(), 5);
+
+    expectError([&] { open(path()); }, "password is needed");
+    expectError([&] { CoreFile::decode(sealed, QStringLiteral("secret")); }, "wrong password");
+
+    // Without its final chunk the stream authenticates but never ends.
+    const qsizetype firstChunk = 10 + 8 + 8 + 16 + 24;
+    const qsizetype secondChunk = firstChunk + 4 + qFromLittleEndian<quint32>(sealed.constData() + firstChunk);
+    expectError([&] { CoreFile::decode(sealed.left(secondChunk), pw); }, "cut short");
+
+    QByteArray altered = sealed;
+    altered[secondChunk + 20] = char(altered[secondChunk + 20] ^ 1);
+    expectError([&] { open(put(altered), pw); }, "wrong password or damaged");
+
+    // Absurd key settings are refused before any work is done.
+    QByteArray greedy = sealed;
+    greedy.replace(18, 8, QByteArray::fromHex("0000000001000000")); // 4 GiB
+    expectError([&] { CoreFile::decode(greedy, pw); }, "key settings");
+}
