@@ -75,6 +75,16 @@ public:
     // Removes optional attribute values that only repeat their definition's default.
     void CHECKDEFAULTS(const Ref<cls_VornElement>& pElement = {}, const Ref<cls_VornElement>& pParent = {});
 
+    // The structure-level errors of this object's PARSE calls with the line they were found on
+    // (not persisted; ERRORTEXT holds the same texts).
+    struct ErrorLocation {
+        qint32 line;
+        QString text;
+    };
+    const std::vector<ErrorLocation>& errorLocations() const noexcept { return m_errorLocations; }
+    // ERRORSET that also remembers the line.
+    void errorAt(qint32 line, const QString& text);
+
     // The viewer library installs the hook that VIEW calls.
     using ViewerHook = std::function<void(const Ref<cls_VornStructure>&, bool modal, qint32 startView,
                                           const Variant& preselect)>;
@@ -109,6 +119,22 @@ private:
     qint32 m_uidLast = 0;
     bool m_errors = false;
     Reserved m_reserved;
+    std::vector<ErrorLocation> m_errorLocations;
+};
+
+// Marks a script file as being read on this thread while it lives, so that an INCLUDE of a file
+// that is already being read ends the cycle instead of reading it again.
+class IncludeScope {
+public:
+    explicit IncludeScope(const QString& file);
+    ~IncludeScope();
+    IncludeScope(const IncludeScope&) = delete;
+    IncludeScope& operator=(const IncludeScope&) = delete;
+
+    // Whether the file (compared by its canonical path) is being read.
+    static bool isOpen(const QString& file);
+    // How many files are being read.
+    static int depth();
 };
 
 class cls_VornTool final : public Object {

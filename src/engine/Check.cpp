@@ -1,4 +1,204 @@
-#include <vorn/Structure.h>
+// The element check: type, placement, attribute values, identifier, then the commands.
+#include "engine/Commands.h"
+
+#include <vorn/DataTypes.h>
+
 namespace vorn {
-bool cls_VornElement::CHECK(const Ref<Object>&, const Ref<cls_VornStructure>&) { return true; }
+
+namespace {
+
+const QString EmptyMarker = QStringLiteral("_EMPTY_");
+
+QString undefinedType(const QString& sort)
+{
+    return QStringLiteral("Der Element-Typ '") + sort
+        + QStringLiteral("' ist in dieser Struktur nicht definiert. Evtl. müssen Sie erst eine Definitions-Datei mit "
+                         "INCLUDE einbinden oder den Element-Typ mit BEGIN ELEMENT '")
+        + sort + QStringLiteral("' definieren.");
 }
+
+// Placement under the parent type; False when the check must stop at once.
+bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, const QString& parentType,
+                    cls_VornStructure& structure)
+{
+    CoreList& allowed = *definition.PARENTSALLOWED();
+    CoreList& clones = *definition.PARENTCLONESALLOWED();
+    bool accepted = false;
+    if (allowed.COUNT() >= 1) {
+        if (allowed.ITEM(1).toUpper() != QLatin1String("NONE"))
+            accepted = allowed.EXISTS(parentType);
+        else if (!parentType.isEmpty())
+            element.ERRORSET(QStringLiteral("Dieses Element muss auf der Hauptebene definiert werden!"));
+    } else {
+        accepted = clones.COUNT() == 0;
+    }
+    if (!accepted && clones.COUNT() >= 1) {
+        const Ref<cls_VornElementDef> parentDefinition = structure.DEFINITIONS()->Item(parentType);
+        if (!parentDefinition) {
+            element.ERRORSET(QStringLiteral("Eltern-Element '") + parentType + QStringLiteral("' wurde nicht definiert!"));
+            return false;
+        }
+        CoreList& ancestors = *parentDefinition->ANCESTORS();
+        for (const QString& c : clones.items())
+            if (ancestors.EXISTS(c) || parentType == c) {
+                accepted = true;
+                break;
+            }
+    }
+    const bool noneFirst = allowed.COUNT() >= 1 && allowed.ITEM(1) == QLatin1String("NONE");
+    if (!accepted && !noneFirst) {
+        const QString list = allowed.JOIN(QString(), QStringLiteral(", "), QString());
+        const QString cloneList = clones.JOIN(QString(), QStringLiteral(", "), QString());
+        if (allowed.COUNT() > 0 && clones.COUNT() == 0)
+            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list);
+        else if (allowed.COUNT() > 0)
+            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list
+                             + QStringLiteral(" oder Unterhalb von Elementen, die von folgenden abgeleitet wurden: ") + cloneList);
+        else
+            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb von Elemente definiert werden, die von folgenden abgeleitet wurden: ")
+                             + cloneList);
+    }
+    return true;
+}
+
+// Rebuilds the values in the definition's order into `validated`, consuming what it uses from
+// the element's own bag.
+void checkAttributes(cls_VornElement& element, cls_VornElementDef& definition, cls_VornAttributes& given,
+                     cls_VornAttributes& validated, cls_VornStructure& structure)
+{
+    cls_VornAttributeDefs& definitions = *definition.ATTRIBUTES();
+    const qint32 n = definitions.COUNT();
+    validated.reserve(n);
+    qint32 position = 0;
+    for (qint32 p = 1; p <= n; ++p) {
+        const Ref<cls_VornAttributeDef> d = definitions.Item(p);
+        const QString name = d->NAME();
+        if (!d->FIXED())
+            ++position;
+        if (d->FIXED()) {
+            if (given.EXISTS(name))
+                element.ERRORSET(QStringLiteral("Das Attribut '") + name + QStringLiteral("' wurde für den Element-Typ '")
+                                 + definition.NAME() + QStringLiteral("' fixiert und kann nicht gesetzt werden"));
+            validated.setVALUE(name, d->DEFAULT());
+            continue;
+        }
+        QString source = name;
+        if (!given.EXISTS(name)) {
+            source = QString::number(position);
+            if (!given.EXISTS(source)) {
+                if (d->REQUIRED()) {
+                    validated.setVALUE(name, errorMarker());
+                    element.ERRORSET(QStringLiteral("Das Attribut '") + name
+                                     + QStringLiteral("' ist eine Pflichtangabe, wurde aber nicht definiert"));
+                } else {
+                    validated.setVALUE(name, d->DEFAULT());
+                }
+                continue;
+            }
+        }
+        const Variant v = given.VALUE(source, QString());
+        validated.setVALUE(name, d->ENUMID().isEmpty() ? DataTypes::CONVERT(v, d->SORT(), errorMarker())
+                                                       : structure.ENUMERATIONS()->ENCODE(d->ENUMID(), v));
+        if (validated.VALUE(name, QString()) == Variant(errorMarker()))
+            element.ERRORSET(QStringLiteral("Der für das Attribut '") + name + QStringLiteral("' angegebene Wert '")
+                             + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
+                             + DataTypes::TYPETEXT(d->SORT()) + QStringLiteral("'"));
+        given.REMOVE(source, true);
+    }
+}
+
+} // namespace
+
+const QString& errorMarker()
+{
+    static const QString marker = QStringLiteral("!ERROR!");
+    return marker;
+}
+
+QString plainText(const Variant& value)
+{
+    switch (value.kind()) {
+    case Variant::Kind::Array:
+    case Variant::Kind::Object:
+    case Variant::Kind::Missing:
+        return DataTypes::FORMAT(value);
+    default:
+        return value.toText();
+    }
+}
+
+QString attributeText(cls_VornElement& block, const char16_t* name)
+{
+    return plainText(block.ATTRIBUTES()->VALUE(QString::fromUtf16(name), QString()));
+}
+
+bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStructure>& pStructure)
+{
+    cls_VornStructure& structure = *pStructure;
+    const auto* parentElement = dynamic_cast<const cls_VornElement*>(pParent.get());
+    const QString parentType = parentElement ? parentElement->SORT() : QString();
+    cls_VornAttributes& given = *ATTRIBUTES();
+
+    for (qint32 i = 1; i <= given.COUNT();) {
+        const Variant v = given.VALUE(i, QString());
+        if (v.isText() && v.text() == EmptyMarker)
+            given.REMOVE(i, false);
+        else
+            ++i;
+    }
+
+    cls_VornElementDefs& definitions = *structure.DEFINITIONS();
+    if (!parentType.isEmpty() && !m_sort.isEmpty()) {
+        const QString specific = m_sort + u'.' + parentType;
+        if (definitions.EXISTS(specific))
+            setSORT(specific);
+    }
+
+    if (m_sort.isEmpty()) {
+        ERRORSET(QStringLiteral("Jedes Element muss einen Typ haben"));
+    } else if (!definitions.EXISTS(m_sort)) {
+        ERRORSET(undefinedType(m_sort));
+    } else if (const Ref<cls_VornElementDef> definition =
+                   definitions.ITEMPARENT(m_sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType)) {
+        if (!checkPlacement(*this, *definition, parentType, structure))
+            return false;
+        auto validated = cls_VornAttributes::create();
+        checkAttributes(*this, *definition, given, *validated, structure);
+
+        static const QString Id = QStringLiteral("ID");
+        if (given.EXISTS(Id)) {
+            setID(plainText(given.VALUE(Id, QString())));
+            given.REMOVE(Id, true);
+        } else if (definition->ATTRIBUTES()->EXISTS(Id)) {
+            setID(plainText(validated->VALUE(Id, QString())));
+        }
+
+        if (given.COUNT() > 0) {
+            QStringList names;
+            for (qint32 i = 1; i <= given.COUNT(); ++i) {
+                names.append(given.NAME(i));
+                validated->setVALUE(given.NAME(i), errorMarker());
+            }
+            ERRORSET(QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
+                     + names.join(QStringLiteral(", ")));
+        }
+        given.COPY(*validated);
+    } else {
+        // Every definition of this type was declared with lower-case letters: none can be chosen.
+        ERRORSET(undefinedType(m_sort));
+    }
+
+    if (m_errors)
+        return false;
+
+    const QString command = m_sort.toUpper();
+    if (command == QLatin1String("INCLUDE"))
+        return runIncludeCommand(*this, structure);
+    if (command == QLatin1String("ENUMERATION"))
+        return runEnumerationCommand(*this, structure);
+    if (command == QLatin1String("ELEMENT") || command == QLatin1String("MODIFY") || command == QLatin1String("CLONE"))
+        return runDefinitionCommand(*this, structure, command);
+    return true;
+}
+
+} // namespace vorn

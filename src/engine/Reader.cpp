@@ -1,4 +1,475 @@
+// The script reader: prepares the lines, reads each with a small character state machine,
+// nests elements between BEGIN and END and hands every completed element to the check.
+#include "engine/ReaderSupport.h"
+
+#include <vorn/CoreServices.h>
+#include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
+
 namespace vorn {
-bool cls_VornStructure::PARSE(const QString&, const Ref<CoreList>&) { return true; }
+
+namespace {
+
+const QString EmptyMarker = QStringLiteral("_EMPTY_");
+const QString ArrayMarker = QStringLiteral("$_ARR:");
+
+struct Line {
+    QString text;
+    qint32 number; // physical line where it starts, from 1
+};
+
+bool isCommentLine(const QString& line)
+{
+    return line.startsWith(u'#') || line.startsWith(QLatin1String("//")) || line.startsWith(u'\'')
+        || (line.size() >= 4 && QStringView(line).left(4).compare(u"REM ", Qt::CaseInsensitive) == 0);
 }
+
+// Line ends, tabs, trimming, comments and continuation lines.
+std::vector<Line> prepareLines(const QString& script)
+{
+    std::vector<Line> lines;
+    const qsizetype n = script.size();
+    qsizetype start = 0;
+    qint32 number = 1;
+    for (qsizetype i = 0; i <= n; ++i) {
+        const bool end = i == n;
+        const QChar c = end ? QChar() : script[i];
+        if (!end && c != u'\r' && c != u'\n')
+            continue;
+        QString text = script.mid(start, i - start);
+        text.replace(u'\t', u' ');
+        text = trimBlanks(text);
+        if (!text.isEmpty() && !isCommentLine(text))
+            lines.push_back(Line{ std::move(text), number });
+        if (!end && c == u'\r' && i + 1 < n && script[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+        ++number;
+    }
+
+    std::vector<Line> joined;
+    joined.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        Line line = std::move(lines[i]);
+        for (;;) {
+            const bool comma = line.text.endsWith(u',');
+            const bool dots = !comma && line.text.endsWith(QLatin1String("..."));
+            if (!comma && !dots)
+                break;
+            if (dots)
+                line.text.chop(3);
+            // With no line after it, the continuation joins the empty text.
+            if (i + 1 < lines.size())
+                line.text += lines[++i].text;
+            else
+                break;
+        }
+        joined.push_back(std::move(line));
+    }
+    return joined;
+}
+
+bool isNameChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
+        || u == '-';
+}
+
+// One line read by the state machine.
+struct LineReading {
+    QString command;
+    QString type;
+    std::vector<std::pair<QString, QString>> slots_;
+    QStringList errors;
+};
+
+LineReading readLine(const QString& line)
+{
+    LineReading r;
+    QString token;
+    int state = 0;
+    std::vector<int> returns;
+    auto pop = [&returns] {
+        if (returns.empty())
+            return 2;
+        const int s = returns.back();
+        returns.pop_back();
+        return s;
+    };
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    // A character outside the basic plane is reported whole, not as two halves.
+    auto invalid = [&](QChar c) {
+        QString character(c);
+        if (c.isHighSurrogate() && i + 1 < n && line[i + 1].isLowSurrogate())
+            character += line[++i];
+        r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält ungültige Zeichen: ") + character);
+    };
+    auto misplaced = [&](QChar c) {
+        r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält Fehler: ") + c
+                        + QStringLiteral(" ist an dieser Stelle ungültig"));
+    };
+    auto openSlot = [&](QString value = QString()) {
+        r.slots_.emplace_back(QString::number(r.slots_.size() + 1), std::move(value));
+    };
+    auto openNamedSlot = [&](const QString& key) { r.slots_.emplace_back(key, QString()); };
+    auto lastValue = [&]() -> QString& {
+        if (r.slots_.empty())
+            openSlot();
+        return r.slots_.back().second;
+    };
+    auto isCommandWord = [](const QString& t) {
+        const QString u = trimBlanks(t).toUpper();
+        return u == QLatin1String("BEGIN") || u == QLatin1String("END");
+    };
+
+    for (; i < n; ++i) {
+        const QChar c = line[i];
+        const QChar prev = i > 0 ? line[i - 1] : QChar();
+        const QChar next = i + 1 < n ? line[i + 1] : QChar();
+        bool again = true;
+        while (again) { // a character may be read again in the state it leads to
+            again = false;
+            switch (state) {
+            case 0:
+                if (c == u' ') {
+                    if (next != u',' && prev != u',') {
+                        if (isCommandWord(token)) {
+                            r.command = token;
+                            state = 1;
+                        } else {
+                            r.type = token;
+                            state = 2;
+                        }
+                        token.clear();
+                    }
+                } else if (c == u'=') {
+                    state = 2;
+                    again = true;
+                } else if (isNameChar(c)) {
+                    token += c;
+                } else {
+                    invalid(c);
+                }
+                break;
+            case 1:
+                if (c == u'"' || c == u'\'' || c == u'(') {
+                    r.type = token;
+                    token.clear();
+                    state = 2;
+                    again = true;
+                } else if (c == u'=') {
+                    misplaced(c);
+                } else if (c == u' ') {
+                    r.type = token;
+                    token.clear();
+                    state = 2;
+                } else if (isNameChar(c)) {
+                    token += c;
+                } else {
+                    invalid(c);
+                }
+                break;
+            case 2:
+                if (c == u'"') {
+                    openSlot();
+                    returns.push_back(2);
+                    state = 3;
+                } else if (c == u'=') {
+                    if (token.isEmpty()) {
+                        if (!r.type.isEmpty() && r.slots_.empty()) {
+                            openNamedSlot(r.type);
+                            r.type.clear();
+                        } else {
+                            openSlot();
+                        }
+                    } else {
+                        openNamedSlot(token);
+                    }
+                    token.clear();
+                    returns.push_back(2);
+                    state = 4;
+                } else if (c == u',') {
+                    if (!token.isEmpty())
+                        openSlot(token);
+                    else if (prev == u',')
+                        openSlot(EmptyMarker);
+                    else if (r.slots_.empty())
+                        misplaced(c);
+                    token.clear();
+                } else if (c == u'(') {
+                    openSlot();
+                    returns.push_back(2);
+                    state = 5;
+                } else if (isNameChar(c)) {
+                    token += c;
+                } else if (c == u' ') {
+                    token.clear();
+                } else {
+                    invalid(c);
+                }
+                break;
+            case 3:
+                if (c == u'"') {
+                    state = pop();
+                    lastValue() = u'"' + token + u'"';
+                    token.clear();
+                } else {
+                    token += c;
+                }
+                break;
+            case 4:
+                if (c == u'(') {
+                    if (!token.isEmpty())
+                        misplaced(c);
+                    state = 5;
+                } else if (c == u',' || c == u' ') {
+                    state = pop();
+                    if (!token.isEmpty())
+                        lastValue() = token;
+                    else if (lastValue().isEmpty())
+                        misplaced(c);
+                    token.clear();
+                } else if (c == u'"') {
+                    if (!token.isEmpty())
+                        misplaced(c);
+                    returns.push_back(4);
+                    state = 3;
+                } else {
+                    token += c;
+                }
+                break;
+            case 5:
+                if (c == u')') {
+                    lastValue() = ArrayMarker + token;
+                    token.clear();
+                    state = pop();
+                } else if (c == u'"') {
+                    token += c;
+                    returns.push_back(5);
+                    state = 3;
+                } else {
+                    token += c;
+                }
+                break;
+            }
+        }
+    }
+
+    if (!token.isEmpty()) {
+        switch (state) {
+        case 0:
+            if (isCommandWord(token))
+                r.command = token;
+            else
+                r.type = token;
+            break;
+        case 1: r.type = token; break;
+        case 2: openSlot(token); break;
+        case 4: lastValue() = token; break;
+        default:
+            r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
+        }
+    }
+    return r;
+}
+
+} // namespace
+
+Variant readValue(const QString& text, const std::function<void(const QString&)>& error)
+{
+    if (text.isEmpty() || text == EmptyMarker)
+        return EmptyMarker;
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
+        return text.mid(1, text.size() - 2);
+    const double number = CoreServices::readNumber(text);
+    if (text == QLatin1String("0") || text == QLatin1String("0.0") || number != 0)
+        return number;
+    if (const auto flag = DataTypes::booleanWord(text))
+        return *flag;
+    if (text.startsWith(QLatin1String("ID_")))
+        return text;
+    if (text.startsWith(ArrayMarker)) {
+        VariantArray items;
+        const QString inner = text.mid(ArrayMarker.size());
+        if (!inner.isEmpty()) {
+            for (const QString& piece : inner.split(u','))
+                items.push_back(readValue(trimBlanks(piece), error));
+        }
+        return items;
+    }
+    error(QStringLiteral("Der Wert '") + text + QStringLiteral("' wurde nicht erkannt!"));
+    return Variant();
+}
+
+namespace {
+
+// The open blocks of one PARSE call.
+class BlockStack {
+public:
+    BlockStack(const Ref<cls_VornStructure>& structure) : m_structure(structure) {}
+
+    bool atTop() const { return m_open.empty(); }
+    int depth() const { return int(m_open.size()); }
+    const Ref<cls_VornElement>& current() const { return m_open.back(); }
+    cls_VornElements& collection() const { return atTop() ? *m_structure->ELEMENTS() : *current()->ELEMENTS(); }
+    // The container as CHECK receives it: the open element, or the structure at top level.
+    Ref<Object> container() const
+    {
+        if (atTop())
+            return m_structure;
+        return current();
+    }
+
+    void error(qint32 line, const QString& text)
+    {
+        if (atTop())
+            m_structure->errorAt(line, text);
+        else
+            current()->ERRORSET(text);
+    }
+
+    void open(const Ref<cls_VornElement>& element) { m_open.push_back(element); }
+
+    Ref<cls_VornElement> close()
+    {
+        Ref<cls_VornElement> element = std::move(m_open.back());
+        m_open.pop_back();
+        return element;
+    }
+
+    // Checks a completed element under the current container and files it by its SORT.
+    void checkAndFile(const Ref<cls_VornElement>& element, const QString& unclosedError = QString())
+    {
+        element->CHECK(container(), m_structure);
+        if (!unclosedError.isEmpty())
+            element->ERRORSET(unclosedError);
+        const QString& sort = element->SORT();
+        if (sort == QLatin1String("_INCLUDE_"))
+            collection().MERGE(*element->ELEMENTS());
+        else if (sort != QLatin1String("_NONE_"))
+            collection().ADD(element);
+    }
+
+private:
+    Ref<cls_VornStructure> m_structure;
+    std::vector<Ref<cls_VornElement>> m_open;
+};
+
+void storeValues(const LineReading& reading, cls_VornAttributes& bag, const std::function<void(const QString&)>& error)
+{
+    for (const auto& [key, text] : reading.slots_)
+        bag.setVALUE(key, readValue(text, error));
+}
+
+// The first word of a line, to follow BEGIN and END through blocks that are skipped.
+QString firstWord(const QString& line)
+{
+    const qsizetype blank = line.indexOf(u' ');
+    return (blank < 0 ? line : line.left(blank)).toUpper();
+}
+
+// Appends the error texts of an element and its subtree, depth-first in script order.
+void collectErrors(const cls_VornElement& element, CoreList& list)
+{
+    std::vector<const cls_VornElement*> pending{ &element };
+    while (!pending.empty()) {
+        const cls_VornElement* e = pending.back();
+        pending.pop_back();
+        if (e->ERRORS() && !e->ERRORTEXT().isEmpty())
+            for (const QString& text : e->ERRORTEXT().split(QStringLiteral("\r\n")))
+                list.ADD(text);
+        if (e->hasElements()) {
+            const auto& children = e->elementsIfAny()->entries();
+            for (auto it = children.rbegin(); it != children.rend(); ++it)
+                pending.push_back(it->get());
+        }
+    }
+}
+
+} // namespace
+
+void cls_VornStructure::errorAt(qint32 line, const QString& text)
+{
+    ERRORSET(text);
+    m_errorLocations.push_back(ErrorLocation{ line, text });
+}
+
+bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErrors)
+{
+    const Ref<cls_VornStructure> self = shared_from_this();
+    const qint32 firstNew = ELEMENTS()->COUNT(false) + 1;
+    const size_t firstStructureError = m_errorLocations.size();
+    BlockStack blocks(self);
+    int skipped = 0; // depth of blocks skipped for being nested too deeply
+
+    for (const Line& line : prepareLines(pScript)) {
+        if (skipped > 0) {
+            const QString word = firstWord(line.text);
+            if (word == QLatin1String("BEGIN"))
+                ++skipped;
+            else if (word == QLatin1String("END"))
+                --skipped;
+            continue;
+        }
+        const LineReading reading = readLine(line.text);
+        for (const QString& e : reading.errors)
+            blocks.error(line.number, e);
+
+        if (reading.command.isEmpty() && reading.type.isEmpty()) {
+            if (blocks.atTop()) {
+                if (!reading.slots_.empty())
+                    errorAt(line.number, QStringLiteral("Die Zeile '") + line.text
+                                             + QStringLiteral("' enthält Attribute außerhalb eines Elements"));
+                continue;
+            }
+            const Ref<cls_VornElement>& container = blocks.current();
+            storeValues(reading, *container->ATTRIBUTES(), [&](const QString& e) { container->ERRORSET(e); });
+            continue;
+        }
+
+        const QString command = trimBlanks(reading.command).toUpper();
+        if (command == QLatin1String("BEGIN") && blocks.depth() >= MaxNesting) {
+            blocks.error(line.number, QStringLiteral("Die Zeile '") + line.text
+                                          + QStringLiteral("' öffnet mehr als %1 verschachtelte Elemente; der Block wird übersprungen").arg(MaxNesting));
+            skipped = 1;
+            continue;
+        }
+
+        auto element = cls_VornElement::create();
+        element->setUID(UIDCREATE());
+        element->setLINE(line.number);
+        if (!reading.type.isEmpty())
+            element->setSORT(reading.type);
+        else
+            element->setID(reading.command);
+        storeValues(reading, *element->ATTRIBUTES(), [&](const QString& e) { element->ERRORSET(e); });
+
+        if (command == QLatin1String("BEGIN")) {
+            blocks.open(element);
+        } else if (command == QLatin1String("END")) {
+            if (blocks.atTop()) {
+                errorAt(line.number, QStringLiteral("Die Zeile '") + line.text
+                                         + QStringLiteral("' schließt kein mit BEGIN geöffnetes Element"));
+                continue;
+            }
+            blocks.checkAndFile(blocks.close());
+        } else {
+            blocks.checkAndFile(element);
+        }
+    }
+
+    while (!blocks.atTop())
+        blocks.checkAndFile(blocks.close(), QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"));
+
+    const Ref<CoreList> errors = pErrors ? pErrors : CoreList::create();
+    for (size_t i = firstStructureError; i < m_errorLocations.size(); ++i)
+        errors->ADD(m_errorLocations[i].text);
+    const auto& top = ELEMENTS()->entries();
+    for (size_t i = size_t(firstNew - 1); i < top.size(); ++i)
+        collectErrors(*top[i], *errors);
+    return m_errorLocations.size() == firstStructureError;
+}
+
+} // namespace vorn

@@ -74,7 +74,9 @@ bool cls_VornStructure::LOAD(const QString& pFile, const QString&)
             if (name == pFile)
                 return false;
         }
-        return PARSE(services.readTextFile(name, QString(), true));
+        const QString text = services.readTextFile(name, QString(), true);
+        IncludeScope scope(name);
+        return PARSE(text);
     } catch (...) {
         return false;
     }
