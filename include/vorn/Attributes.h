@@ -51,6 +51,8 @@ public:
     // it knows to be distinct and upper-case.
     void append(QString upperName, Variant value);
     void reserve(qint32 count) { m_pairs.reserve(size_t(count)); }
+    // COPY from a bag that is not needed afterwards: takes its pairs instead of copying them.
+    void adopt(cls_VornAttributes& other) noexcept;
 
     void DataCopy(const Object& pOther, bool& pcDone) override;
     void DataPACK(QString& pcPackage) override { pcPackage = PACKAGE(); }

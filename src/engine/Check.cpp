@@ -3,6 +3,8 @@
 
 #include <vorn/DataTypes.h>
 
+#include <QSet>
+
 namespace vorn {
 
 namespace {
@@ -175,14 +177,25 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
 
         if (given.COUNT() > 0) {
             QStringList names;
+            names.reserve(given.COUNT());
+            // Names already in the validated bag (few: the definition's) get their value replaced.
+            QSet<QString> present;
+            for (qint32 i = 1; i <= validated->COUNT(); ++i)
+                present.insert(validated->NAME(i));
             for (qint32 i = 1; i <= given.COUNT(); ++i) {
-                names.append(given.NAME(i));
-                validated->setVALUE(given.NAME(i), errorMarker());
+                QString name = given.NAME(i);
+                names.append(name);
+                if (present.contains(name)) {
+                    validated->setVALUE(name, errorMarker());
+                } else {
+                    present.insert(name);
+                    validated->append(std::move(name), errorMarker());
+                }
             }
             ERRORSET(QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
                      + names.join(QStringLiteral(", ")));
         }
-        given.COPY(*validated);
+        given.adopt(*validated);
     } else {
         // Every definition of this type was declared with lower-case letters: none can be chosen.
         ERRORSET(undefinedType(m_sort));

@@ -105,6 +105,15 @@ void cls_VornAttributes::COPY(const cls_VornAttributes& pOther)
     m_upperBound = COUNT();
 }
 
+void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
+{
+    if (&other == this)
+        return;
+    m_pairs = std::move(other.m_pairs);
+    other.m_pairs.clear();
+    m_upperBound = COUNT();
+}
+
 QString cls_VornAttributes::NAME(qint32 pIndex) const
 {
     if (pIndex < 1 || pIndex > COUNT())
