@@ -1,0 +1,396 @@
+#include "JsonDump.h"
+
+#include <vorn/Structure.h>
+
+#include <cmath>
+
+namespace vornapp {
+
+using namespace vorn;
+
+// ---- writer ----
+
+void JsonWriter::beforeValue()
+{
+    if (m_afterKey) {
+        m_afterKey = false;
+        return;
+    }
+    if (!m_empty.empty()) {
+        if (!m_empty.back())
+            m_out += ',';
+        m_empty.back() = false;
+    }
+}
+
+void JsonWriter::open(char c)
+{
+    beforeValue();
+    m_out += c;
+    m_empty.push_back(true);
+}
+
+void JsonWriter::close(char c)
+{
+    m_empty.pop_back();
+    m_out += c;
+}
+
+void JsonWriter::key(const char* name)
+{
+    beforeValue();
+    appendString(QString::fromLatin1(name));
+    m_out += ':';
+    m_afterKey = true;
+}
+
+void JsonWriter::string(const QString& text)
+{
+    beforeValue();
+    appendString(text);
+}
+
+void JsonWriter::appendString(const QString& text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto escaped = [&](char16_t u) {
+        m_out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            m_out += hex[(u >> shift) & 0xF];
+    };
+    m_out += '"';
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text.at(i).unicode();
+        char32_t cp = u;
+        if (u == '"' || u == '\\') {
+            m_out += '\\';
+            m_out += char(u);
+            continue;
+        }
+        if (u < 0x20) {
+            switch (u) {
+            case '\n': m_out += "\\n"; break;
+            case '\r': m_out += "\\r"; break;
+            case '\t': m_out += "\\t"; break;
+            case '\b': m_out += "\\b"; break;
+            case '\f': m_out += "\\f"; break;
+            default: escaped(u);
+            }
+            continue;
+        }
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            cp = QChar::surrogateToUcs4(u, text.at(++i).unicode());
+        } else if (QChar::isSurrogate(u)) {
+            escaped(u); // a lone half has no UTF-8 form
+            continue;
+        }
+        if (cp < 0x80) {
+            m_out += char(cp);
+        } else if (cp < 0x800) {
+            m_out += char(0xC0 | (cp >> 6));
+            m_out += char(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            m_out += char(0xE0 | (cp >> 12));
+            m_out += char(0x80 | ((cp >> 6) & 0x3F));
+            m_out += char(0x80 | (cp & 0x3F));
+        } else {
+            m_out += char(0xF0 | (cp >> 18));
+            m_out += char(0x80 | ((cp >> 12) & 0x3F));
+            m_out += char(0x80 | ((cp >> 6) & 0x3F));
+            m_out += char(0x80 | (cp & 0x3F));
+        }
+    }
+    m_out += '"';
+}
+
+void JsonWriter::integer(qint64 value)
+{
+    beforeValue();
+    m_out += QByteArray::number(value);
+}
+
+void JsonWriter::boolean(bool value)
+{
+    beforeValue();
+    m_out += value ? "true" : "false";
+}
+
+void JsonWriter::number(double value)
+{
+    if (!std::isfinite(value))
+        return null();
+    beforeValue();
+    m_out += numberText(value).toLatin1();
+}
+
+void JsonWriter::null()
+{
+    beforeValue();
+    m_out += "null";
+}
+
+// ---- dump ----
+
+namespace {
+
+QString dateText(const QDateTime& d)
+{
+    if (!d.isValid())
+        return QString();
+    const QDate date = d.date();
+    const QTime time = d.time();
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d", date.year(), date.month(), date.day(), time.hour(),
+                             time.minute(), time.second());
+}
+
+void value(JsonWriter& w, const Variant& v)
+{
+    w.beginObject();
+    w.key("t");
+    switch (v.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Missing:
+        w.string(QStringLiteral("empty"));
+        break;
+    case Variant::Kind::Text:
+        w.string(QStringLiteral("text"));
+        w.key("v");
+        w.string(v.text());
+        break;
+    case Variant::Kind::Long:
+        w.string(QStringLiteral("long"));
+        w.key("v");
+        w.integer(v.longValue());
+        break;
+    case Variant::Kind::Double:
+        w.string(QStringLiteral("double"));
+        w.key("v");
+        w.number(v.doubleValue());
+        break;
+    case Variant::Kind::Bool:
+        w.string(QStringLiteral("bool"));
+        w.key("v");
+        w.boolean(v.boolValue());
+        break;
+    case Variant::Kind::Date:
+        w.string(QStringLiteral("date"));
+        w.key("v");
+        w.string(dateText(v.date()));
+        break;
+    case Variant::Kind::Array:
+        w.string(QStringLiteral("array"));
+        w.key("v");
+        w.beginArray();
+        for (const Variant& item : v.array())
+            value(w, item);
+        w.endArray();
+        break;
+    case Variant::Kind::Object:
+        w.string(QStringLiteral("object"));
+        w.key("class");
+        w.string(v.object() ? v.object()->className() : QString());
+        break;
+    }
+    w.endObject();
+}
+
+void textList(JsonWriter& w, const QStringList& texts)
+{
+    w.beginArray();
+    for (const QString& t : texts)
+        w.string(t);
+    w.endArray();
+}
+
+// Writes the fields of one element up to its open "elements" array.
+void elementHead(JsonWriter& w, cls_VornElement& e)
+{
+    w.beginObject();
+    w.key("sort");
+    w.string(e.SORT());
+    w.key("id");
+    w.string(e.ID());
+    w.key("uid");
+    w.integer(e.UID());
+    w.key("line");
+    w.integer(e.LINE());
+    w.key("errors");
+    w.boolean(e.ERRORS());
+    w.key("errortext");
+    w.string(e.ERRORTEXT());
+    w.key("attributes");
+    w.beginArray();
+    if (const auto& bag = e.attributesIfAny()) {
+        for (qint32 i = 1; i <= bag->COUNT(); ++i) {
+            w.beginArray();
+            w.string(bag->NAME(i));
+            value(w, bag->VALUE(i));
+            w.endArray();
+        }
+    }
+    w.endArray();
+    w.key("elements");
+    w.beginArray();
+}
+
+// The tree without recursion, so that deep nesting cannot exhaust the stack.
+void elements(JsonWriter& w, const Ref<cls_VornElements>& top)
+{
+    struct Frame {
+        const std::vector<Ref<cls_VornElement>>* list;
+        size_t next;
+    };
+    w.beginArray();
+    std::vector<Frame> stack{ { &top->entries(), 0 } };
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        if (f.next == f.list->size()) {
+            stack.pop_back();
+            w.endArray();
+            if (!stack.empty())
+                w.endObject(); // the element whose children these were
+            continue;
+        }
+        const Ref<cls_VornElement>& e = (*f.list)[f.next++];
+        if (!e) {
+            w.null();
+            continue;
+        }
+        elementHead(w, *e);
+        if (const auto& children = e->elementsIfAny(); children && children->COUNT() > 0) {
+            stack.push_back({ &children->entries(), 0 });
+        } else {
+            w.endArray();
+            w.endObject();
+        }
+    }
+}
+
+void attributeDefinition(JsonWriter& w, cls_VornAttributeDef& a)
+{
+    w.beginObject();
+    w.key("name");
+    w.string(a.NAME());
+    w.key("sort");
+    w.integer(a.SORT());
+    w.key("default");
+    value(w, a.DEFAULT());
+    w.key("required");
+    w.boolean(a.REQUIRED());
+    w.key("fixed");
+    w.boolean(a.FIXED());
+    w.key("enumid");
+    w.string(a.ENUMID());
+    w.key("description");
+    w.string(a.DESCRIPTION());
+    w.endObject();
+}
+
+void definition(JsonWriter& w, cls_VornElementDef& d)
+{
+    w.beginObject();
+    w.key("name");
+    w.string(d.NAME());
+    w.key("description");
+    w.string(d.DESCRIPTION());
+    w.key("internal");
+    w.boolean(d.INTERNAL());
+    w.key("group");
+    w.string(d.GROUP());
+    w.key("icon");
+    w.string(d.ICON());
+    w.key("color");
+    w.integer(d.COLOR());
+    w.key("source");
+    w.string(d.SOURCE());
+    w.key("unique");
+    w.boolean(d.UNIQUE());
+    w.key("childrenmin");
+    w.integer(d.CHILDRENMIN());
+    w.key("childrenmax");
+    w.integer(d.CHILDRENMAX());
+    w.key("parentsallowed");
+    textList(w, d.PARENTSALLOWED()->items());
+    w.key("parentclonesallowed");
+    textList(w, d.PARENTCLONESALLOWED()->items());
+    w.key("childrenrequired");
+    textList(w, d.CHILDRENREQUIRED()->items());
+    w.key("nextallowed");
+    textList(w, d.NEXTALLOWED()->items());
+    w.key("previousallowed");
+    textList(w, d.PREVIOUSALLOWED()->items());
+    w.key("childrenallowed");
+    textList(w, d.CHILDRENALLOWED()->items());
+    w.key("ancestors");
+    textList(w, d.ANCESTORS()->items());
+    w.key("attributes");
+    w.beginArray();
+    const Ref<cls_VornAttributeDefs>& attributes = d.ATTRIBUTES();
+    for (qint32 i = 1; i <= attributes->COUNT(); ++i)
+        attributeDefinition(w, *attributes->Item(i));
+    w.endArray();
+    w.endObject();
+}
+
+void enumeration(JsonWriter& w, cls_VornEnumeration& n)
+{
+    w.beginObject();
+    w.key("id");
+    w.string(n.ID());
+    w.key("description");
+    w.string(n.ENUMDESCRIPTION());
+    w.key("members");
+    w.beginArray();
+    for (qint32 i = 1; i <= n.COUNT(); ++i) {
+        w.beginObject();
+        w.key("name");
+        w.string(n.NAME(i));
+        w.key("value");
+        value(w, n.VALUE(i));
+        w.key("description");
+        w.string(n.DESCRIPTION(i));
+        w.endObject();
+    }
+    w.endArray();
+    w.endObject();
+}
+
+} // namespace
+
+QByteArray dumpJson(const LoadedScript& script)
+{
+    cls_VornStructure& s = *script.structure;
+    JsonWriter w;
+    w.beginObject();
+    w.key("parsed");
+    w.boolean(script.parsed);
+    w.key("errors");
+    w.boolean(s.ERRORS());
+    w.key("errortext");
+    w.string(s.ERRORTEXT());
+    w.key("uidlast");
+    w.integer(s.UIDLAST());
+    w.key("errorlist");
+    textList(w, script.errorList->items());
+    w.key("elements");
+    elements(w, s.ELEMENTS());
+    w.key("definitions");
+    w.beginArray();
+    const Ref<cls_VornElementDefs>& definitions = s.DEFINITIONS();
+    for (qint32 i = 1; i <= definitions->COUNT(); ++i)
+        definition(w, *definitions->Item(i)); // an empty position reads as a new definition
+    w.endArray();
+    w.key("enumerations");
+    w.beginArray();
+    const Ref<cls_VornEnumerations>& enumerations = s.ENUMERATIONS();
+    for (qint32 i = 1; i <= enumerations->COUNT(); ++i)
+        enumeration(w, *enumerations->Item(i));
+    w.endArray();
+    w.endObject();
+    QByteArray out = w.bytes();
+    out += '\n';
+    return out;
+}
+
+} // namespace vornapp

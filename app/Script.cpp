@@ -1,0 +1,170 @@
+#include "Script.h"
+
+#include <vorn/CoreServices.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <optional>
+
+namespace vornapp {
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+const QString StdinName = QStringLiteral("<stdin>");
+constexpr qint64 MaxInput = qint64(256) * 1024 * 1024;
+
+QString withSeparator(QString folder)
+{
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+bool readStandardInput(QString& text, QString& message)
+{
+    QFile in;
+    if (!in.open(0, QIODevice::ReadOnly)) {
+        message = QStringLiteral("cannot read standard input: %1").arg(in.errorString());
+        return false;
+    }
+    const QByteArray bytes = in.read(MaxInput + 1);
+    if (bytes.size() > MaxInput) {
+        message = QStringLiteral("standard input is larger than 256 MiB");
+        return false;
+    }
+    text = vorn::CoreServices::decodeText(bytes);
+    return true;
+}
+
+// Texts joined by CR LF, one per entry; a stray line break inside a text becomes a blank so
+// that every message stays on its line.
+QStringList pieces(const QString& joined)
+{
+    QStringList out;
+    if (joined.isEmpty())
+        return out;
+    for (QString piece : joined.split(CrLf)) {
+        piece.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (!piece.isEmpty())
+            out.append(piece);
+    }
+    return out;
+}
+
+// Walks the element tree depth-first in script order without recursion.
+template <class Visit>
+void walk(const vorn::Ref<vorn::cls_VornElements>& top, Visit visit)
+{
+    struct Frame {
+        const std::vector<vorn::Ref<vorn::cls_VornElement>>* list;
+        size_t next;
+    };
+    std::vector<Frame> stack{ { &top->entries(), 0 } };
+    while (!stack.empty()) {
+        Frame& f = stack.back();
+        if (f.next == f.list->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const vorn::Ref<vorn::cls_VornElement>& e = (*f.list)[f.next++];
+        if (!e)
+            continue;
+        visit(*e);
+        if (const auto& children = e->elementsIfAny(); children && children->COUNT() > 0)
+            stack.push_back({ &children->entries(), 0 });
+    }
+}
+
+} // namespace
+
+bool loadScript(const QString& path, const QStringList& includeDirs, LoadedScript& out, QString& message)
+{
+    const bool fromStdin = path == QLatin1String("-");
+    out = LoadedScript();
+    out.name = fromStdin ? StdinName : path;
+    out.structure = vorn::cls_VornStructure::create();
+    out.errorList = vorn::CoreList::create();
+    vorn::cls_VornStructure& s = *out.structure;
+    s.setROOT(fromStdin ? QStringLiteral("./") : withSeparator(QFileInfo(path).path()));
+    s.setSOURCE(path);
+    for (const QString& dir : includeDirs)
+        s.INCLUDEFOLDERS()->ADD(withSeparator(dir));
+
+    QString text;
+    if (fromStdin) {
+        if (!readStandardInput(text, message))
+            return false;
+    } else {
+        try {
+            text = vorn::CoreServices::instance().readTextFile(path);
+        } catch (const vorn::Error& e) {
+            message = e.description();
+            return false;
+        }
+    }
+    try {
+        // The top file counts as being read, so a file that includes itself is caught at once.
+        std::optional<vorn::IncludeScope> scope;
+        if (!fromStdin)
+            scope.emplace(path);
+        out.parsed = s.PARSE(text, out.errorList);
+    } catch (const vorn::Error& e) {
+        message = QStringLiteral("%1: reading the script failed: %2").arg(out.name, e.description());
+        return false;
+    }
+    return true;
+}
+
+std::vector<Diagnostic> diagnostics(const LoadedScript& script)
+{
+    std::vector<Diagnostic> out;
+    vorn::cls_VornStructure& s = *script.structure;
+
+    // Every text of ERRORTEXT, with the line the reader noted for it; 0 when it noted none.
+    struct Located {
+        qint32 line;
+        QString text;
+    };
+    std::vector<Located> located;
+    for (const auto& loc : s.errorLocations())
+        for (const QString& piece : pieces(loc.text))
+            located.push_back({ loc.line, piece });
+    size_t next = 0;
+    for (const QString& piece : pieces(s.ERRORTEXT())) {
+        qint32 line = 0;
+        if (next < located.size() && located[next].text == piece)
+            line = located[next++].line;
+        out.push_back({ script.name, line, piece });
+    }
+
+    walk(s.ELEMENTS(), [&](vorn::cls_VornElement& e) {
+        const QStringList texts = pieces(e.ERRORTEXT());
+        if (texts.isEmpty())
+            return;
+        const QString source = e.SOURCEFILE();
+        const QString& file = source.isEmpty() ? script.name : source;
+        for (const QString& piece : texts)
+            out.push_back({ file, e.LINE(), piece });
+    });
+
+    // By line within each file; files in the order they first appear.
+    QStringList files;
+    for (const Diagnostic& d : out)
+        if (!files.contains(d.file))
+            files.append(d.file);
+    std::stable_sort(out.begin(), out.end(), [&](const Diagnostic& a, const Diagnostic& b) {
+        const qsizetype fa = files.indexOf(a.file), fb = files.indexOf(b.file);
+        return fa != fb ? fa < fb : a.line < b.line;
+    });
+    return out;
+}
+
+bool hasErrors(const LoadedScript& script)
+{
+    return script.structure->ERRORS() || script.structure->ERRORSGLOBAL();
+}
+
+} // namespace vornapp

@@ -1,0 +1,207 @@
+// vorn: checks, dumps and writes Vorn Script files from the command line.
+
+#include "JsonDump.h"
+#include "Script.h"
+
+#include <QCommandLineParser>
+
+#include <cstdio>
+#include <exception>
+
+namespace vornapp {
+namespace {
+
+enum ExitCode { ExitOk = 0, ExitScriptErrors = 1, ExitUsage = 2 };
+
+void writeTo(FILE* stream, const QByteArray& bytes)
+{
+    if (!bytes.isEmpty())
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void out(const QString& text) { writeTo(stdout, text.toUtf8()); }
+void err(const QString& text) { writeTo(stderr, text.toUtf8()); }
+void fail(const QString& message) { err(QStringLiteral("vorn: %1\n").arg(message)); }
+
+struct Options {
+    QStringList files;
+    QStringList includeDirs;
+};
+
+const char* const HelpText =
+    "Usage: vorn [options] <command> FILE...\n"
+    "\n"
+    "Reads Vorn Script files.\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE...   parse and validate; print each error as FILE:LINE: message\n"
+    "  dump FILE       print the parsed structure as one JSON object\n"
+    "  write FILE      print the element tree as script text\n"
+    "\n"
+    "Options:\n"
+    "  -I, --include <dir>  add a folder to search for included files (repeatable)\n"
+    "  -h, --help           show this help\n"
+    "  -v, --version        show the version\n"
+    "\n"
+    "FILE '-' reads standard input. Included files are looked up next to the script, as\n"
+    "written, then in each -I folder.\n"
+    "\n"
+    "Exit status: 0 success; 1 script errors (check) or a script that cannot be written\n"
+    "(write); 2 usage error or a file that cannot be read.\n";
+
+int usageError(const QString& message)
+{
+    fail(message);
+    err(QStringLiteral("Try 'vorn --help'.\n"));
+    return ExitUsage;
+}
+
+QString plural(qsizetype n, const char* one, const char* many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+int runCheck(const Options& o)
+{
+    int result = ExitOk;
+    for (const QString& file : o.files) {
+        LoadedScript script;
+        QString message;
+        if (!loadScript(file, o.includeDirs, script, message)) {
+            fail(message);
+            result = ExitUsage;
+            continue;
+        }
+        const std::vector<Diagnostic> found = diagnostics(script);
+        QString lines;
+        for (const Diagnostic& d : found)
+            lines += QStringLiteral("%1:%2: %3\n").arg(d.file).arg(d.line).arg(d.text);
+        out(lines);
+        const bool bad = !found.empty() || hasErrors(script);
+        const QString count = plural(script.structure->ELEMENTS()->COUNT(true), "element", "elements");
+        const QString verdict = !bad ? QStringLiteral("no errors")
+            : found.empty()          ? QStringLiteral("errors without text")
+                                     : plural(qsizetype(found.size()), "error", "errors");
+        err(QStringLiteral("%1: %2, %3\n").arg(script.name, count, verdict));
+        if (bad && result == ExitOk)
+            result = ExitScriptErrors;
+    }
+    return result;
+}
+
+int runDump(const Options& o)
+{
+    LoadedScript script;
+    QString message;
+    if (!loadScript(o.files.first(), o.includeDirs, script, message)) {
+        fail(message);
+        return ExitUsage;
+    }
+    writeTo(stdout, dumpJson(script));
+    return ExitOk;
+}
+
+int runWrite(const Options& o)
+{
+    LoadedScript script;
+    QString message;
+    if (!loadScript(o.files.first(), o.includeDirs, script, message)) {
+        fail(message);
+        return ExitUsage;
+    }
+    // Our own list keeps the lines written before a failure.
+    const auto lines = vorn::CoreList::create();
+    lines->setITEMKIND(8);
+    QString failure;
+    try {
+        script.structure->ELEMENTS()->STORE(lines, 0, script.structure);
+    } catch (const vorn::Error& e) {
+        failure = e.description();
+    }
+    QString text = lines->JOIN(QString(), QStringLiteral("\n"), QString());
+    if (lines->COUNT() > 0)
+        text += QLatin1Char('\n');
+    out(text);
+    if (!failure.isNull()) {
+        fail(QStringLiteral("%1: cannot be written: %2").arg(script.name, failure));
+        return ExitScriptErrors;
+    }
+    return ExitOk;
+}
+
+struct Command {
+    const char* name;
+    int minFiles;
+    int maxFiles; // -1: any number
+    int (*run)(const Options&);
+};
+
+// view and edit join this table with the viewer and the editor.
+const Command Commands[] = {
+    { "check", 1, -1, runCheck },
+    { "dump", 1, 1, runDump },
+    { "write", 1, 1, runWrite },
+};
+
+int run(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    const QCommandLineOption include({ QStringLiteral("I"), QStringLiteral("include") },
+                                     QStringLiteral("Folder searched for included files."), QStringLiteral("dir"));
+    const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show help."));
+    const QCommandLineOption version({ QStringLiteral("v"), QStringLiteral("version") },
+                                     QStringLiteral("Show the version."));
+    parser.addOptions({ include, help, version });
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        out(QString::fromLatin1(HelpText));
+        return ExitOk;
+    }
+    if (parser.isSet(version)) {
+        out(QStringLiteral("vorn %1\n").arg(QLatin1String(VORN_VERSION)));
+        return ExitOk;
+    }
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return usageError(QStringLiteral("no command given"));
+    const QString name = positional.takeFirst();
+    for (const Command& c : Commands) {
+        if (name != QLatin1String(c.name))
+            continue;
+        const qsizetype n = positional.size();
+        if (n < c.minFiles)
+            return usageError(QStringLiteral("%1: no file given").arg(name));
+        if (c.maxFiles >= 0 && n > c.maxFiles)
+            return usageError(QStringLiteral("%1 takes one file").arg(name));
+        Options o;
+        o.files = positional;
+        o.includeDirs = parser.values(include);
+        for (const QString& dir : o.includeDirs)
+            if (dir.isEmpty())
+                return usageError(QStringLiteral("-I needs a folder"));
+        return c.run(o);
+    }
+    return usageError(QStringLiteral("unknown command '%1'").arg(name));
+}
+
+} // namespace
+} // namespace vornapp
+
+int main(int argc, char** argv)
+{
+    // No QCoreApplication: these commands need no event loop.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    try {
+        return vornapp::run(arguments);
+    } catch (const vorn::Error& e) {
+        vornapp::fail(e.description());
+    } catch (const std::exception& e) {
+        vornapp::fail(QString::fromLocal8Bit(e.what()));
+    }
+    return vornapp::ExitUsage;
+}
