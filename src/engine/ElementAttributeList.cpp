@@ -1,11 +1,37 @@
 // ATTRIBUTELIST's structure form: the values in the order of the type's definition.
-#include <vorn/Element.h>
+#include <vorn/DataTypes.h>
+#include <vorn/Structure.h>
 
 namespace vorn {
 
-bool cls_VornElement::attributeListFor(cls_VornStructure&, const QString&, QString&)
+// The parent comes from ELEMENTPARENT: a walk per call, unless the caller holds a
+// ParentIndexScope for the structure (as the viewer does while it fills its tree).
+bool cls_VornElement::attributeListFor(cls_VornStructure& structure, const QString& separator, QString& out)
 {
-    return false; // no structure class yet: the plain form applies
+    const Ref<cls_VornElementDefs>& definitions = structure.DEFINITIONS();
+    if (!definitions->EXISTS(m_sort))
+        return false;
+    const Ref<cls_VornElement> parent = structure.ELEMENTPARENT(m_uid);
+    const Ref<cls_VornElementDef> definition =
+        definitions->ITEMPARENT(m_sort, parent ? parent->SORT() : QStringLiteral("NONE"));
+    // A type declared only with lower-case names passes EXISTS but has no definition here.
+    if (!definition)
+        return false;
+
+    out.clear();
+    const Ref<cls_VornAttributeDefs>& declared = definition->ATTRIBUTES();
+    const qint32 n = declared->COUNT();
+    for (qint32 i = 1; i <= n; ++i) {
+        const Ref<cls_VornAttributeDef> attribute = declared->Item(i);
+        const QString name = attribute->NAME();
+        if (name == QLatin1String("ID") || attribute->FIXED())
+            continue;
+        const Variant value = m_attributes ? m_attributes->VALUE(name, QString()) : Variant(QString());
+        if (!out.isEmpty())
+            out += separator;
+        out += DataTypes::FORMAT(value);
+    }
+    return true;
 }
 
 } // namespace vorn

@@ -128,8 +128,70 @@ Ref<cls_VornElement> cls_VornStructure::ELEMENT(const Variant& pIDOrPathOrUID)
     return ELEMENTS()->FIND(pIDOrPathOrUID);
 }
 
+// The parent of the first element, depth-first in script order, carrying each UID.
+struct ParentIndexScope::Index {
+    const cls_VornStructure* structure;
+    Ref<cls_VornElements> elements;
+    bool built = false;
+    QHash<qint32, Ref<cls_VornElement>> parents;
+
+    void build()
+    {
+        built = true;
+        struct Level {
+            const std::vector<Ref<cls_VornElement>>* entries;
+            size_t next;
+            Ref<cls_VornElement> parent;
+        };
+        std::vector<Level> stack{ Level{ &elements->entries(), 0, {} } };
+        while (!stack.empty()) {
+            Level& level = stack.back();
+            if (level.next >= level.entries->size()) {
+                stack.pop_back();
+                continue;
+            }
+            const Ref<cls_VornElement>& e = (*level.entries)[level.next++];
+            if (!parents.contains(e->UID()))
+                parents.insert(e->UID(), level.parent);
+            if (e->hasElements())
+                stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, e });
+        }
+    }
+};
+
+namespace {
+thread_local ParentIndexScope::Index* t_parentIndex = nullptr;
+}
+
+ParentIndexScope::ParentIndexScope(const Ref<cls_VornStructure>& structure)
+{
+    if (!structure || current(structure.get()))
+        return;
+    m_own = std::make_unique<Index>(Index{ structure.get(), structure->ELEMENTS(), false, {} });
+    m_outer = t_parentIndex;
+    t_parentIndex = m_own.get();
+}
+
+ParentIndexScope::~ParentIndexScope()
+{
+    if (m_own)
+        t_parentIndex = m_outer;
+}
+
+ParentIndexScope::Index* ParentIndexScope::current(const cls_VornStructure* structure) noexcept
+{
+    return t_parentIndex && t_parentIndex->structure == structure ? t_parentIndex : nullptr;
+}
+
 Ref<cls_VornElement> cls_VornStructure::ELEMENTPARENT(const Variant& pIDOrPathOrUID)
 {
+    ParentIndexScope::Index* index = ParentIndexScope::current(this);
+    // The index answers numbers; a text is an identifier and takes the walk.
+    if (index && index->elements == m_elements && !pIDOrPathOrUID.isText()) {
+        if (!index->built)
+            index->build();
+        return index->parents.value(positionOf(pIDOrPathOrUID));
+    }
     return ELEMENTS()->FINDPARENT(pIDOrPathOrUID, {});
 }
 

@@ -1,9 +1,137 @@
+// The script writer: an element tree back to script lines.
 #include <vorn/Structure.h>
+
+#include <algorithm>
+
 namespace vorn {
-void cls_VornElement::STORE(const Ref<CoreList>&, qint32, const Ref<cls_VornStructure>&) {}
+
+namespace {
+
+bool hasScriptForm(const QString& text)
+{
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    });
+}
+
+// The element as a reader of the error finds it: type, identifier, line and file.
+QString describe(const cls_VornElement& e)
+{
+    QString text = QStringLiteral("element ") + (e.SORT().isEmpty() ? QStringLiteral("(no type)") : e.SORT());
+    if (!e.ID().isEmpty())
+        text += QStringLiteral(" \"") + e.ID() + QLatin1Char('"');
+    if (e.LINE() > 0) {
+        text += QStringLiteral(" (");
+        if (!e.SOURCEFILE().isEmpty())
+            text += e.SOURCEFILE() + QLatin1Char(' ');
+        text += QStringLiteral("line ") + QString::number(e.LINE()) + QLatin1Char(')');
+    }
+    return text;
+}
+
+[[noreturn]] void fail(const cls_VornElement& e, const QString& attribute, int number, const QString& why)
+{
+    QString text = QStringLiteral("Cannot write ") + describe(e);
+    if (!attribute.isEmpty())
+        text += QStringLiteral(", attribute ") + attribute;
+    throw Error(number, QStringLiteral("STORE"), text + QStringLiteral(": ") + why);
+}
+
+bool isPassThrough(qint32 type)
+{
+    return type == TypeObject || type == TypeCollection || type == TypeArray || type == TypeBinary;
+}
+
+} // namespace
+
+void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
+{
+    if (m_sort.isEmpty())
+        return;
+    if (!pCol)
+        fail(*this, QString(), ErrorService, QStringLiteral("there is no list to write to"));
+    const ParentIndexScope scope(pStructure);
+
+    const QString indent(std::max(pIndent, 0), QLatin1Char('\t'));
+    const QString id = ID();
+    // A quote or line break in the identifier would end it early or split the line.
+    if (!id.isEmpty() && !hasScriptForm(id))
+        fail(*this, QString(), ErrorConversion,
+             QStringLiteral("the identifier holds a double quote or a line break and cannot be written"));
+    const QString q = id.isEmpty() ? QString() : QStringLiteral(" \"") + id + QLatin1Char('"');
+    const qint32 count = m_attributes ? m_attributes->COUNT() : 0;
+    const bool block = count > 5 || hasElements();
+
+    // The block form chooses the definition by parent, the line form takes the first of the type.
+    // Either answer is the same for every attribute, so it is asked once, at the first attribute.
+    Ref<cls_VornElementDef> definition;
+    bool definitionKnown = false;
+    auto textOf = [&](qint32 i) -> QString {
+        const QString name = m_attributes->NAME(i);
+        if (!definitionKnown) {
+            definitionKnown = true;
+            if (!pStructure)
+                fail(*this, name, ErrorService, QStringLiteral("no structure holds its definition"));
+            if (block) {
+                const cls_VornElement* parent = pStructure->ELEMENTPARENT(m_uid).get();
+                definition = pStructure->DEFINITIONS()->ITEMPARENT(m_sort, parent ? parent->SORT() : QStringLiteral("NONE"));
+            } else {
+                definition = pStructure->DEFINITIONS()->Item(m_sort);
+            }
+        }
+        if (!definition)
+            fail(*this, name, ErrorService, QStringLiteral("the type has no definition"));
+        const Ref<cls_VornAttributeDef> attribute = definition->ATTRIBUTES()->Item(name);
+        QString text;
+        try {
+            const Variant t = m_attributes->VALUEENCODED(i, attribute);
+            if (t.isEmpty() || (t.isText() && t.text().isEmpty()))
+                return QString();
+            text = t.toText();
+        } catch (const Error& error) {
+            fail(*this, name, error.number(), error.description());
+        }
+        // A value written as it is (not through its data type) must not break the line.
+        if ((!attribute || isPassThrough(attribute->SORT())) && !hasScriptForm(text))
+            fail(*this, name, ErrorConversion,
+                 QStringLiteral("the value holds a double quote or a line break and cannot be written"));
+        return text;
+    };
+
+    if (block) {
+        pCol->ADD(indent + QStringLiteral("BEGIN ") + m_sort + q);
+        for (qint32 i = 1; i <= count; ++i) {
+            const QString t = textOf(i);
+            if (!t.isEmpty())
+                pCol->ADD(indent + QLatin1Char('\t') + m_attributes->NAME(i) + QLatin1Char('=') + t);
+        }
+        if (hasElements())
+            m_elements->STORE(pCol, pIndent + 1, pStructure);
+        pCol->ADD(indent + QStringLiteral("END"));
+        return;
+    }
+
+    QString list;
+    for (qint32 i = 1; i <= count; ++i) {
+        const QString t = textOf(i);
+        if (t.isEmpty())
+            continue;
+        if (!list.isEmpty())
+            list += QStringLiteral(", ");
+        list += m_attributes->NAME(i) + QLatin1Char('=') + t;
+    }
+    QString line = indent + m_sort + q;
+    if (!list.isEmpty())
+        line += (id.isEmpty() ? QStringLiteral(" ") : QStringLiteral(", ")) + list;
+    pCol->ADD(line);
+}
+
 void cls_VornElements::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
 {
-    for (const auto& e : entries())
-        e->STORE(pCol, pIndent, pStructure);
+    const ParentIndexScope scope(pStructure);
+    for (const Ref<cls_VornElement>& e : entries())
+        if (e)
+            e->STORE(pCol, pIndent, pStructure);
 }
-}
+
+} // namespace vorn

@@ -1,0 +1,162 @@
+#include <vorn/Structure.h>
+
+#include <gtest/gtest.h>
+
+using namespace vorn;
+
+namespace {
+
+Ref<cls_VornElement> add(const Ref<cls_VornElements>& list, const QString& sort, const QString& id = {},
+                         std::initializer_list<std::pair<const char*, Variant>> values = {}, qint32 uid = 0)
+{
+    Ref<cls_VornElement> e = list->CREATE(id.isEmpty() ? Variant::missing() : Variant(id));
+    e->setSORT(sort);
+    e->setUID(uid);
+    for (const auto& [name, value] : values)
+        e->ATTRIBUTES()->setVALUE(QString::fromUtf8(name), value);
+    return e;
+}
+
+const std::initializer_list<std::pair<const char*, Variant>> six = {
+    { "X", 1 }, { "A", 2 }, { "B", 3 }, { "C", 4 }, { "D", 5 }, { "Y", 6 } };
+
+// POINT is declared at the main level with X as LONG and again below SHAPE with X as STRING, so
+// the chosen definition shows in how X is written.
+Ref<cls_VornStructure> shapes()
+{
+    Ref<cls_VornStructure> s = cls_VornStructure::create();
+    auto point = s->DEFINITIONS()->CREATE("POINT");
+    point->PARENTSALLOWED()->ADD("NONE");
+    for (const char* name : { "ID", "LABEL" })
+        point->ATTRIBUTES()->CREATE(name, TypeString);
+    point->ATTRIBUTES()->CREATE("ANY", TypeAtomic);
+    for (const char* name : { "X", "Y", "A", "B", "C", "D" })
+        point->ATTRIBUTES()->CREATE(name, TypeLong);
+    auto inShape = s->DEFINITIONS()->CREATE("POINT");
+    inShape->PARENTSALLOWED()->ADD("SHAPE");
+    inShape->ATTRIBUTES()->CREATE("X", TypeString);
+    auto shape = s->DEFINITIONS()->CREATE("SHAPE");
+    shape->ATTRIBUTES()->CREATE("COLOR", TypeColor);
+    return s;
+}
+
+// The lines written, and the message when the writer failed.
+std::pair<QStringList, QString> write(const Ref<cls_VornStructure>& s, qint32 indent = 0)
+{
+    auto lines = CoreList::create();
+    try {
+        s->ELEMENTS()->STORE(lines, indent, s);
+    } catch (const Error& e) {
+        return { lines->items(), e.description() };
+    }
+    return { lines->items(), QString() };
+}
+
+} // namespace
+
+TEST(WriterTest, LineAndBlockForms)
+{
+    auto s = shapes();
+    add(s->ELEMENTS(), "POINT", "P1", { { "X", 1 }, { "Y", 2 } });
+    add(s->ELEMENTS(), "POINT", {}, { { "ANY", Variant() }, { "X", 1 }, { "LABEL", "a b" } }); // ATOMIC empty: left out
+    add(s->ELEMENTS(), "POINT", "P", { { "ANY", Variant() } });
+    add(s->ELEMENTS(), "POINT");
+    add(s->ELEMENTS(), "POINT", "FIVE", { { "X", 1 }, { "A", 2 }, { "B", 3 }, { "C", 4 }, { "D", 5 } });
+    add(s->ELEMENTS(), "POINT", "SIX", six);
+    auto shape = add(s->ELEMENTS(), "SHAPE", "S", { { "COLOR", "#FF0000" } });
+    auto inner = add(shape->ELEMENTS(), "SHAPE");
+    add(inner->ELEMENTS(), "SHAPE");
+    add(add(inner->ELEMENTS(), "")->ELEMENTS(), "POINT", "HIDDEN"); // no type: not even children
+    EXPECT_EQ(write(s, 1).first, QStringList({
+        "\tPOINT \"P1\", X=1, Y=2", "\tPOINT X=1, LABEL=\"a b\"", "\tPOINT \"P\"", "\tPOINT",
+        "\tPOINT \"FIVE\", X=1, A=2, B=3, C=4, D=5",
+        "\tBEGIN POINT \"SIX\"", "\t\tX=1", "\t\tA=2", "\t\tB=3", "\t\tC=4", "\t\tD=5", "\t\tY=6", "\tEND",
+        "\tBEGIN SHAPE \"S\"", "\t\tCOLOR=255", "\t\tBEGIN SHAPE", "\t\t\tSHAPE", "\t\tEND", "\tEND" }));
+    EXPECT_EQ(s->scriptLines()->ITEM(1), QStringLiteral("POINT \"P1\", X=1, Y=2"));
+}
+
+// The block form takes the definition that fits the parent found by UID, the line form the
+// first definition of the type. With repeated UIDs the first element carrying the UID decides.
+TEST(WriterTest, DefinitionChoiceFollowsParentFoundByUid)
+{
+    auto s = shapes();
+    auto shape = add(s->ELEMENTS(), "SHAPE", {}, {}, 1);
+    auto block = add(shape->ELEMENTS(), "POINT", "BLOCK", six, 2);
+    add(shape->ELEMENTS(), "POINT", "LINE", { { "X", 1 } }, 3);
+    add(s->ELEMENTS(), "POINT", "TOP", six, 2); // UID 2 first belongs to BLOCK
+    const QStringList numbered = write(s).first;
+    EXPECT_EQ(numbered[2], QStringLiteral("\t\tX=\"1\""));
+    EXPECT_EQ(numbered[9], QStringLiteral("\tPOINT \"LINE\", X=1"));
+    EXPECT_EQ(numbered.mid(11, 2), QStringList({ "BEGIN POINT \"TOP\"", "\tX=\"1\"" }));
+
+    // All UIDs 0: the first is SHAPE at the main level, so every block uses the main definition.
+    for (const auto& e : { shape, block, shape->ELEMENTS()->Item(2), s->ELEMENTS()->Item(2) })
+        e->setUID(0);
+    EXPECT_EQ(write(s).first[2], QStringLiteral("\t\tX=1"));
+    auto lines = CoreList::create();
+    block->STORE(lines, 0, s);
+    EXPECT_EQ(lines->ITEM(2), QStringLiteral("\tX=1"));
+}
+
+TEST(WriterTest, FailuresNameTheElementAndKeepEarlierLines)
+{
+    auto s = shapes();
+    auto shape = add(s->ELEMENTS(), "SHAPE", {}, {}, 1);
+    auto inner = add(shape->ELEMENTS(), "POINT", {}, six, 7);
+    add(s->ELEMENTS(), "GHOST", "G"); // no values: nothing to look up
+    auto ghost = add(s->ELEMENTS(), "GHOST", "G1", { { "V", 1 } });
+    ghost->setLINE(12);
+    add(ghost->ELEMENTS(), "POINT");
+    const auto [lines, message] = write(s);
+    EXPECT_EQ(lines.mid(10), QStringList({ "GHOST \"G\"", "BEGIN GHOST \"G1\"" }));
+    for (const char* part : { "GHOST \"G1\"", "line 12", "attribute V" })
+        EXPECT_TRUE(message.contains(part)) << message.toStdString();
+
+    // The failed run left no parent index behind: the first UID 0 is now the element below SHAPE.
+    s->ELEMENTS()->REMOVE(3);
+    inner->setUID(0);
+    EXPECT_EQ(write(s).first[2], QStringLiteral("\t\tX=\"1\""));
+
+    // A text with a quote or a line break has no script form, declared or not; nor has such an ID.
+    for (const char* name : { "LABEL", "FREE" }) {
+        for (const char* text : { "say \"hi\"", "two\nlines" }) {
+            auto t = shapes();
+            add(t->ELEMENTS(), "POINT", "Q", { { "X", 1 }, { name, text } });
+            const auto [none, why] = write(t);
+            EXPECT_TRUE(none.isEmpty());
+            EXPECT_TRUE(why.contains("POINT \"Q\"") && why.contains(QStringLiteral("attribute ") + name)) << why.toStdString();
+        }
+    }
+    auto t = shapes();
+    add(t->ELEMENTS(), "POINT", "BAD\"ID");
+    EXPECT_TRUE(write(t).second.contains("identifier"));
+}
+
+TEST(WriterTest, AttributeListStructureForm)
+{
+    auto s = shapes();
+    auto mark = s->DEFINITIONS()->CREATE("MARK");
+    mark->ATTRIBUTES()->CREATE("ANY", TypeAtomic);
+    mark->ATTRIBUTES()->CREATE("KIND", TypeString)->setFIXED(true);
+    mark->ATTRIBUTES()->CREATE("ID", TypeString);
+    mark->ATTRIBUTES()->CREATE("N", TypeLong);
+    mark->ATTRIBUTES()->CREATE("T", TypeString);
+    auto m = add(s->ELEMENTS(), "MARK", "M", { { "T", "x" }, { "KIND", "k" }, { "ID", "M" }, { "ANY", Variant() }, { "N", 5 } });
+    // Definition order, no ID or fixed values, no brackets; an empty first text takes no separator.
+    EXPECT_EQ(m->ATTRIBUTELIST("(", "; ", ")", s), QStringLiteral("5; \"x\""));
+    m->ATTRIBUTES()->setVALUE("ANY", 1);
+    m->ATTRIBUTES()->REMOVE("T", true);
+    EXPECT_EQ(m->ATTRIBUTELIST("(", "; ", ")", s), QStringLiteral("1; 5; \"\""));
+
+    auto shape = add(s->ELEMENTS(), "SHAPE", {}, {}, 1);
+    auto point = add(shape->ELEMENTS(), "POINT", {}, { { "X", 1 } }, 2);
+    EXPECT_EQ(point->ATTRIBUTELIST("(", ", ", ")", s), QStringLiteral("1"));
+    point->setUID(0); // the first UID 0 is MARK at the main level
+    EXPECT_TRUE(point->ATTRIBUTELIST("(", ", ", ")", s).startsWith(QStringLiteral("\"\", \"\", 1, \"\"")));
+
+    // Undefined, or declared only in lower case: the plain form.
+    s->DEFINITIONS()->CREATE("lower")->ATTRIBUTES()->CREATE("A", TypeLong);
+    for (const char* sort : { "GHOST", "lower" })
+        EXPECT_EQ(add(s->ELEMENTS(), sort, {}, { { "A", 1 }, { "B", "x" } })->ATTRIBUTELIST("(", ", ", ")", s),
+                  QStringLiteral("(1, \"x\")")) << sort;
+}
