@@ -18,6 +18,7 @@
 #include <vorn/Persistent.h>
 
 #include <QHash>
+#include <QSet>
 
 #include <vector>
 
@@ -27,6 +28,17 @@ namespace vorn {
 QString trimBlanks(const QString& text);
 // The form in which text keys are compared: trimmed and upper-cased.
 inline QString normalizedKey(const QString& text) { return trimBlanks(text).toUpper(); }
+
+// Copying, storing and reading recurse once per collection nested in an entry (an element's
+// children): deeper nesting raises Error instead of exhausting the stack.
+class CollectionNesting {
+public:
+    static constexpr int MaxDepth = 2048;
+    explicit CollectionNesting(const char* operation);
+    ~CollectionNesting();
+    CollectionNesting(const CollectionNesting&) = delete;
+    CollectionNesting& operator=(const CollectionNesting&) = delete;
+};
 
 template <class Derived, class Entry>
 class KeyedCollection : public Persistent<Derived>, public DatabaseEvents {
@@ -105,6 +117,7 @@ private:
         QHash<double, qint32> numeric;  // numeric value (Empty counts as 0) -> first position
         qint32 firstEmpty = 0;          // first Empty key: also equals the text ""
         bool irregular = false;         // keys of other kinds exist: search by walking
+        QSet<const Entry*> members;     // the entries indexed, to notice one added twice
     };
 
     CoreDatabase m_database;
@@ -121,8 +134,11 @@ const Ref<Entry>& KeyedCollection<Derived, Entry>::entryAt(qint32 position)
     if (position < 1 || position > COUNT())
         return none;
     Ref<Entry>& slot = m_entries[size_t(position - 1)];
-    if (!slot && Derived::FillsEmptySlots)
+    if (!slot && Derived::FillsEmptySlots) {
         slot = Entry::create();
+        if (m_index.valid)
+            m_index.members.insert(slot.get());
+    }
     return slot;
 }
 
@@ -167,6 +183,8 @@ void KeyedCollection<Derived, Entry>::DatabaseImport(const Ref<Object>& NewEntry
     if (!entry && !Derived::FillsEmptySlots)
         throw Error(QStringLiteral("ADD"), QStringLiteral("There is no %1 to add").arg(Entry::staticClassName()));
     const bool wasCurrent = indexCurrent();
+    // A new key for an entry this collection already holds changes earlier positions too.
+    const bool rekeysMember = !ID.isMissing() && entry && wasCurrent && m_index.members.contains(entry.get());
     m_entries.push_back(entry);
     ++m_version;
     if (!ID.isMissing()) {
@@ -174,7 +192,7 @@ void KeyedCollection<Derived, Entry>::DatabaseImport(const Ref<Object>& NewEntry
             entry = entryAt(COUNT());
         entry->DATA().setKEY(ID);
     }
-    if (wasCurrent)
+    if (wasCurrent && !rekeysMember)
         indexAppended(COUNT());
 }
 
@@ -260,6 +278,8 @@ void KeyedCollection<Derived, Entry>::indexAppended(qint32 position)
     m_index.clock = Entry::keyClock();
     const Ref<Entry>& e = m_entries[size_t(position - 1)];
     const Variant& key = e ? e->DATA().KEY() : Variant();
+    if (e)
+        m_index.members.insert(e.get());
     m_index.nextSame.resize(size_t(position) + 1, 0);
     if (key.isText()) {
         const QString normalized = normalizedKey(key.text());
@@ -293,6 +313,7 @@ template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::DataCopy(const Object& pOther, bool& pcDone)
 {
     Derived& other = const_cast<Derived&>(Persistent<Derived>::sameClass(pOther));
+    const CollectionNesting nesting("DATA.COPY");
     this->DATA().setKEY(other.DATA().KEY());
     const qint32 m = other.DATABASE().COUNT();
     std::vector<Ref<Entry>> copies;
@@ -345,6 +366,7 @@ void KeyedCollection<Derived, Entry>::DataUnpack(const QString& prPackage)
 template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::DataStore(CoreFile& pFile)
 {
+    const CollectionNesting nesting("STORE");
     pFile.WRITE(QStringLiteral("1.0"));
     pFile.WRITE(this->DATA().KEY());
     pFile.WRITE(COUNT());
@@ -359,6 +381,7 @@ bool KeyedCollection<Derived, Entry>::DataRead(CoreFile& pFile)
     pFile.READ(version);
     if (version.toUpper() != QLatin1String("1.0"))
         return false;
+    const CollectionNesting nesting("READ");
     Variant key = pFile.READVALUE();
     qint32 n = 0;
     pFile.READ(n);

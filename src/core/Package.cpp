@@ -26,10 +26,30 @@ constexpr QLatin1String Magic("VP1");
     throw Error(Source, QStringLiteral("Malformed package: %1").arg(what));
 }
 
+// Arrays and packages nested in one another, counted per thread: packages nest through objects
+// that pack and unpack their own packages, and every level costs stack.
+thread_local int t_packDepth = 0;
+thread_local int t_unpackDepth = 0;
+
+struct Nesting {
+    int& depth;
+    Nesting(int& counter, bool unpacking) : depth(counter)
+    {
+        if (++depth > Package::MaxDepth) {
+            --depth;
+            if (unpacking)
+                malformed(QStringLiteral("values are nested too deeply"));
+            throw Error(Source, QStringLiteral("Values are nested too deeply to be packed"));
+        }
+    }
+    ~Nesting() { --depth; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+};
+
 class Writer {
 public:
     QString out;
-    int depth = 0;
 
     void length(qsizetype n) { out += QString::number(n); out += QLatin1Char(':'); }
     void text(const QString& t) { out += QLatin1Char('S'); length(t.size()); out += t; }
@@ -47,20 +67,21 @@ public:
         case K::Date:
             out += QLatin1Char('W') + QString::number(v.date().toMSecsSinceEpoch()) + QLatin1Char(';');
             break;
-        case K::Array: array(v.array()); break;
+        case K::Array: {
+            Nesting nesting(t_packDepth, false);
+            array(v.array());
+            break;
+        }
         case K::Object: object(v.object()); break;
         }
     }
 
     void array(const VariantArray& items)
     {
-        if (++depth > Package::MaxDepth)
-            throw Error(Source, QStringLiteral("Values are nested too deeply to be packed"));
         out += QLatin1Char('A');
         length(qsizetype(items.size()));
         for (const Variant& item : items)
             value(item);
-        --depth;
     }
 
     void object(const Ref<Object>& object)
@@ -94,7 +115,7 @@ public:
         m_at = Magic.size();
     }
 
-    Variant value(int depth)
+    Variant value()
     {
         if (atEnd())
             malformed(QStringLiteral("it ends in the middle of a value"));
@@ -135,10 +156,11 @@ public:
                 malformed(QStringLiteral("'%1' is not a date").arg(digits));
             return Variant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
         }
-        case 'A': return Variant(array(depth + 1));
+        case 'A': {
+            Nesting nesting(t_unpackDepth, true);
+            return Variant(array());
+        }
         case 'O': {
-            if (depth + 1 > Package::MaxDepth)
-                malformed(QStringLiteral("objects are nested too deeply"));
             const QString identity = chars(length());
             const QString package = chars(length());
             Ref<DataEvents> object = ClassRegistry::create(identity);
@@ -150,15 +172,13 @@ public:
         }
     }
 
-    VariantArray array(int depth)
+    VariantArray array()
     {
-        if (depth > Package::MaxDepth)
-            malformed(QStringLiteral("arrays are nested too deeply"));
         const qsizetype n = length();
         VariantArray items;
         items.reserve(size_t(n)); // every value takes at least one code unit, so n <= remaining
         for (qsizetype i = 0; i < n; ++i)
-            items.push_back(value(depth));
+            items.push_back(value());
         return items;
     }
 
@@ -167,7 +187,7 @@ public:
         expectMagic();
         if (atEnd() || m_text[m_at++] != u'A')
             malformed(QStringLiteral("it holds no value list"));
-        VariantArray values = array(1);
+        VariantArray values = array();
         if (!atEnd())
             malformed(QStringLiteral("text follows the last value"));
         return values;
@@ -214,31 +234,11 @@ private:
     qsizetype m_at = 0;
 };
 
-// Packages nest through objects that unpack their own packages: count the levels per thread.
-thread_local int t_unpackDepth = 0;
-
-struct DepthGuard {
-    DepthGuard()
-    {
-        if (++t_unpackDepth > Package::MaxDepth) {
-            --t_unpackDepth;
-            malformed(QStringLiteral("packages are nested too deeply"));
-        }
-    }
-    ~DepthGuard() { --t_unpackDepth; }
-};
-
-thread_local int t_packDepth = 0;
-
 } // namespace
 
 QString Package::PACK(const VariantArray& values)
 {
-    if (++t_packDepth > MaxDepth) {
-        --t_packDepth;
-        throw Error(Source, QStringLiteral("Objects are nested too deeply to be packed"));
-    }
-    struct Leave { ~Leave() { --t_packDepth; } } leave;
+    Nesting nesting(t_packDepth, false);
     Writer w;
     w.out = QString(Magic);
     w.array(values);
@@ -247,7 +247,7 @@ QString Package::PACK(const VariantArray& values)
 
 VariantArray Package::UNPACK(const QString& package, qsizetype count)
 {
-    DepthGuard guard;
+    Nesting nesting(t_unpackDepth, true);
     VariantArray values = Reader(package).top();
     if (qsizetype(values.size()) != count)
         malformed(QStringLiteral("it holds %1 values where %2 were expected").arg(values.size()).arg(count));

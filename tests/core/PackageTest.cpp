@@ -1,0 +1,328 @@
+#include <vorn/vorn.h>
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <ostream>
+#include <random>
+
+using namespace vorn;
+
+namespace {
+
+std::string str(const QString& s) { return s.toStdString(); }
+
+const QString ElementClass = QStringLiteral("LmVornScript.cls_VornElement");
+
+QString n(qsizetype v) { return QString::number(v); }
+
+// An object value as the codec writes it.
+QString objectText(const QString& identity, const QString& package)
+{
+    return QLatin1Char('O') + n(identity.size()) + QLatin1Char(':') + identity + n(package.size()) + QLatin1Char(':') + package;
+}
+
+// The package of an element nested `depth` levels deep in its own children, written as text so
+// that no depth limit of the writer applies. Assembled in one pass (prefixes, leaf, suffixes).
+QString nestedElementPackage(int depth)
+{
+    const QString leaf = cls_VornElement::create()->DATA().PACKAGE();
+    const QString attributes = cls_VornAttributes::create()->PACKAGE();
+    const QString suffix = QStringLiteral("S0:S0:S0:S0:S0:FFFFFL0;L0;L0;L0;L0;");
+    std::vector<QString> prefixes;
+    qsizetype inner = leaf.size();
+    for (int i = 0; i < depth; ++i) {
+        const QString children = QStringLiteral("VP1A2:EA2:EO") + n(ElementClass.size()) + QLatin1Char(':') + ElementClass
+                                 + n(inner) + QLatin1Char(':');
+        const qsizetype childrenSize = children.size() + inner;
+        const QString element = QStringLiteral("VP1A19:ES0:S") + n(attributes.size()) + QLatin1Char(':') + attributes
+                                + QLatin1Char('S') + n(childrenSize) + QLatin1Char(':');
+        prefixes.push_back(element + children);
+        inner = element.size() + childrenSize + suffix.size();
+    }
+    QString out;
+    out.reserve(inner);
+    for (auto p = prefixes.rbegin(); p != prefixes.rend(); ++p)
+        out += *p;
+    out += leaf;
+    for (int i = 0; i < depth; ++i)
+        out += suffix;
+    return out;
+}
+
+// A chain of `depth` elements without keys, each the only child of the one before.
+Ref<cls_VornElement> chain(int depth)
+{
+    auto top = cls_VornElement::create();
+    auto e = top;
+    for (int i = 1; i < depth; ++i)
+        e = e->ELEMENTS()->CREATE();
+    return top;
+}
+
+void expectSame(const Variant& got, const Variant& expected)
+{
+    ASSERT_EQ(got.kind(), expected.kind());
+    if (expected.isDouble() && std::isnan(expected.doubleValue())) {
+        EXPECT_TRUE(std::isnan(got.doubleValue()));
+        return;
+    }
+    if (expected.isDouble())
+        EXPECT_EQ(std::signbit(got.doubleValue()), std::signbit(expected.doubleValue()));
+    if (expected.isText())
+        EXPECT_EQ(str(got.text()), str(expected.text()));
+    if (expected.isArray()) {
+        ASSERT_EQ(got.array().size(), expected.array().size());
+        for (size_t i = 0; i < got.array().size(); ++i)
+            expectSame(got.array()[i], expected.array()[i]);
+        return;
+    }
+    if (expected.isObject() && expected.object()) {
+        ASSERT_TRUE(got.object());
+        EXPECT_NE(got.object(), expected.object()) << "objects come back as new objects";
+        EXPECT_EQ(got.object()->className(), expected.object()->className());
+        // Unpacking turns Empty keys into texts, so compare with the source brought through once.
+        auto& a = dynamic_cast<DataEvents&>(*got.object());
+        auto& b = dynamic_cast<DataEvents&>(*expected.object());
+        auto again = std::dynamic_pointer_cast<DataEvents>(b.DATA().SPAWN());
+        again->DATA().setPACKAGE(b.DATA().PACKAGE());
+        EXPECT_EQ(str(a.DATA().PACKAGE()), str(again->DATA().PACKAGE()));
+        return;
+    }
+    if (!expected.isObject() && !expected.isMissing())
+        EXPECT_EQ(got, expected);
+}
+
+} // namespace
+
+TEST(PackageTest, EveryValueKindRoundTripsWithItsKind)
+{
+    auto list = CoreList::create();
+    list->ADD(QStringLiteral("a"));
+    auto element = cls_VornElement::create();
+    element->setID(QStringLiteral("E"));
+    element->ATTRIBUTES()->setVALUE(QStringLiteral("X"), 5);
+    element->ELEMENTS()->CREATE(QStringLiteral("CHILD"));
+
+    const QDateTime date(QDate(1850, 3, 1), QTime(12, 30, 15, 250), Qt::UTC);
+    const VariantArray values{
+        Variant(), Variant::missing(), QString(), QString(""), QStringLiteral(" "),
+        // Texts that look like the codec's own syntax, and code units outside the BMP.
+        QStringLiteral("VP1A1:S3:abc;:"), QString::fromUtf16(u"\u00e9\U0001D11E\u0000z"),
+        std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), 0,
+        0.1, -0.0, 1e300, 5e-324, std::nan(""), HUGE_VAL, -HUGE_VAL, true, false, date,
+        VariantArray{}, VariantArray{ 1, VariantArray{ "x", VariantArray{ Variant(), 2.5 } }, Ref<Object>() },
+        Ref<Object>(), Ref<Object>(list), Ref<Object>(element), VariantArray{ Ref<Object>(element) },
+        QString(5000, QLatin1Char('y')) };
+
+    const VariantArray got = Package::UNPACK(Package::PACK(values), qsizetype(values.size()));
+    ASSERT_EQ(got.size(), values.size());
+    for (size_t i = 0; i < values.size(); ++i) {
+        SCOPED_TRACE(i);
+        expectSame(got[i], values[i]);
+    }
+    EXPECT_TRUE(got[2].isText() && got[2].text().isEmpty()) << "the empty text is not Empty";
+    EXPECT_TRUE(got[0].isEmpty());
+    EXPECT_EQ(got[19].date().toMSecsSinceEpoch(), date.toMSecsSinceEpoch());
+
+    auto child = std::dynamic_pointer_cast<cls_VornElement>(got[24].object());
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->ID(), QStringLiteral("E"));
+    ASSERT_TRUE(child->ELEMENTS()->Item(QStringLiteral("CHILD")));
+}
+
+TEST(PackageTest, TypedTargetsConvertAndCountMustMatch)
+{
+    const QString p = Package::PACK({ "12", 2.5, true, Variant(), VariantArray{ 1 } });
+    qint32 a = 0, b = 0;
+    QString c;
+    bool d = true;
+    VariantArray e;
+    Package::UNPACK(p, a, b, c, d, e);
+    EXPECT_EQ(a, 12);
+    EXPECT_EQ(b, 2); // half to even
+    EXPECT_EQ(c, QStringLiteral("True"));
+    EXPECT_FALSE(d);
+    EXPECT_EQ(e.size(), 1u);
+
+    EXPECT_THROW(Package::UNPACK(p, 4), Error);
+    EXPECT_THROW(Package::UNPACK(p, 6), Error);
+    QString t;
+    EXPECT_THROW(Package::UNPACK(Package::PACK({ VariantArray{} }), t), Error);
+    EXPECT_THROW(Package::UNPACK(Package::PACK({ 1e12 }), a), Error);
+}
+
+TEST(PackageTest, MalformedPackagesRaiseError)
+{
+    const QString bad[] = {
+        QString(), QStringLiteral("VP"), QStringLiteral("VP2A0:"), QStringLiteral("VP1"), QStringLiteral("VP1E"),
+        QStringLiteral("VP1A"), QStringLiteral("VP1A1"), QStringLiteral("VP1A:E"), QStringLiteral("VP1A-1:E"),
+        QStringLiteral("VP1A1:"), QStringLiteral("VP1A1:X"), QStringLiteral("VP1A1:S5:ab"), QStringLiteral("VP1A1:S:"),
+        QStringLiteral("VP1A1:L12"), QStringLiteral("VP1A1:L99999999999;"), QStringLiteral("VP1A1:L1x;"),
+        QStringLiteral("VP1A1:D1.5.5;"), QStringLiteral("VP1A1:D;"), QStringLiteral("VP1A1:W12a;"),
+        QStringLiteral("VP1A1:EE"), QStringLiteral("VP1A0:trailing"), QStringLiteral("VP1A2:E"),
+        // Absurd lengths and counts.
+        QStringLiteral("VP1A2147483647:E"), QStringLiteral("VP1A99999999999999999999999999:E"),
+        QStringLiteral("VP1A1:S18446744073709551617:x"), QStringLiteral("VP1A1:A999999:E"),
+        QStringLiteral("VP1A1:L") + QString(100, QLatin1Char('1')) + QLatin1Char(';'),
+        // Objects: unknown class, not a package, wrong number of values, wrong class in a list.
+        QStringLiteral("VP1A1:") + objectText(QStringLiteral("LmVornScript.cls_Nothing"), QStringLiteral("VP1A0:")),
+        QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("junk")),
+        QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("VP1A0:")),
+        QStringLiteral("VP1A1:O999:") + ElementClass,
+    };
+    for (const QString& text : bad) {
+        SCOPED_TRACE(text.left(60).toStdString());
+        EXPECT_THROW(Package::UNPACK(text, 1), Error);
+    }
+
+    auto defs = cls_VornElementDefs::create();
+    const QString wrongClass = QStringLiteral("VP1A2:EA2:E")
+                               + objectText(ElementClass, cls_VornElement::create()->DATA().PACKAGE());
+    EXPECT_THROW(defs->DATA().setPACKAGE(wrongClass), Error);
+    EXPECT_EQ(defs->COUNT(), 0);
+}
+
+TEST(PackageTest, TruncatedOrDamagedPackagesNeverCrash)
+{
+    auto top = chain(3);
+    top->ATTRIBUTES()->setVALUE(QStringLiteral("A"), VariantArray{ 1, "two", 3.5, QDateTime::currentDateTimeUtc() });
+    top->ELEMENTS()->Item(1)->ATTRIBUTES()->setVALUE(QStringLiteral("B"), Ref<Object>(CoreList::create()));
+    const QString good = top->DATA().PACKAGE();
+
+    // Every proper prefix is malformed.
+    for (qsizetype cut = 0; cut < good.size(); ++cut) {
+        auto e = cls_VornElement::create();
+        EXPECT_THROW(e->DATA().setPACKAGE(good.left(cut)), Error) << cut;
+    }
+    // Damaged copies either raise Error or unpack; nothing else.
+    std::mt19937 random(7);
+    const char16_t alphabet[] = u"0123456789:;AEFLMNOSTWDV-.x";
+    for (int round = 0; round < 2000; ++round) {
+        QString damaged = good;
+        for (int k = 0; k < 1 + round % 3; ++k)
+            damaged[qsizetype(random() % damaged.size())] = QChar(alphabet[random() % (std::size(alphabet) - 1)]);
+        auto e = cls_VornElement::create();
+        try {
+            e->DATA().setPACKAGE(damaged);
+        } catch (const Error&) {
+        }
+    }
+}
+
+TEST(PackageTest, DeepNestingRaisesErrorInsteadOfCrashing)
+{
+    // Arrays nested inside one package.
+    QString arrays = QStringLiteral("VP1A1:");
+    for (int i = 0; i < 100000; ++i)
+        arrays += QStringLiteral("A1:");
+    arrays += QLatin1Char('E');
+    EXPECT_THROW(Package::UNPACK(arrays, 1), Error);
+
+    Variant deep; // a little deeper than the codec nests (destroying it recurses, too)
+    for (int i = 0; i < Package::MaxDepth + 10; ++i) {
+        VariantArray outer(1);
+        outer[0] = std::move(deep);
+        deep = std::move(outer);
+    }
+    EXPECT_THROW(Package::PACK({ deep }), Error);
+
+    // Packages nested inside packages, through element children.
+    EXPECT_EQ(str(nestedElementPackage(2)), str(chain(3)->DATA().PACKAGE()));
+    auto shallow = cls_VornElement::create();
+    shallow->DATA().setPACKAGE(nestedElementPackage(400));
+    EXPECT_EQ(shallow->ELEMENTS()->COUNT(true), 400);
+    auto packed = cls_VornElement::create();
+    packed->DATA().setPACKAGE(chain(400)->DATA().PACKAGE());
+    EXPECT_EQ(packed->ELEMENTS()->COUNT(true), 399);
+    auto e = cls_VornElement::create();
+    EXPECT_THROW(e->DATA().setPACKAGE(nestedElementPackage(600)), Error);
+    EXPECT_EQ(e->ELEMENTS()->COUNT(true), 0);
+
+    // Packing: a chain deeper than the codec nests, and an element that holds itself.
+    EXPECT_THROW(chain(5000)->DATA().PACKAGE(), Error);
+    auto self = cls_VornElement::create();
+    self->ATTRIBUTES()->setVALUE(QStringLiteral("SELF"), self);
+    EXPECT_THROW(self->DATA().PACKAGE(), Error);
+    self->ATTRIBUTES()->REMOVE(QStringLiteral("SELF"), true); // breaks the cycle
+}
+
+// ---- CoreList ----
+
+TEST(CoreListTest, Operations)
+{
+    auto l = CoreList::create();
+    EXPECT_EQ(l->ITEMKIND(), 8);
+    l->ADD(QStringLiteral("a"));
+    l->ADD(QStringLiteral("B"));
+    l->ADD(QStringLiteral("a"));
+    EXPECT_EQ(l->COUNT(), 3);
+    EXPECT_EQ(l->ITEM(2), QStringLiteral("B"));
+    EXPECT_EQ(l->ITEM(0), QString());
+    EXPECT_EQ(l->ITEM(4), QString());
+    EXPECT_TRUE(l->EXISTS(QStringLiteral("b")));
+    EXPECT_FALSE(l->EXISTS(QStringLiteral("b ")));
+    EXPECT_EQ(l->JOIN(QStringLiteral("["), QStringLiteral(", "), QStringLiteral("]")), QStringLiteral("[a, B, a]"));
+
+    l->setITEM(2, QStringLiteral("c"));
+    l->setITEM(9, QStringLiteral("z"));
+    EXPECT_EQ(l->JOIN({}, QStringLiteral(","), {}), QStringLiteral("a,c,a"));
+    l->REMOVEVALUE(QStringLiteral("A")); // first match only, case ignored
+    EXPECT_EQ(l->JOIN({}, QStringLiteral(","), {}), QStringLiteral("c,a"));
+    l->INSERT(QStringLiteral("new"), 1);
+    l->INSERT(QStringLiteral("newer"), 0);
+    EXPECT_EQ(l->JOIN({}, QStringLiteral(","), {}), QStringLiteral("newer,new,c,a"));
+    EXPECT_FALSE(l->REMOVEAT(0));
+    EXPECT_FALSE(l->REMOVEAT(5));
+    EXPECT_TRUE(l->REMOVEAT(1));
+    EXPECT_EQ(l->JOIN({}, QStringLiteral(","), {}), QStringLiteral("new,c,a"));
+    l->CUT(10);
+    EXPECT_EQ(l->COUNT(), 3);
+    l->CUT(2);
+    EXPECT_EQ(l->JOIN({}, QStringLiteral(","), {}), QStringLiteral("new,c"));
+    l->SPLIT(QStringLiteral("x\ry\r\rz"), QStringLiteral("\r"));
+    EXPECT_EQ(l->JOIN({}, QStringLiteral("|"), {}), QStringLiteral("x|y||z"));
+    l->CLEAR();
+    EXPECT_EQ(l->COUNT(), 0);
+    EXPECT_EQ(l->JOIN(QStringLiteral("("), QStringLiteral(","), QStringLiteral(")")), QStringLiteral("()"));
+}
+
+TEST(CoreListTest, PersistenceAndCopy)
+{
+    auto l = CoreList::create();
+    l->DATA().setKEY(QStringLiteral("KEY"));
+    for (const char* s : { "", " padded ", "x", "\xc3\xa9" })
+        l->ADD(QString::fromUtf8(s));
+
+    auto fromPackage = CoreList::create();
+    fromPackage->DATA().setPACKAGE(l->DATA().PACKAGE());
+    EXPECT_EQ(fromPackage->items(), l->items());
+    EXPECT_EQ(fromPackage->DATA().KEY(), Variant("KEY"));
+
+    // A malformed package changes nothing.
+    const QString before = fromPackage->DATA().PACKAGE();
+    EXPECT_THROW(fromPackage->DATA().setPACKAGE(before.left(before.size() - 2)), Error);
+    EXPECT_THROW(fromPackage->DATA().setPACKAGE(Package::PACK({ "K", 8 })), Error);
+    EXPECT_EQ(fromPackage->DATA().PACKAGE(), before);
+
+    auto copy = CoreList::create();
+    copy->DATA().COPY(l);
+    copy->ADD(QStringLiteral("more"));
+    copy->setITEM(3, QStringLiteral("changed"));
+    EXPECT_EQ(l->COUNT(), 4);
+    EXPECT_EQ(l->ITEM(3), QStringLiteral("x"));
+    EXPECT_EQ(copy->DATA().KEY(), Variant("KEY"));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("list.rec"));
+    ASSERT_TRUE(l->SAVE(file));
+    auto loaded = CoreList::create();
+    ASSERT_TRUE(loaded->LOAD(file));
+    EXPECT_EQ(loaded->items(), l->items());
+    EXPECT_EQ(loaded->DATA().KEY(), Variant("KEY"));
+    EXPECT_FALSE(loaded->LOAD(dir.filePath(QStringLiteral("missing.rec"))));
+    EXPECT_EQ(loaded->items(), l->items());
+}

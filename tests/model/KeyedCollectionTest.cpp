@@ -1,0 +1,285 @@
+#include <vorn/vorn.h>
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <random>
+#include <utility>
+
+// Readable failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+using namespace vorn;
+
+namespace {
+
+template <class C>
+class KeyedCollectionTest : public ::testing::Test {
+protected:
+    using Entry = typename C::EntryType;
+    Ref<C> list = C::create();
+
+    Ref<Entry> add(const Variant& key) { return list->ADD(Entry::create(), key); }
+    Ref<Entry> add(C& other, const Variant& key) { return other.ADD(Entry::create(), key); }
+    // Keys in order, as texts.
+    static QString keys(C& c)
+    {
+        QStringList out;
+        for (qint32 i = 1; i <= c.COUNT(); ++i)
+            out << c.Item(i)->DATA().KEY().toText();
+        return out.join(QLatin1Char(','));
+    }
+    // The first position whose key matches, found by walking.
+    static qint32 walk(C& c, const Variant& probe)
+    {
+        const Variant p = probe.isText() ? Variant(normalizedKey(probe.text())) : probe;
+        for (qint32 i = 1; i <= c.COUNT(); ++i) {
+            const Variant& key = c.entries()[size_t(i - 1)]->DATA().KEY();
+            if (key.isText() && p.isText() ? normalizedKey(key.text()) == p.text() : key == p)
+                return i;
+        }
+        return 0;
+    }
+};
+
+using Collections = ::testing::Types<cls_VornElementDefs, cls_VornElements, cls_VornAttributeDefs, cls_VornEnumerations>;
+TYPED_TEST_SUITE(KeyedCollectionTest, Collections);
+
+} // namespace
+
+TYPED_TEST(KeyedCollectionTest, TextKeysAreTrimmedAndUpperCasedFirstMatchWins)
+{
+    auto first = this->add(QStringLiteral(" Alpha "));
+    auto beta = this->add(QStringLiteral("beta"));
+    auto second = this->add(QStringLiteral("ALPHA"));
+    EXPECT_EQ(this->list->Item(QStringLiteral("alpha")), first);
+    EXPECT_EQ((*this->list)[QStringLiteral("  BETA  ")], beta);
+    EXPECT_EQ(this->list->Item(2), beta);
+    EXPECT_EQ(this->list->Item(3.0), second);
+    EXPECT_FALSE(this->list->Item(0));
+    EXPECT_FALSE(this->list->Item(4));
+    EXPECT_FALSE(this->list->Item(QStringLiteral("gamma")));
+    EXPECT_FALSE(this->list->Item(QStringLiteral("al pha")));
+    EXPECT_TRUE(this->list->EXISTS(QStringLiteral("alpha")));
+    EXPECT_FALSE(this->list->EXISTS(2)); // a number is a key, not a position
+    EXPECT_EQ(this->list->COUNT(), 3);
+    // An entry keeps its key exactly as given.
+    EXPECT_EQ(first->DATA().KEY(), Variant(" Alpha "));
+
+    EXPECT_TRUE(this->list->REMOVE(QStringLiteral("alpha"))); // the first one
+    EXPECT_EQ(this->list->Item(QStringLiteral("ALPHA")), second);
+    EXPECT_FALSE(this->list->REMOVE(QStringLiteral("gamma")));
+    EXPECT_FALSE(this->list->REMOVE(0));
+    EXPECT_FALSE(this->list->REMOVE(3));
+    EXPECT_EQ(this->list->COUNT(), 2);
+}
+
+TYPED_TEST(KeyedCollectionTest, NumberKeysAndTextKeysNeverMeet)
+{
+    this->add(2);
+    auto twoText = this->add(QStringLiteral("2"));
+    this->add(true);
+    this->add(2.5);
+    EXPECT_TRUE(this->list->EXISTS(2));
+    EXPECT_TRUE(this->list->EXISTS(2.0));
+    EXPECT_TRUE(this->list->EXISTS(-1)); // True is -1
+    EXPECT_TRUE(this->list->EXISTS(2.5));
+    EXPECT_FALSE(this->list->EXISTS(3));
+    EXPECT_TRUE(this->list->EXISTS(QStringLiteral("2")));
+    EXPECT_FALSE(this->list->EXISTS(QStringLiteral("2.5")));
+    EXPECT_EQ(this->list->Item(QStringLiteral(" 2 ")), twoText);
+    EXPECT_EQ(this->list->Item(2), twoText); // by position
+    EXPECT_TRUE(this->list->REMOVE(1));      // by position too
+    EXPECT_FALSE(this->list->EXISTS(2));
+    EXPECT_EQ(this->list->Item(QStringLiteral("2")), twoText);
+}
+
+TYPED_TEST(KeyedCollectionTest, RemoveOrderAndSwap)
+{
+    for (const char* k : { "A", "B", "C", "D" })
+        this->add(QString::fromUtf8(k));
+    EXPECT_TRUE(this->list->REMOVE(1));
+    const bool movesLast = std::is_same_v<TypeParam, cls_VornEnumerations>;
+    EXPECT_EQ(this->keys(*this->list), movesLast ? QStringLiteral("D,B,C") : QStringLiteral("B,C,D"));
+    EXPECT_EQ(this->list->Item(QStringLiteral("d")), this->list->Item(movesLast ? 1 : 3));
+    EXPECT_TRUE(this->list->REMOVE(QStringLiteral("C")));
+    EXPECT_EQ(this->keys(*this->list), movesLast ? QStringLiteral("D,B") : QStringLiteral("B,D"));
+
+    this->add(QStringLiteral("E"));
+    EXPECT_EQ(this->list->Item(QStringLiteral("E")), this->list->Item(3));
+    this->list->SWAP(1, 3);
+    EXPECT_EQ(this->keys(*this->list), movesLast ? QStringLiteral("E,B,D") : QStringLiteral("E,D,B"));
+    EXPECT_EQ(this->list->Item(QStringLiteral("E")), this->list->Item(1));
+    EXPECT_EQ(this->walk(*this->list, QStringLiteral("B")), movesLast ? 2 : 3);
+    EXPECT_EQ(this->list->Item(QStringLiteral("B")), this->list->Item(movesLast ? 2 : 3));
+    this->list->SWAP(0, 1);
+    this->list->SWAP(1, 4);
+    this->list->SWAP(2, 2);
+    EXPECT_EQ(this->keys(*this->list), movesLast ? QStringLiteral("E,B,D") : QStringLiteral("E,D,B"));
+}
+
+TYPED_TEST(KeyedCollectionTest, AddAndMergeShareTheObjects)
+{
+    auto other = TypeParam::create();
+    auto shared = this->add(QStringLiteral("S"));
+    EXPECT_EQ(other->ADD(shared), shared);
+    EXPECT_EQ(other->Item(QStringLiteral("s")), shared);
+
+    // Adding with a key renames the object in every collection that holds it.
+    other->Item(QStringLiteral("S")); // the index is current
+    this->list->Item(QStringLiteral("S"));
+    other->ADD(shared, QStringLiteral("RENAMED"));
+    EXPECT_FALSE(this->list->Item(QStringLiteral("S")));
+    EXPECT_EQ(this->list->Item(QStringLiteral("renamed")), shared);
+    EXPECT_FALSE(other->Item(QStringLiteral("S")));
+    EXPECT_EQ(other->Item(QStringLiteral("RENAMED")), other->Item(1));
+    EXPECT_EQ(other->COUNT(), 2);
+
+    // MERGE appends every entry, duplicates included, shared and keys unchanged.
+    if constexpr (!std::is_same_v<TypeParam, cls_VornAttributeDefs>) {
+        this->add(QStringLiteral("T"));
+        this->list->MERGE(*other);
+        EXPECT_EQ(this->keys(*this->list), QStringLiteral("RENAMED,T,RENAMED,RENAMED"));
+        EXPECT_EQ(this->list->Item(3), shared);
+        EXPECT_EQ(this->list->Item(QStringLiteral("RENAMED")), this->list->Item(1));
+        EXPECT_EQ(other->COUNT(), 2);
+    }
+}
+
+TYPED_TEST(KeyedCollectionTest, LookupFollowsKeysChangedAfterAdding)
+{
+    auto a = this->add(QStringLiteral("A"));
+    auto b = this->add(QStringLiteral("B"));
+    auto c = this->add(QStringLiteral("C"));
+    auto& list = *this->list;
+    ASSERT_EQ(list.Item(QStringLiteral("B")), b); // builds the index
+
+    b->DATA().setKEY(QStringLiteral("NEW"));
+    EXPECT_EQ(list.Item(QStringLiteral("new")), b);
+    EXPECT_FALSE(list.Item(QStringLiteral("B")));
+    a->DATA().setKEY(QStringLiteral("NEW"));
+    EXPECT_EQ(list.Item(QStringLiteral("NEW")), a);
+    a->DATA().setKEY(5);
+    EXPECT_EQ(list.Item(QStringLiteral("NEW")), b);
+    EXPECT_TRUE(list.EXISTS(5));
+
+    // Keys changed by unpacking or copying onto an entry.
+    auto source = TestFixture::Entry::create();
+    source->DATA().setKEY(QStringLiteral("FROMCOPY"));
+    c->DATA().COPY(source);
+    EXPECT_EQ(list.Item(QStringLiteral("FROMCOPY")), c);
+    source->DATA().setKEY(QStringLiteral("FROMPACKAGE"));
+    c->DATA().setPACKAGE(source->DATA().PACKAGE());
+    EXPECT_EQ(list.Item(QStringLiteral("FROMPACKAGE")), c);
+    EXPECT_FALSE(list.Item(QStringLiteral("FROMCOPY")));
+
+    // The same object added again under another key: every position carries the new key.
+    list.ADD(c, QStringLiteral("TWICE"));
+    EXPECT_FALSE(list.Item(QStringLiteral("FROMPACKAGE")));
+    EXPECT_EQ(list.Item(QStringLiteral("TWICE")), c);
+    EXPECT_EQ(this->walk(list, QStringLiteral("TWICE")), 3);
+    EXPECT_TRUE(list.REMOVE(QStringLiteral("TWICE")));
+    EXPECT_EQ(list.Item(QStringLiteral("TWICE")), c);
+    EXPECT_EQ(list.COUNT(), 3);
+}
+
+TYPED_TEST(KeyedCollectionTest, LargeCollectionAgreesWithAWalk)
+{
+    auto& list = *this->list;
+    constexpr int N = 10000;
+    for (int i = 0; i < N; ++i)
+        this->add(i % 5 == 0 ? Variant(i % 700) : Variant(QStringLiteral("K%1").arg(i % 7000)));
+    std::mt19937 random(11);
+    auto probe = [&]() -> Variant {
+        const int k = int(random() % 7100);
+        return random() % 4 == 0 ? Variant(k % 720) : Variant(QStringLiteral(" k%1").arg(k));
+    };
+    Variant oldKey;
+    for (int round = 0; round < 120; ++round) {
+        const qint32 at = qint32(random() % quint32(list.COUNT())) + 1;
+        switch (random() % 5) {
+        case 0: list.Item(at)->DATA().setKEY(QStringLiteral("K%1").arg(random() % 7100)); break;
+        case 1: list.REMOVE(at); break;
+        case 2: list.SWAP(at, qint32(random() % quint32(list.COUNT())) + 1); break;
+        case 3: // the same object again under a new key: its old key must vanish
+            oldKey = list.Item(at)->DATA().KEY();
+            list.ADD(list.Item(at), QStringLiteral("K%1").arg(random() % 7100));
+            break;
+        default: this->add(probe()); break;
+        }
+        const Variant p = oldKey.isEmpty() ? probe() : std::exchange(oldKey, Variant());
+        qint32 found = -1;
+        list.DatabaseSearch(found, p);
+        ASSERT_EQ(found, this->walk(list, p)) << "round " << round;
+        ASSERT_EQ(list.EXISTS(p), found > 0);
+        if (p.isText())
+            ASSERT_EQ(list.Item(p), found ? list.Item(found) : nullptr);
+    }
+}
+
+TYPED_TEST(KeyedCollectionTest, EmptyPositions)
+{
+    if constexpr (TypeParam::FillsEmptySlots) {
+        this->list->ADD(nullptr);
+        this->list->ADD(nullptr, QStringLiteral("KEYED"));
+        auto first = this->list->Item(1);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(this->list->Item(1), first); // placed once
+        EXPECT_EQ(this->list->Item(QStringLiteral("keyed")), this->list->Item(2));
+        EXPECT_TRUE(this->list->EXISTS(QString())); // an Empty key equals the empty text
+        EXPECT_TRUE(this->list->EXISTS(0));
+    } else {
+        EXPECT_THROW(this->list->ADD(nullptr), Error);
+        EXPECT_EQ(this->list->COUNT(), 0);
+    }
+}
+
+TYPED_TEST(KeyedCollectionTest, PersistenceKeepsKeysOrderAndDuplicates)
+{
+    auto& list = *this->list;
+    list.DATA().setKEY(QStringLiteral("MINE"));
+    for (const char* k : { "b", "A", "b", " c " })
+        this->add(QString::fromUtf8(k));
+    const QString order = this->keys(list);
+
+    auto unpacked = TypeParam::create();
+    unpacked->DATA().setPACKAGE(list.DATA().PACKAGE());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("c.rec"));
+    ASSERT_TRUE(list.SAVE(file));
+    auto loaded = TypeParam::create();
+    ASSERT_TRUE(loaded->LOAD(file));
+    auto copy = TypeParam::create();
+    this->add(*copy, QStringLiteral("OLD"));
+    copy->DATA().COPY(this->list);
+
+    for (TypeParam* c : { unpacked.get(), loaded.get(), copy.get() }) {
+        EXPECT_EQ(c->DATA().KEY(), Variant("MINE"));
+        EXPECT_EQ(this->keys(*c), order);
+        EXPECT_EQ(c->Item(QStringLiteral("B")), c->Item(1));
+        EXPECT_EQ(c->Item(QStringLiteral("C")), c->Item(4));
+        for (qint32 i = 1; i <= c->COUNT(); ++i)
+            EXPECT_NE(c->Item(i), list.Item(i));
+    }
+    copy->Item(1)->DATA().setKEY(QStringLiteral("CHANGED"));
+    copy->REMOVE(2);
+    EXPECT_EQ(this->keys(list), order);
+
+    // Malformed packages and foreign records change nothing.
+    const QString before = list.DATA().PACKAGE();
+    for (const QString& bad : { before.left(before.size() - 3), Package::PACK({ "K", VariantArray{ Variant(), 5 } }),
+                                Package::PACK({ "K" }), Package::PACK({ "K", 1 }) }) {
+        EXPECT_THROW(list.DATA().setPACKAGE(bad), Error);
+        EXPECT_EQ(list.DATA().PACKAGE(), before);
+    }
+    auto f = CoreFile::create();
+    f->OPEN(file, CoreFile::ModeWrite);
+    f->WRITE({ "2.0", "OTHER", 0 });
+    f->CLOSE();
+    list.LOAD(file);
+    EXPECT_FALSE(list.LOAD(dir.filePath(QStringLiteral("missing.rec"))));
+    EXPECT_FALSE(list.SAVE(dir.filePath(QStringLiteral("missing/folder.rec"))));
+    EXPECT_EQ(list.DATA().PACKAGE(), before);
+}
