@@ -3,6 +3,8 @@
 #include "JsonDump.h"
 #include "Script.h"
 
+#include <vorn/viewer/Viewer.h>
+
 #include <QCommandLineParser>
 
 #include <cstdio>
@@ -27,6 +29,11 @@ void fail(const QString& message) { err(QStringLiteral("vorn: %1\n").arg(message
 struct Options {
     QStringList files;
     QStringList includeDirs;
+    QString screenshot;     // view: render to this PNG and exit
+    int startPage = -1;     // view: -1 auto, 1 elements, 2 definitions
+    QString preselect;      // view: a definition name or an element's UID
+    int argc = 0;
+    char** argv = nullptr;
 };
 
 const char* const HelpText =
@@ -38,9 +45,13 @@ const char* const HelpText =
     "  check FILE...   parse and validate; print each error as FILE:LINE: message\n"
     "  dump FILE       print the parsed structure as one JSON object\n"
     "  write FILE      print the element tree as script text\n"
+    "  view FILE       show the structure in the viewer dialog\n"
     "\n"
     "Options:\n"
     "  -I, --include <dir>  add a folder to search for included files (repeatable)\n"
+    "  --screenshot <png>   view: render the dialog offscreen to a PNG and exit\n"
+    "  --page <page>        view: start on 'elements' or 'definitions' (default: auto)\n"
+    "  --select <name>      view: preselect a definition by name or an element by UID\n"
     "  -h, --help           show this help\n"
     "  -v, --version        show the version\n"
     "\n"
@@ -130,6 +141,11 @@ int runWrite(const Options& o)
     return ExitOk;
 }
 
+int runView(const Options& o)
+{
+    return vorn::runViewer(o.argc, o.argv, o.files.first(), o.includeDirs, o.startPage, o.preselect, o.screenshot);
+}
+
 struct Command {
     const char* name;
     int minFiles;
@@ -142,9 +158,10 @@ const Command Commands[] = {
     { "check", 1, -1, runCheck },
     { "dump", 1, 1, runDump },
     { "write", 1, 1, runWrite },
+    { "view", 1, 1, runView },
 };
 
-int run(const QStringList& arguments)
+int run(const QStringList& arguments, int argc, char** argv)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
@@ -153,7 +170,12 @@ int run(const QStringList& arguments)
     const QCommandLineOption help({ QStringLiteral("h"), QStringLiteral("help") }, QStringLiteral("Show help."));
     const QCommandLineOption version({ QStringLiteral("v"), QStringLiteral("version") },
                                      QStringLiteral("Show the version."));
-    parser.addOptions({ include, help, version });
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Render the viewer to a PNG."),
+                                        QStringLiteral("png"));
+    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Start page of the viewer."), QStringLiteral("page"));
+    const QCommandLineOption select(QStringLiteral("select"), QStringLiteral("Preselected definition or UID."),
+                                    QStringLiteral("name"));
+    parser.addOptions({ include, help, version, screenshot, page, select });
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -178,6 +200,17 @@ int run(const QStringList& arguments)
             return usageError(QStringLiteral("%1 takes one file").arg(name));
         Options o;
         o.files = positional;
+        o.argc = argc;
+        o.argv = argv;
+        o.screenshot = parser.value(screenshot);
+        o.preselect = parser.value(select);
+        const QString startPage = parser.value(page);
+        if (startPage == QLatin1String("elements"))
+            o.startPage = 1;
+        else if (startPage == QLatin1String("definitions"))
+            o.startPage = 2;
+        else if (!startPage.isEmpty() && startPage != QLatin1String("auto"))
+            return usageError(QStringLiteral("--page takes elements, definitions or auto"));
         o.includeDirs = parser.values(include);
         for (const QString& dir : o.includeDirs)
             if (dir.isEmpty())
@@ -197,7 +230,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     try {
-        return vornapp::run(arguments);
+        return vornapp::run(arguments, argc, argv);
     } catch (const vorn::Error& e) {
         vornapp::fail(e.description());
     } catch (const std::exception& e) {

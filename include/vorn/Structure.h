@@ -91,7 +91,7 @@ public:
     static void setViewerHook(ViewerHook hook);
 
     // Deepest BEGIN nesting the reader accepts; deeper blocks are reported and skipped.
-    static constexpr int MaxNesting = 1000;
+    static constexpr int MaxNesting = 256;
     // Deepest chain of files including each other.
     static constexpr int MaxIncludeDepth = 32;
 

@@ -1,0 +1,53 @@
+#pragma once
+// Opens viewers offscreen and reads what their controls show.
+
+#include <vorn/vorn.h>
+#include <vorn/viewer/frm_DialogVornViewer.h>
+
+#include <QApplication>
+#include <QTreeWidget>
+
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace viewertest {
+
+// The one QApplication of the test program.
+QApplication& app();
+
+vorn::Ref<vorn::cls_VornStructure> parse(const QString& script);
+
+class Viewer {
+public:
+    explicit Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 startPage = 1,
+                    const vorn::Variant& preselect = QString(), bool show = true);
+
+    vorn::frm_DialogVornViewer& dialog() { return *m_dialog; }
+    QTreeWidget* view(const char* name) const;
+    template <class W>
+    W* control(const char* name) const { return m_dialog->findChild<W*>(QString::fromLatin1(name)); }
+
+    // Texts of one column, top-level items in order.
+    QStringList column(const char* list, int column = 0) const;
+    // The first top-level item (or, in the tree, any node) whose column 0 text is `text`.
+    QTreeWidgetItem* item(const char* list, const QString& text) const;
+    QTreeWidgetItem* node(const QString& text) const;
+    // The details text of the element page or of the definition page.
+    QString errorsText() const;
+    QStringList infoLines() const;
+
+    void click(QTreeWidget* view, QTreeWidgetItem* item);
+    void doubleClick(QTreeWidget* view, QTreeWidgetItem* item);
+
+private:
+    std::unique_ptr<vorn::frm_DialogVornViewer> m_dialog;
+};
+
+bool bold(const QTreeWidgetItem* item, int column = 0);
+QColor colour(const QTreeWidgetItem* item, int column = 0);
+// Red and bold in every column.
+bool errorStyled(const QTreeWidgetItem* item);
+
+} // namespace viewertest

@@ -1,0 +1,193 @@
+// The window as a whole: start pages through VIEW, value lists, closing, column widths, icons.
+
+#include "Scripts.h"
+#include "ViewerHarness.h"
+
+#include "viewer/ListViewColumns.h"
+#include "viewer/ViewerIcons.h"
+#include "viewer/ctl_CmdBar.h"
+#include "viewer/ctl_StepTabs.h"
+
+#include <vorn/viewer/Viewer.h>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace vorn;
+using namespace viewertest;
+
+namespace {
+
+// The viewer windows open at the moment.
+QList<frm_DialogVornViewer*> openViewers()
+{
+    QList<frm_DialogVornViewer*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = dynamic_cast<frm_DialogVornViewer*>(w); d && d->isVisible())
+            found.append(d);
+    return found;
+}
+
+QString visiblePage(QWidget* dialog)
+{
+    QStringList shown;
+    for (const char* page : { "frm_PageElements", "frm_PageDefinition", "frm_PageEnumerations" })
+        if (dialog->findChild<QWidget*>(QString::fromLatin1(page))->isVisible())
+            shown.append(QString::fromLatin1(page));
+    return shown.join(QLatin1Char(','));
+}
+
+} // namespace
+
+TEST(Window, ViewOpensModelessOnTheStartPage)
+{
+    app();
+    installViewer();
+    const struct {
+        QString script;
+        qint32 start;
+        QString page;
+    } cases[] = {
+        { QStringLiteral("BEGIN ELEMENT NAME=\"A\"\nEND\n"), ID_VornInspectorView_Auto, "frm_PageDefinition" },
+        { Houses, ID_VornInspectorView_Auto, "frm_PageElements" },
+        { Houses, 0, "frm_PageElements" },
+        { Houses, 2, "frm_PageDefinition" },
+        { Houses, 3, "frm_PageEnumerations" },
+    };
+    for (const auto& c : cases) {
+        const auto s = parse(c.script);
+        s->VIEW(false, c.start);
+        const auto viewers = openViewers();
+        ASSERT_EQ(viewers.size(), 1);
+        QPointer<frm_DialogVornViewer> viewer = viewers.first();
+        EXPECT_EQ(visiblePage(viewer), c.page) << c.start;
+        viewer->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(viewer.isNull()); // a modeless window goes when it is closed
+    }
+
+    // A modal VIEW returns once its window is closed.
+    bool closedWhileOpen = false;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            QTest::keyClick(modal, Qt::Key_F12);
+            closedWhileOpen = !modal->isVisible();
+        }
+    });
+    parse(Houses)->VIEW(true, 1);
+    EXPECT_TRUE(closedWhileOpen);
+    EXPECT_TRUE(openViewers().isEmpty());
+
+    // The step captions count every element, the definitions and the value lists.
+    Viewer v(parse(Houses));
+    auto* steps = v.control<ctl_StepTabs>("tab_Steps");
+    ASSERT_EQ(steps->stepCount(), 3);
+    EXPECT_EQ(steps->step(1).caption, "Elemente (8)");
+    EXPECT_EQ(steps->step(2).caption, "Definitionen (23)");
+    EXPECT_EQ(steps->step(3).caption, "Werte-Listen (1)");
+}
+
+TEST(Window, ValueListsAndTheirMembers)
+{
+    const auto s = parse(Houses + "BEGIN ENUMERATION NAME=\"NOTHING\", DESCRIPTION=\"Empty\"\nEND\n");
+    Viewer v(s, 3);
+    QTreeWidget* lists = v.view("lst_Enumerations");
+    ASSERT_EQ(lists->topLevelItemCount(), 2);
+    EXPECT_EQ(v.column("lst_Enumerations", 1), QStringList({ "2", "0" }));
+    EXPECT_EQ(v.column("lst_Enumerations", 2), QStringList({ "Paint colours", "Empty" }));
+    EXPECT_TRUE(v.column("lst_EnumItems").isEmpty());
+
+    v.click(lists, lists->topLevelItem(0));
+    EXPECT_EQ(v.column("lst_EnumItems"), QStringList({ "RED", "BLUE" }));
+    EXPECT_EQ(v.column("lst_EnumItems", 1), QStringList({ "1", "2" }));
+    EXPECT_EQ(v.column("lst_EnumItems", 2), QStringList({ "Warm", "" }));
+    EXPECT_EQ(v.view("lst_EnumItems")->topLevelItem(0)->data(0, frm_DialogVornViewer::KeyRole).toString(), "RED");
+
+    v.click(lists, lists->topLevelItem(1));
+    EXPECT_TRUE(v.column("lst_EnumItems").isEmpty());
+}
+
+TEST(Window, EscapeF12AndTheCommandBarClose)
+{
+    const auto s = parse(Houses);
+    const struct {
+        const char* control;
+        Qt::Key key;
+    } presses[] = {
+        { "tvw_Elements", Qt::Key_Escape },
+        { "tvw_Elements", Qt::Key_F12 },
+        { "lst_Attributes", Qt::Key_F12 },
+        { "lst_Children", Qt::Key_Escape },
+        { "txt_Errors", Qt::Key_F12 },
+    };
+    for (const auto& p : presses) {
+        Viewer v(s);
+        QWidget* target = v.control<QWidget>(p.control);
+        target->setFocus();
+        QTest::keyClick(target, p.key);
+        EXPECT_FALSE(v.dialog().isVisible()) << p.control << " " << p.key;
+    }
+
+    Viewer v(s);
+    auto* bar = v.control<ctl_CmdBar>("bar_Buttons");
+    ASSERT_TRUE(bar->button("OK"));
+    EXPECT_TRUE(bar->button("OK")->isVisible());
+    EXPECT_FALSE(bar->button("CANCEL")->isVisible());
+    bar->button("OK")->click();
+    EXPECT_FALSE(v.dialog().isVisible());
+}
+
+TEST(Window, ColumnsInPercentOfTheInnerWidth)
+{
+    Viewer v(parse(Houses), 2);
+    QTreeWidget* list = v.view("lst_DefinitionAttributes");
+    const QList<double> percent{ 15.77, 10.67, 11.59, 10.20, 51.62 };
+    EXPECT_EQ(ListViewColumns::percentages(list), percent);
+    const auto check = [&] {
+        const int inner = list->viewport()->width();
+        for (int c = 0; c < percent.size(); ++c)
+            EXPECT_NEAR(list->header()->sectionSize(c), percent[c] * inner / 100.0, 1.0) << c;
+    };
+    check();
+    v.dialog().resize(v.dialog().width() + 300, v.dialog().height());
+    QApplication::processEvents();
+    check();
+
+    EXPECT_EQ(ListViewColumns::parse({ "12.5, x, 3" }), QList<double>({ 12.5, 0.0, 3.0 }));
+}
+
+TEST(Window, IconsResolveAndMissingOnesAreEmpty)
+{
+    app();
+    for (const char* path : { "Ico\\32\\Computer\\Signs\\Database.ico", "Ico\\20\\Computer\\Signs\\OK.ico",
+                              "Ico\\20\\Computer\\Signs\\Abort.ico", "Ico\\20\\leisure\\Toys\\Blocks.ico",
+                              "Ico\\20\\Computer\\Signs\\Information.ico", "Ico\\20\\Computer\\Signs\\Properties.ico" })
+        EXPECT_FALSE(viewerIcon(QString::fromLatin1(path)).isNull()) << path;
+    EXPECT_TRUE(viewerIcon(QStringLiteral("Ico\\20\\No\\Such.ico")).isNull());
+    EXPECT_TRUE(viewerIcon(QString()).isNull());
+}
+
+TEST(Window, ScreenshotOfAScriptFile)
+{
+    const QString out = QDir::temp().filePath(QStringLiteral("vorn_viewer_test.png"));
+    QFile::remove(out);
+    app();
+    const QString tour = QDir::cleanPath(QStringLiteral(VORN_TEST_DATA "/../../examples/tour.vorn"));
+    int argc = 1;
+    char name[] = "vorn";
+    char* argv[] = { name, nullptr };
+    EXPECT_EQ(runViewer(argc, argv, tour, {}, ID_VornInspectorView_Auto, QStringLiteral("30"), out), 0);
+    QImage picture(out);
+    EXPECT_FALSE(picture.isNull());
+    EXPECT_EQ(runViewer(argc, argv, QStringLiteral("/no/such/file.vorn"), {}, 1, QString(), out), 2);
+    QFile::remove(out);
+}
