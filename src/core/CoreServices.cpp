@@ -116,8 +116,17 @@ QString CoreServices::readTextFile(const QString& path, const QString&, bool) co
         throw Error(source, QStringLiteral("'%1' is larger than 256 MiB").arg(path));
     if (!file.open(QIODevice::ReadOnly))
         throw Error(source, QStringLiteral("'%1' cannot be read: %2").arg(path, file.errorString()));
-    // Read one byte past the limit, so a file that grew after the size check is still refused.
-    const QByteArray bytes = file.read(MaxTextFileSize + 1);
+    // Read in steps: QIODevice::read(n) reserves n bytes up front, so one read up to the limit
+    // would reserve 256 MiB for every file. Reading goes past the limit by at most one step, so
+    // a file that grew after the size check is still refused.
+    QByteArray bytes;
+    bytes.reserve(qsizetype(file.size()));
+    while (bytes.size() <= MaxTextFileSize) {
+        const QByteArray piece = file.read(qint64(1) << 16);
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
     if (bytes.size() > MaxTextFileSize)
         throw Error(source, QStringLiteral("'%1' is larger than 256 MiB").arg(path));
     if (file.error() != QFileDevice::NoError)

@@ -117,6 +117,12 @@ QString dateScriptText(const QDateTime& d)
 
 QString ownText(const Variant& value, bool display);
 
+// Script text of a double: the reader takes no "-0" for a number, so zero is written "0".
+QString scriptNumber(double value)
+{
+    return numberText(value == 0 ? 0.0 : value);
+}
+
 QString arrayText(const VariantArray& items, bool display)
 {
     QString out = QStringLiteral("(");
@@ -136,7 +142,7 @@ QString ownText(const Variant& value, bool display)
     case Variant::Kind::Missing: return QString();
     case Variant::Kind::Text: return quoted(value.text(), display);
     case Variant::Kind::Long: return QString::number(value.longValue());
-    case Variant::Kind::Double: return numberText(value.doubleValue());
+    case Variant::Kind::Double: return scriptNumber(value.doubleValue());
     case Variant::Kind::Bool: return value.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
     case Variant::Kind::Date: return dateScriptText(value.date());
     case Variant::Kind::Array: return arrayText(value.array(), display);
@@ -287,7 +293,7 @@ QString DataTypes::VALUETEXT(const Variant& value, qint32 type)
     case TypeBool: return v.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
     case TypeLong:
     case TypeColor: return QString::number(v.longValue());
-    case TypeDouble: return numberText(v.doubleValue());
+    case TypeDouble: return scriptNumber(v.doubleValue());
     case TypeDate: return dateScriptText(v.date());
     default:
         // ATOMIC, ENUM and the pass-through types write the value by its own kind.

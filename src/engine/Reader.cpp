@@ -6,6 +6,8 @@
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
 
+#include <QHash>
+
 namespace vorn {
 
 namespace {
@@ -69,6 +71,10 @@ std::vector<Line> prepareLines(const QString& script)
     return joined;
 }
 
+// The invalid and misplaced characters of one line are reported until the texts reported for
+// that line reach this size (the first is always reported): each text holds the whole line.
+constexpr qsizetype MaxReportedPerLine = qsizetype(1) << 16;
+
 bool isNameChar(QChar c)
 {
     const char16_t u = c.unicode();
@@ -99,16 +105,23 @@ LineReading readLine(const QString& line)
     };
     qsizetype i = 0;
     const qsizetype n = line.size();
+    qsizetype reported = 0;
+    auto report = [&](QString text) {
+        reported += text.size();
+        r.errors.append(std::move(text));
+    };
     // A character outside the basic plane is reported whole, not as two halves.
     auto invalid = [&](QChar c) {
         QString character(c);
         if (c.isHighSurrogate() && i + 1 < n && line[i + 1].isLowSurrogate())
             character += line[++i];
-        r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält ungültige Zeichen: ") + character);
+        if (reported < MaxReportedPerLine)
+            report(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält ungültige Zeichen: ") + character);
     };
     auto misplaced = [&](QChar c) {
-        r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält Fehler: ") + c
-                        + QStringLiteral(" ist an dieser Stelle ungültig"));
+        if (reported < MaxReportedPerLine)
+            report(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält Fehler: ") + c
+                   + QStringLiteral(" ist an dieser Stelle ungültig"));
     };
     auto openSlot = [&](QString value = QString()) {
         r.slots_.emplace_back(QString::number(r.slots_.size() + 1), std::move(value));
@@ -346,21 +359,51 @@ public:
         if (!unclosedError.isEmpty())
             element->ERRORSET(unclosedError);
         const QString& sort = element->SORT();
+        const bool dropped = sort == QLatin1String("_INCLUDE_") || sort == QLatin1String("_NONE_");
+        if (dropped && element->ERRORS())
+            m_dropped.push_back(Dropped{ size_t(m_structure->ELEMENTS()->COUNT(false)), element });
         if (sort == QLatin1String("_INCLUDE_"))
             collection().MERGE(*element->ELEMENTS());
-        else if (sort != QLatin1String("_NONE_"))
+        else if (!dropped)
             collection().ADD(element);
     }
+
+    // A block that left the tree (a command carried out) with errors recorded on it, and the
+    // number of top-level elements there were when it left.
+    struct Dropped {
+        size_t before;
+        Ref<cls_VornElement> element;
+    };
+    const std::vector<Dropped>& dropped() const noexcept { return m_dropped; }
 
 private:
     Ref<cls_VornStructure> m_structure;
     std::vector<Ref<cls_VornElement>> m_open;
+    std::vector<Dropped> m_dropped;
 };
 
 void storeValues(const LineReading& reading, cls_VornAttributes& bag, const std::function<void(const QString&)>& error)
 {
-    for (const auto& [key, text] : reading.slots_)
-        bag.setVALUE(key, readValue(text, error));
+    if (reading.slots_.size() <= 8) {
+        for (const auto& [key, text] : reading.slots_)
+            bag.setVALUE(key, readValue(text, error));
+        return;
+    }
+    // Many values: an index of the names keeps a long line linear. Same result as setVALUE.
+    QHash<QString, qint32> positions;
+    positions.reserve(bag.COUNT() + qsizetype(reading.slots_.size()));
+    for (qint32 i = bag.COUNT(); i >= 1; --i)
+        positions.insert(bag.NAME(i), i); // the first position of a name wins
+    for (const auto& [key, text] : reading.slots_) {
+        Variant value = readValue(text, error);
+        QString name = key.toUpper();
+        if (const auto it = positions.constFind(name); it != positions.cend()) {
+            bag.setVALUE(*it, value);
+        } else {
+            positions.insert(name, bag.COUNT() + 1);
+            bag.append(std::move(name), std::move(value));
+        }
+    }
 }
 
 // The first word of a line, to follow BEGIN and END through blocks that are skipped.
@@ -466,9 +509,16 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     const Ref<CoreList> errors = pErrors ? pErrors : CoreList::create();
     for (size_t i = firstStructureError; i < m_errorLocations.size(); ++i)
         errors->ADD(m_errorLocations[i].text);
+    // The tree's errors in script order, with those of dropped blocks where the blocks stood.
     const auto& top = ELEMENTS()->entries();
-    for (size_t i = size_t(firstNew - 1); i < top.size(); ++i)
-        collectErrors(*top[i], *errors);
+    const auto& dropped = blocks.dropped();
+    size_t d = 0;
+    for (size_t i = size_t(firstNew - 1); i <= top.size(); ++i) {
+        for (; d < dropped.size() && dropped[d].before <= i; ++d)
+            collectErrors(*dropped[d].element, *errors);
+        if (i < top.size())
+            collectErrors(*top[i], *errors);
+    }
     return m_errorLocations.size() == firstStructureError;
 }
 
