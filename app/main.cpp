@@ -3,6 +3,7 @@
 #include "JsonDump.h"
 #include "Script.h"
 
+#include <vorn/editor/EditorWindow.h>
 #include <vorn/viewer/Viewer.h>
 
 #include <QCommandLineParser>
@@ -46,6 +47,7 @@ const char* const HelpText =
     "  dump FILE       print the parsed structure as one JSON object\n"
     "  write FILE      print the element tree as script text\n"
     "  view FILE       show the structure in the viewer dialog\n"
+    "  edit [FILE]     edit a script in the editor window\n"
     "\n"
     "Options:\n"
     "  -I, --include <dir>  add a folder to search for included files (repeatable)\n"
@@ -146,6 +148,11 @@ int runView(const Options& o)
     return vorn::runViewer(o.argc, o.argv, o.files.first(), o.includeDirs, o.startPage, o.preselect, o.screenshot);
 }
 
+int runEdit(const Options& o)
+{
+    return vorn::runEditor(o.argc, o.argv, o.files.isEmpty() ? QString() : o.files.first());
+}
+
 struct Command {
     const char* name;
     int minFiles;
@@ -159,6 +166,7 @@ const Command Commands[] = {
     { "dump", 1, 1, runDump },
     { "write", 1, 1, runWrite },
     { "view", 1, 1, runView },
+    { "edit", 0, 1, runEdit },
 };
 
 int run(const QStringList& arguments, int argc, char** argv)

@@ -1,0 +1,111 @@
+// The window of `vorn edit`: checking with lines, jumping to them, saving, and no display.
+
+#include "editor/EditorWindow.h"
+
+#include <vorn/CoreServices.h>
+#include <vorn/editor/EditorWindow.h>
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+using namespace vorn;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Sets or removes environment variables for one scope.
+class EnvScope {
+public:
+    void unset(const char* name)
+    {
+        m_saved.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
+        qunsetenv(name);
+    }
+    ~EnvScope()
+    {
+        for (const auto& [name, value, set] : m_saved)
+            if (set)
+                qputenv(name, value);
+    }
+
+private:
+    std::vector<std::tuple<const char*, QByteArray, bool>> m_saved;
+};
+
+} // namespace
+
+TEST(EditorWindow, CheckListsErrorsWithTheirLinesAndJumpsThere)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lamps.vorn"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# lamps\r\n"
+                "BEGIN ELEMENT NAME=\"LAMP\"\r\n    LONG NAME=\"WATT\"\r\n    PARENT \"NONE\"\r\nEND\r\n"
+                "LAMP WATT=\"bright\"\r\n"
+                "END\r\n");
+    }
+    EditorWindow window;
+    ASSERT_TRUE(window.openFile(path));
+    const auto findings = window.check();
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(findings[0].line, 6);
+    EXPECT_TRUE(findings[0].text.contains(QStringLiteral("'bright'"))) << findings[0].text.toStdString();
+    EXPECT_EQ(findings[1].line, 7);
+
+    window.showFindings();
+    ASSERT_EQ(window.findings()->count(), 2);
+    window.jumpTo(window.findings()->item(1));
+    EXPECT_EQ(window.editor()->ROW(), 7);
+
+    // Saving keeps the file's CR LF line ends.
+    window.editor()->setCONTENT(QStringLiteral("# one\n# two\n"));
+    window.editor()->setCHANGED(true);
+    ASSERT_TRUE(window.save());
+    EXPECT_EQ(readAll(path), QByteArray("# one\r\n# two\r\n"));
+    EXPECT_FALSE(window.editor()->CHANGED());
+    EXPECT_TRUE(window.check().empty());
+}
+
+TEST(EditorWindow, ANewFileIsWrittenOnSaving)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.vorn"));
+    EditorWindow window;
+    window.startNew(path);
+    EXPECT_EQ(window.path(), path);
+    window.editor()->setCONTENT(QStringLiteral("INCLUDE FILE=\"x.vorn\"\n"));
+    ASSERT_TRUE(window.save());
+    EXPECT_EQ(readAll(path), QByteArray("INCLUDE FILE=\"x.vorn\"\n"));
+    auto dialogs = std::make_shared<ScriptedDialogService>();
+    CoreServices::instance().setDialogs(dialogs);
+    EXPECT_FALSE(window.openFile(dir.filePath(QStringLiteral("missing.vorn"))));
+    EXPECT_EQ(window.path(), path);
+    ASSERT_EQ(dialogs->shown().size(), 1u);
+    EXPECT_TRUE(dialogs->shown()[0].text.contains(QStringLiteral("missing.vorn")));
+    CoreServices::instance().setDialogs(nullptr);
+}
+
+TEST(EditorWindow, WithoutADisplayTheEditorExplainsInsteadOfAborting)
+{
+    EnvScope env;
+    env.unset("QT_QPA_PLATFORM");
+    env.unset("DISPLAY");
+    env.unset("WAYLAND_DISPLAY");
+    char name[] = "vorn";
+    char* argv[] = { name, nullptr };
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runEditor(1, argv, QString()), 2);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("no display"), std::string::npos) << message;
+    EXPECT_NE(message.find("QT_QPA_PLATFORM=offscreen"), std::string::npos) << message;
+}
