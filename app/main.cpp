@@ -150,6 +150,7 @@ int runView(const Options& o)
 
 int runEdit(const Options& o)
 {
+    vorn::installViewer(); // "Struktur anzeigen" opens the viewer
     return vorn::runEditor(o.argc, o.argv, o.files.isEmpty() ? QString() : o.files.first());
 }
 
