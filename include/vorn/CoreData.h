@@ -45,6 +45,8 @@ public:
 
     const Variant& KEY() const noexcept { return m_key; }
     void setKEY(Variant key) noexcept;
+    // The key as text: NAME and ID of the entry classes; "" for a key without a text form.
+    QString KEYTEXT() const;
 
     // "LmVornScript." followed by the owner's class name.
     QString CLASSNAME() const;

@@ -16,6 +16,15 @@ void CoreData::setKEY(Variant key) noexcept
     m_owner->keyChanged();
 }
 
+QString CoreData::KEYTEXT() const
+{
+    try {
+        return m_key.toText();
+    } catch (const Error&) {
+        return QString();
+    }
+}
+
 QString CoreData::CLASSNAME() const
 {
     return QString::fromUtf16(LibraryName) + QLatin1Char('.') + m_owner->className();

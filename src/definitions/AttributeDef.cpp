@@ -6,15 +6,6 @@ namespace vorn {
 
 namespace {
 const QString Version = QStringLiteral("1.0");
-
-QString keyText(const Variant& key)
-{
-    try {
-        return key.toText();
-    } catch (const Error&) {
-        return QString();
-    }
-}
 } // namespace
 
 Ref<cls_VornAttributeDef> cls_VornAttributeDef::create()
@@ -24,7 +15,7 @@ Ref<cls_VornAttributeDef> cls_VornAttributeDef::create()
 
 QString cls_VornAttributeDef::NAME() const
 {
-    return keyText(DATA().KEY());
+    return DATA().KEYTEXT();
 }
 
 QString cls_VornAttributeDef::SORTTEXT() const

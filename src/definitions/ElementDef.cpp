@@ -33,11 +33,7 @@ const Ref<CoreList>& cls_VornElementDef::list(ListField field)
 
 QString cls_VornElementDef::NAME() const
 {
-    try {
-        return DATA().KEY().toText();
-    } catch (const Error&) {
-        return QString();
-    }
+    return DATA().KEYTEXT();
 }
 
 void cls_VornElementDef::DataCopy(const Object& pOther, bool& pcDone)

@@ -18,11 +18,7 @@ cls_VornEnumeration::cls_VornEnumeration() : m_members(size_t(CapacityStep) + 1)
 
 QString cls_VornEnumeration::ID() const
 {
-    try {
-        return DATA().KEY().toText();
-    } catch (const Error&) {
-        return QString();
-    }
+    return DATA().KEYTEXT();
 }
 
 qint32 cls_VornEnumeration::FIND(const QString& pID) const

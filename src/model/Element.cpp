@@ -106,11 +106,7 @@ void cls_VornElement::setSOURCEFILE(const QString& file)
 
 QString cls_VornElement::ID() const
 {
-    try {
-        return DATA().KEY().toText();
-    } catch (const Error&) {
-        return QString();
-    }
+    return DATA().KEYTEXT();
 }
 
 void cls_VornElement::setID(const QString& id)
