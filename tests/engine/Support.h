@@ -1,0 +1,71 @@
+// Helpers shared by the engine tests: printing, error lists, the fixed message texts.
+#pragma once
+
+#include <vorn/vorn.h>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+namespace vorn {
+inline void PrintTo(const Variant& v, std::ostream* os)
+{
+    *os << "kind " << int(v.kind());
+    try { *os << " '" << v.toText().toStdString() << "'"; } catch (const Error&) {}
+}
+} // namespace vorn
+
+namespace support {
+using namespace vorn;
+
+inline QStringList errorsOf(const Ref<cls_VornElement>& e) { return e->ERRORTEXT().split("\r\n", Qt::SkipEmptyParts); }
+inline QStringList errorsOf(const Ref<cls_VornStructure>& s) { return s->ERRORTEXT().split("\r\n", Qt::SkipEmptyParts); }
+
+inline QStringList attributeNames(const Ref<cls_VornElement>& e)
+{
+    QStringList out;
+    for (qint32 i = 1; i <= e->ATTRIBUTES()->COUNT(); ++i)
+        out << e->ATTRIBUTES()->NAME(i);
+    return out;
+}
+
+// The list PARSE fills, for a script read into `s`.
+inline QStringList parseList(const Ref<cls_VornStructure>& s, const QString& script)
+{
+    auto list = CoreList::create();
+    s->PARSE(script, list);
+    return list->items();
+}
+
+inline QString undefined(const QString& type)
+{
+    return "Der Element-Typ '" + type
+        + "' ist in dieser Struktur nicht definiert. Evtl. müssen Sie erst eine Definitions-Datei mit INCLUDE "
+          "einbinden oder den Element-Typ mit BEGIN ELEMENT '"
+        + type + "' definieren.";
+}
+inline QString invalid(const QString& line, const QString& c) { return "Die Zeile '" + line + "' enthält ungültige Zeichen: " + c; }
+inline QString misplaced(const QString& line, const QString& c)
+{
+    return "Die Zeile '" + line + "' enthält Fehler: " + c + " ist an dieser Stelle ungültig";
+}
+inline QString unterminated(const QString& line) { return "Die Zeile '" + line + "' wurde nicht korrekt abgeschlossen"; }
+inline QString unknownValue(const QString& v) { return "Der Wert '" + v + "' wurde nicht erkannt!"; }
+inline QString leftOver(const QString& names) { return "Es wurden Attribute angegeben, die nicht zum Element gehören: " + names; }
+inline QString required(const QString& name) { return "Das Attribut '" + name + "' ist eine Pflichtangabe, wurde aber nicht definiert"; }
+inline QString fixedGiven(const QString& name, const QString& type)
+{
+    return "Das Attribut '" + name + "' wurde für den Element-Typ '" + type + "' fixiert und kann nicht gesetzt werden";
+}
+inline QString incompatible(const QString& name, const QString& value, const QString& type)
+{
+    return "Der für das Attribut '" + name + "' angegebene Wert '" + value + "' ist inkomaptibel zum geforderten Datentyp '"
+        + type + "'";
+}
+inline QString onlyBelow(const QString& list) { return "Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: " + list; }
+inline QString notFound(const QString& file) { return "Include-Datei '" + file + "' nicht gefunden!"; }
+inline QString notParsed(const QString& path) { return "Fehler beim Parsen der Include-Datei '" + path + "'"; }
+inline const QString Unclosed = QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!");
+
+} // namespace support
