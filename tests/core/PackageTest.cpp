@@ -186,28 +186,21 @@ TEST(PackageTest, MalformedPackagesRaiseError)
     EXPECT_EQ(defs->COUNT(), 0);
 }
 
-TEST(PackageTest, TruncatedOrDamagedPackagesNeverCrash)
+// Cut packages of every class are in PersistenceTest; randomly damaged ones raise Error or unpack.
+TEST(PackageTest, DamagedPackagesNeverCrash)
 {
     auto top = chain(3);
     top->ATTRIBUTES()->setVALUE(QStringLiteral("A"), VariantArray{ 1, "two", 3.5, QDateTime::currentDateTimeUtc() });
     top->ELEMENTS()->Item(1)->ATTRIBUTES()->setVALUE(QStringLiteral("B"), Ref<Object>(CoreList::create()));
     const QString good = top->DATA().PACKAGE();
-
-    // Every proper prefix is malformed.
-    for (qsizetype cut = 0; cut < good.size(); ++cut) {
-        auto e = cls_VornElement::create();
-        EXPECT_THROW(e->DATA().setPACKAGE(good.left(cut)), Error) << cut;
-    }
-    // Damaged copies either raise Error or unpack; nothing else.
     std::mt19937 random(7);
     const char16_t alphabet[] = u"0123456789:;AEFLMNOSTWDV-.x";
     for (int round = 0; round < 2000; ++round) {
         QString damaged = good;
-        for (int k = 0; k < 1 + round % 3; ++k)
+        for (int k = 0; k <= round % 3; ++k)
             damaged[qsizetype(random() % damaged.size())] = QChar(alphabet[random() % (std::size(alphabet) - 1)]);
-        auto e = cls_VornElement::create();
         try {
-            e->DATA().setPACKAGE(damaged);
+            cls_VornElement::create()->DATA().setPACKAGE(damaged);
         } catch (const Error&) {
         }
     }
@@ -288,41 +281,4 @@ TEST(CoreListTest, Operations)
     l->CLEAR();
     EXPECT_EQ(l->COUNT(), 0);
     EXPECT_EQ(l->JOIN(QStringLiteral("("), QStringLiteral(","), QStringLiteral(")")), QStringLiteral("()"));
-}
-
-TEST(CoreListTest, PersistenceAndCopy)
-{
-    auto l = CoreList::create();
-    l->DATA().setKEY(QStringLiteral("KEY"));
-    for (const char* s : { "", " padded ", "x", "\xc3\xa9" })
-        l->ADD(QString::fromUtf8(s));
-
-    auto fromPackage = CoreList::create();
-    fromPackage->DATA().setPACKAGE(l->DATA().PACKAGE());
-    EXPECT_EQ(fromPackage->items(), l->items());
-    EXPECT_EQ(fromPackage->DATA().KEY(), Variant("KEY"));
-
-    // A malformed package changes nothing.
-    const QString before = fromPackage->DATA().PACKAGE();
-    EXPECT_THROW(fromPackage->DATA().setPACKAGE(before.left(before.size() - 2)), Error);
-    EXPECT_THROW(fromPackage->DATA().setPACKAGE(Package::PACK({ "K", 8 })), Error);
-    EXPECT_EQ(fromPackage->DATA().PACKAGE(), before);
-
-    auto copy = CoreList::create();
-    copy->DATA().COPY(l);
-    copy->ADD(QStringLiteral("more"));
-    copy->setITEM(3, QStringLiteral("changed"));
-    EXPECT_EQ(l->COUNT(), 4);
-    EXPECT_EQ(l->ITEM(3), QStringLiteral("x"));
-    EXPECT_EQ(copy->DATA().KEY(), Variant("KEY"));
-
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("list.rec"));
-    ASSERT_TRUE(l->SAVE(file));
-    auto loaded = CoreList::create();
-    ASSERT_TRUE(loaded->LOAD(file));
-    EXPECT_EQ(loaded->items(), l->items());
-    EXPECT_EQ(loaded->DATA().KEY(), Variant("KEY"));
-    EXPECT_FALSE(loaded->LOAD(dir.filePath(QStringLiteral("missing.rec"))));
-    EXPECT_EQ(loaded->items(), l->items());
 }

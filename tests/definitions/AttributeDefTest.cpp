@@ -132,7 +132,7 @@ TEST(AttributeDefTest, CopyIsIndependentAndLeavesReservedFieldsBehind)
     EXPECT_THROW(copy->DATA().COPY(cls_VornElementDef::create()), Error);
 }
 
-TEST(AttributeDefTest, MalformedPackagesAndFailedLoadsChangeNothing)
+TEST(AttributeDefTest, MalformedPackagesChangeNothing)
 {
     auto d = unpacked(fullValues(5));
     const QString before = d->DATA().PACKAGE();
@@ -145,37 +145,4 @@ TEST(AttributeDefTest, MalformedPackagesAndFailedLoadsChangeNothing)
         EXPECT_THROW(d->DATA().setPACKAGE(bad), Error);
         EXPECT_EQ(d->DATA().PACKAGE(), before);
     }
-
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("def.rec"));
-    auto f = CoreFile::create();
-    f->OPEN(file, CoreFile::ModeWrite);
-    f->WRITE({ "1.1", "Other", "", 0, false, Variant(), "", "", false, false, 0, 0 });
-    f->CLOSE();
-    d->LOAD(file);
-    EXPECT_EQ(d->DATA().PACKAGE(), before);
-    f->OPEN(file, CoreFile::ModeWrite);
-    f->WRITE({ "1.0", "Other", "", "not a number" });
-    f->CLOSE();
-    EXPECT_FALSE(d->LOAD(file));
-    EXPECT_FALSE(d->LOAD(dir.filePath(QStringLiteral("missing.rec"))));
-    EXPECT_FALSE(d->SAVE(dir.filePath(QStringLiteral("missing/def.rec"))));
-    EXPECT_EQ(d->DATA().PACKAGE(), before);
-}
-
-TEST(AttributeDefTest, FileRecordRoundTrip)
-{
-    QTemporaryDir dir;
-    auto defs = cls_VornAttributeDefs::create();
-    defs->DATA().setKEY(QStringLiteral("DEFS"));
-    defs->ADD(unpacked(fullValues(QDateTime(QDate(2024, 2, 29), QTime(12, 0, 0, 5), Qt::UTC))));
-    defs->ADD(unpacked(fullValues(VariantArray{ "a", VariantArray{ 2.5, Variant() } })));
-    defs->CREATE(QStringLiteral("Plain"), TypeAtomic, Ref<Object>(CoreList::create()));
-    const QString file = dir.filePath(QStringLiteral("defs.rec"));
-    ASSERT_TRUE(defs->SAVE(file, QStringLiteral("pw")));
-    auto loaded = cls_VornAttributeDefs::create();
-    ASSERT_TRUE(loaded->LOAD(file, QStringLiteral("pw")));
-    EXPECT_EQ(loaded->DATA().PACKAGE(), defs->DATA().PACKAGE());
-    EXPECT_EQ(loaded->Item(1)->DEFAULT().kind(), Variant::Kind::Date);
-    EXPECT_NE(loaded->Item(3)->DEFAULT().object(), defs->Item(3)->DEFAULT().object());
 }

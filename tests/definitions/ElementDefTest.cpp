@@ -103,6 +103,15 @@ TEST(ElementDefTest, PackageKeepsAllValuesIncludingReserved)
     EXPECT_EQ(target->PARENTSALLOWED(), parents);
     EXPECT_EQ(parents->COUNT(), 0);
     EXPECT_EQ(Package::UNPACK(target->DATA().PACKAGE(), 28)[11], Variant(""));
+
+    // A list or attribute package of the wrong class raises and changes nothing.
+    VariantArray badList = fullValues(), badAttributes = fullValues();
+    badList[4] = Package::PACK({ Variant(), 8 });
+    badAttributes[1] = listPackage({ "not", "definitions" });
+    for (const QString& bad : { Package::PACK(badList), Package::PACK(badAttributes) }) {
+        EXPECT_THROW(d->DATA().setPACKAGE(bad), Error);
+        EXPECT_EQ(d->DATA().PACKAGE(), package);
+    }
 }
 
 TEST(ElementDefTest, CopyIsDeepAndLeavesReservedFieldsBehind)
@@ -131,43 +140,4 @@ TEST(ElementDefTest, CopyIsDeepAndLeavesReservedFieldsBehind)
     copy->ATTRIBUTES()->CREATE(QStringLiteral("NEW"), TypeBool);
     copy->setNAME(QStringLiteral("Renamed"));
     EXPECT_EQ(source->DATA().PACKAGE(), before);
-}
-
-TEST(ElementDefTest, RecordsAndFailures)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("def.rec"));
-    auto defs = cls_VornElementDefs::create();
-    defs->DATA().setKEY(QStringLiteral("ALL"));
-    defs->ADD(sample());
-    defs->CREATE(QStringLiteral("Second"))->ATTRIBUTES()->CREATE(QStringLiteral("D"), TypeDate,
-                                                                  QDateTime(QDate(2000, 1, 1), QTime(8, 0), Qt::UTC));
-    ASSERT_TRUE(defs->SAVE(file));
-    auto loaded = cls_VornElementDefs::create();
-    ASSERT_TRUE(loaded->LOAD(file));
-    EXPECT_EQ(loaded->DATA().PACKAGE(), defs->DATA().PACKAGE());
-    EXPECT_EQ(visible(*loaded->Item(1)), visible(*defs->Item(1)));
-
-    // Another version, a cut record, garbage, a malformed package: nothing changes.
-    auto d = sample();
-    const QString before = d->DATA().PACKAGE();
-    auto f = CoreFile::create();
-    f->OPEN(file, CoreFile::ModeWrite);
-    f->WRITE({ "2.0", "Other", "desc", 0, 0, false });
-    f->CLOSE();
-    d->LOAD(file);
-    EXPECT_EQ(d->DATA().PACKAGE(), before);
-    f->OPEN(file, CoreFile::ModeWrite);
-    f->WRITE({ "1.0", "Other", "desc", 0, 0, false });
-    f->CLOSE();
-    EXPECT_FALSE(d->LOAD(file));
-    EXPECT_FALSE(d->LOAD(dir.filePath(QStringLiteral("missing.rec"))));
-    VariantArray badList = fullValues();
-    badList[4] = Package::PACK({ Variant(), 8 });
-    VariantArray badAttributes = fullValues();
-    badAttributes[1] = listPackage({ "not", "definitions" });
-    for (const QString& bad : { Package::PACK(badList), Package::PACK(badAttributes), before.left(before.size() - 1) }) {
-        EXPECT_THROW(d->DATA().setPACKAGE(bad), Error);
-        EXPECT_EQ(d->DATA().PACKAGE(), before);
-    }
 }

@@ -143,35 +143,6 @@ TEST(AttributesTest, CapacityGrowsByTenAndPackingTrimsIt)
     EXPECT_EQ(empty->CAPACITY(), 11);
 }
 
-TEST(AttributesTest, PackageRoundTripKeepsNamesValuesAndOrder)
-{
-    auto element = cls_VornElement::create();
-    element->setID(QStringLiteral("REF"));
-    const QDateTime date(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
-    auto b = bag({ { "text", "t" }, { "empty text", "" }, { "empty", Variant() }, { "long", -7 }, { "double", 0.25 },
-                   { "bool", true }, { "date", date }, { "array", VariantArray{ 1, VariantArray{ "in", false } } },
-                   { "object", Ref<Object>(element) }, { "none", Ref<Object>() } });
-
-    auto copy = cls_VornAttributes::create();
-    copy->DATA().setPACKAGE(b->DATA().PACKAGE());
-    ASSERT_EQ(copy->COUNT(), b->COUNT());
-    for (qint32 i = 1; i <= b->COUNT(); ++i) {
-        SCOPED_TRACE(b->NAME(i).toStdString());
-        EXPECT_EQ(copy->NAME(i), b->NAME(i));
-        EXPECT_EQ(copy->VALUE(i).kind(), b->VALUE(i).kind());
-        if (!b->VALUE(i).isObject())
-            EXPECT_EQ(copy->VALUE(i), b->VALUE(i));
-    }
-    auto object = std::dynamic_pointer_cast<cls_VornElement>(copy->VALUE(QStringLiteral("OBJECT")).object());
-    ASSERT_TRUE(object);
-    EXPECT_NE(object, element);
-    EXPECT_EQ(object->ID(), QStringLiteral("REF"));
-    EXPECT_FALSE(copy->VALUE(QStringLiteral("NONE")).object());
-    auto twice = cls_VornAttributes::create();
-    twice->DATA().setPACKAGE(copy->DATA().PACKAGE());
-    EXPECT_EQ(twice->DATA().PACKAGE(), copy->DATA().PACKAGE());
-}
-
 TEST(AttributesTest, MalformedPackageLeavesTheBagAsItWas)
 {
     auto b = bag({ { "x", 1 }, { "y", "two" } });
@@ -188,51 +159,6 @@ TEST(AttributesTest, MalformedPackageLeavesTheBagAsItWas)
         EXPECT_THROW(b->DATA().setPACKAGE(text), Error);
         EXPECT_EQ(b->DATA().PACKAGE(), before);
     }
-}
-
-TEST(AttributesTest, CopySharesNothingButObjectValues)
-{
-    auto marker = CoreList::create();
-    auto b = bag({ { "x", 1 }, { "obj", Ref<Object>(marker) } });
-    auto copy = cls_VornAttributes::create();
-    copy->setVALUE(QStringLiteral("old"), 1);
-    copy->DATA().COPY(b);
-    EXPECT_EQ(names(*copy), QStringLiteral("X,OBJ"));
-    copy->setVALUE(QStringLiteral("x"), 2);
-    copy->setVALUE(QStringLiteral("new"), 3);
-    EXPECT_EQ(b->VALUE(QStringLiteral("X")), Variant(1));
-    EXPECT_EQ(b->COUNT(), 2);
-    EXPECT_EQ(copy->VALUE(QStringLiteral("OBJ")).object(), marker);
-
-    copy->COPY(*cls_VornAttributes::create());
-    EXPECT_EQ(copy->COUNT(), 0);
-    EXPECT_THROW(copy->DATA().COPY(cls_VornElement::create()), Error);
-}
-
-TEST(AttributesTest, FileRecordRoundTripAndOtherVersions)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("bag.rec"));
-    auto b = bag({ { "x", 1 }, { "date", QDateTime(QDate(1999, 12, 31), QTime(23, 59), Qt::UTC) },
-                   { "list", VariantArray{ "a", 2.5 } }, { "obj", Ref<Object>(cls_VornAttributes::create()) } });
-    auto f = CoreFile::create();
-    f->OPEN(file, CoreFile::ModeWrite);
-    EXPECT_TRUE(b->STORE(*f));
-    f->WRITETAG(QStringLiteral("2.0")); // a second record of another version
-    f->WRITE(1);
-    f->CLOSE();
-
-    auto read = bag({ { "keep", 1 } });
-    f->OPEN(file, CoreFile::ModeRead);
-    EXPECT_TRUE(read->READ(*f));
-    EXPECT_EQ(names(*read), names(*b));
-    EXPECT_EQ(read->VALUE(QStringLiteral("DATE")), b->VALUE(QStringLiteral("DATE")));
-    EXPECT_EQ(read->VALUE(3), b->VALUE(3));
-    EXPECT_EQ(read->CAPACITY(), 4);
-
-    const QString before = read->DATA().PACKAGE();
-    EXPECT_FALSE(read->READ(*f));
-    EXPECT_EQ(read->DATA().PACKAGE(), before);
 }
 
 TEST(AttributesTest, ValueEncodedFollowsTheDefinition)
