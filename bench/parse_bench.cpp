@@ -170,7 +170,7 @@ int main(int argc, char** argv)
             if (large)
                 b->Iterations(1);
             else
-                b->Repetitions(3)->ReportAggregatesOnly(true);
+                b->Repetitions(3)->ReportAggregatesOnly(true)->MinTime(0.2);
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -166,17 +166,17 @@ int main(int argc, char** argv)
     if (bench::exists(bench::dataPath("l100k", "vorn"))) {
         benchmark::RegisterBenchmark("editor/keystroke/l100k", [](benchmark::State& s) { keystroke(s, "l100k"); })
             ->Unit(benchmark::kMillisecond)
-            ->Iterations(200);
+            ->Iterations(60);
         benchmark::RegisterBenchmark("editor/synchronise/l100k", [](benchmark::State& s) { synchronise(s, "l100k"); })
             ->Unit(benchmark::kMillisecond)
-            ->Iterations(200);
+            ->Iterations(60);
     }
     for (const char* set : { "e10k", "e100k" })
         if (bench::exists(bench::dataPath(set, "vorn"))) {
             const std::string s = set;
             benchmark::RegisterBenchmark(("viewer/open/" + s).c_str(), [s](benchmark::State& st) { viewerOpen(st, s); })
                 ->Unit(benchmark::kMillisecond)
-                ->Iterations(s == "e10k" ? 5 : 3);
+                ->Iterations(s == "e10k" ? 5 : 2);
         }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
