@@ -56,13 +56,13 @@ QStringList pieces(const QString& joined)
 
 // Walks the element tree depth-first in script order without recursion.
 template <class Visit>
-void walk(const vorn::Ref<vorn::cls_VornElements>& top, Visit visit)
+void walk(const std::vector<vorn::Ref<vorn::cls_VornElement>>& top, Visit visit)
 {
     struct Frame {
         const std::vector<vorn::Ref<vorn::cls_VornElement>>* list;
         size_t next;
     };
-    std::vector<Frame> stack{ { &top->entries(), 0 } };
+    std::vector<Frame> stack{ { &top, 0 } };
     while (!stack.empty()) {
         Frame& f = stack.back();
         if (f.next == f.list->size()) {
@@ -140,7 +140,7 @@ std::vector<Diagnostic> diagnostics(const LoadedScript& script)
         out.push_back({ script.name, line, piece });
     }
 
-    walk(s.ELEMENTS(), [&](vorn::cls_VornElement& e) {
+    const auto report = [&](vorn::cls_VornElement& e) {
         const QStringList texts = pieces(e.ERRORTEXT());
         if (texts.isEmpty())
             return;
@@ -148,7 +148,10 @@ std::vector<Diagnostic> diagnostics(const LoadedScript& script)
         const QString& file = source.isEmpty() ? script.name : source;
         for (const QString& piece : texts)
             out.push_back({ file, e.LINE(), piece });
-    });
+    };
+    walk(s.ELEMENTS()->entries(), report);
+    // Failed command blocks left the tree but their messages belong to the output.
+    walk(s.droppedWithErrors(), report);
 
     // By line within each file; files in the order they first appear.
     QStringList files;
@@ -164,7 +167,8 @@ std::vector<Diagnostic> diagnostics(const LoadedScript& script)
 
 bool hasErrors(const LoadedScript& script)
 {
-    return script.structure->ERRORS() || script.structure->ERRORSGLOBAL();
+    const vorn::cls_VornStructure& s = *script.structure;
+    return s.ERRORS() || script.structure->ERRORSGLOBAL() || !s.droppedWithErrors().empty();
 }
 
 } // namespace vornapp

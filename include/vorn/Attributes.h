@@ -13,6 +13,7 @@ class cls_VornAttributeDef;
 class cls_VornAttributes final : public Persistent<cls_VornAttributes> {
 public:
     static Ref<cls_VornAttributes> create();
+    explicit cls_VornAttributes(CreateKey<cls_VornAttributes>) {}
     static QString staticClassName() { return QStringLiteral("cls_VornAttributes"); }
 
     // Whether a pair named pID (upper-cased) exists.
@@ -50,6 +51,17 @@ public:
     // Appends without looking for an existing pair: for code that rebuilds a bag whose names
     // it knows to be distinct and upper-case.
     void append(QString upperName, Variant value);
+    // setVALUE for a name known to be upper-case already.
+    void put(QString upperName, Variant value);
+    // By position, without the range checks of VALUE and REMOVE: 1 <= pPosition <= COUNT.
+    const Variant& valueAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].value; }
+    void removeAt(qint32 pPosition) { m_pairs.erase(m_pairs.begin() + ptrdiff_t(pPosition - 1)); }
+    // Drops every pair, keeping the storage for the next ones.
+    void clear() noexcept
+    {
+        m_pairs.clear();
+        m_upperBound = GrowthStep;
+    }
     void reserve(qint32 count) { m_pairs.reserve(size_t(count)); }
     // COPY from a bag that is not needed afterwards: takes its pairs instead of copying them.
     void adopt(cls_VornAttributes& other) noexcept;
@@ -62,7 +74,6 @@ public:
     void swapContents(DataEvents& other) noexcept override;
 
 private:
-    cls_VornAttributes() = default;
     // Position of a name or a numeric position; 0 when there is none.
     qint32 resolve(const Variant& pIDOrIndex) const;
 

@@ -16,6 +16,7 @@ class CoreList;
 class cls_VornElement final : public Persistent<cls_VornElement> {
 public:
     static Ref<cls_VornElement> create();
+    explicit cls_VornElement(CreateKey<cls_VornElement>) {}
     static QString staticClassName() { return QStringLiteral("cls_VornElement"); }
     ~cls_VornElement() override;
 
@@ -76,7 +77,6 @@ public:
     void swapContents(DataEvents& other) noexcept override;
 
 private:
-    cls_VornElement() = default;
 
     // Fields only packages and records carry.
     struct Reserved {

@@ -12,6 +12,7 @@ public:
     static constexpr bool RemoveMovesLast = false;
 
     static Ref<cls_VornElements> create();
+    explicit cls_VornElements(CreateKey<cls_VornElements>) {}
     static QString staticClassName() { return QStringLiteral("cls_VornElements"); }
 
     // Direct elements, or with pIncludeSubElements the whole subtree below the list.
@@ -35,7 +36,6 @@ public:
 
 private:
     friend class cls_VornElement;
-    cls_VornElements() = default;
     QHash<QString, qint32> m_sortIndex;
     std::uint64_t m_sortIndexClock = ~std::uint64_t(0);
     std::uint64_t m_sortIndexVersion = ~std::uint64_t(0);

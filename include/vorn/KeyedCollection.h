@@ -16,6 +16,7 @@
 #include <vorn/CoreFile.h>
 #include <vorn/Package.h>
 #include <vorn/Persistent.h>
+#include <vorn/TextKeys.h>
 
 #include <QHash>
 #include <QSet>
@@ -24,10 +25,6 @@
 
 namespace vorn {
 
-// Trims blanks (U+0020 only) at both ends.
-QString trimBlanks(const QString& text);
-// The form in which text keys are compared: trimmed and upper-cased.
-inline QString normalizedKey(const QString& text) { return trimBlanks(text).toUpper(); }
 
 // Copying, storing and reading recurse once per collection nested in an entry (an element's
 // children): deeper nesting raises Error instead of exhausting the stack.

@@ -8,6 +8,14 @@
 
 namespace vorn {
 
+// Lets a class build itself and its reference count in one allocation (std::make_shared)
+// while its constructor stays out of reach: only the class itself can make its key.
+template <typename T>
+class CreateKey {
+    friend T;
+    explicit CreateKey() = default;
+};
+
 // Objects are shared by reference; the last reference ends the object.
 template <class T>
 using Ref = std::shared_ptr<T>;

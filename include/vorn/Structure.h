@@ -82,6 +82,9 @@ public:
         QString text;
     };
     const std::vector<ErrorLocation>& errorLocations() const noexcept { return m_errorLocations; }
+    // Command blocks (ELEMENT, MODIFY, INCLUDE, ...) that failed and therefore did not stay in the
+    // tree: their errors reach PARSE's error list, and here their elements with their lines.
+    const std::vector<Ref<cls_VornElement>>& droppedWithErrors() const noexcept { return m_droppedWithErrors; }
     // ERRORSET that also remembers the line.
     void errorAt(qint32 line, const QString& text);
 
@@ -120,6 +123,7 @@ private:
     bool m_errors = false;
     Reserved m_reserved;
     std::vector<ErrorLocation> m_errorLocations;
+    std::vector<Ref<cls_VornElement>> m_droppedWithErrors;
 };
 
 // Marks a script file as being read on this thread while it lives, so that an INCLUDE of a file

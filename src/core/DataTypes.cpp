@@ -1,3 +1,4 @@
+#include <vorn/TextKeys.h>
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 
@@ -192,7 +193,7 @@ qint32 DataTypes::TYPEOFVALUE(int typeCode)
 
 qint32 DataTypes::TYPEOFWORD(const QString& word)
 {
-    const QString w = word.toUpper();
+    const QString w = upperCased(word);
     for (const qint32 type : { TypeString, TypeLong, TypeDouble, TypeBool, TypeDate, TypeAtomic, TypeColor }) {
         if (w == TYPETEXT(type))
             return type;
@@ -202,7 +203,7 @@ qint32 DataTypes::TYPEOFWORD(const QString& word)
 
 std::optional<bool> DataTypes::booleanWord(const QString& word)
 {
-    const QString w = word.toUpper();
+    const QString w = upperCased(word);
     for (const char* t : { "WAHR", "TRUE", "YES", "OK", "JA" }) {
         if (w == QLatin1String(t))
             return true;

@@ -1,3 +1,4 @@
+#include <vorn/TextKeys.h>
 #include <vorn/CoreFile.h>
 #include <vorn/ElementDef.h>
 #include <vorn/Package.h>
@@ -115,7 +116,7 @@ bool cls_VornElementDef::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (version.toUpper() != Version)
+    if (upperCased(version) != Version)
         return false;
     DATA().setKEY(pFile.READVALUE());
     Reserved& r = m_reserved;
@@ -184,8 +185,8 @@ Ref<cls_VornElementDef> cls_VornElementDefs::CREATE(const QString& pName, const 
 
 Ref<cls_VornElementDef> cls_VornElementDefs::ITEMPARENT(const QString& pSort, const QString& pParent)
 {
-    const QString sort = pSort.toUpper();
-    const QString parent = pParent.toUpper();
+    const QString sort = upperCased(pSort);
+    const QString parent = upperCased(pParent);
     Ref<cls_VornElementDef> firstNamed, fitting;
     auto consider = [&](qint32 p) {
         const Ref<cls_VornElementDef>& d = entryAt(p);

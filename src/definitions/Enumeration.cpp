@@ -1,3 +1,4 @@
+#include <vorn/TextKeys.h>
 #include <vorn/CoreFile.h>
 #include <vorn/Enumeration.h>
 #include <vorn/Package.h>
@@ -23,7 +24,7 @@ QString cls_VornEnumeration::ID() const
 
 qint32 cls_VornEnumeration::FIND(const QString& pID) const
 {
-    const QString name = pID.toUpper();
+    const QString name = upperCased(pID);
     for (qint32 i = 1; i <= m_count; ++i)
         if (m_members[size_t(i)].name == name)
             return i;
@@ -63,7 +64,7 @@ void cls_VornEnumeration::setVALUE(const Variant& pIDOrIndex, const Variant& pNe
         m_members[size_t(position)].value = pNew;
     } else if (pIDOrIndex.isText()) {
         Member& m = m_members[size_t(appendSlot())];
-        m.name = pIDOrIndex.text().toUpper();
+        m.name = upperCased(pIDOrIndex.text());
         m.value = pNew;
     }
 }
@@ -76,7 +77,7 @@ QString cls_VornEnumeration::NAME(qint32 pIndex) const
 void cls_VornEnumeration::setNAME(qint32 pIndex, const QString& pNew)
 {
     if (pIndex >= 1 && pIndex <= m_count)
-        m_members[size_t(pIndex)].name = pNew.toUpper();
+        m_members[size_t(pIndex)].name = upperCased(pNew);
 }
 
 QString cls_VornEnumeration::DESCRIPTION(const Variant& pIDOrIndex) const
@@ -91,7 +92,7 @@ void cls_VornEnumeration::setDESCRIPTION(const Variant& pIDOrIndex, const QStrin
         m_members[size_t(position)].description = pNew;
     } else if (pIDOrIndex.isText()) {
         Member& m = m_members[size_t(appendSlot())];
-        m.name = pIDOrIndex.text().toUpper();
+        m.name = upperCased(pIDOrIndex.text());
         m.description = pNew;
     }
 }
@@ -213,7 +214,7 @@ Ref<cls_VornEnumerations> cls_VornEnumerations::create()
 Ref<cls_VornEnumeration> cls_VornEnumerations::CREATE(const QString& pID, const QString& pDescription)
 {
     auto list = cls_VornEnumeration::create();
-    const QString id = pID.toUpper();
+    const QString id = upperCased(pID);
     list->setID(id);
     list->setENUMDESCRIPTION(pDescription);
     return ADD(list, id);
@@ -221,7 +222,7 @@ Ref<cls_VornEnumeration> cls_VornEnumerations::CREATE(const QString& pID, const 
 
 Ref<cls_VornEnumeration> cls_VornEnumerations::listNamed(const QString& pID)
 {
-    const QString id = pID.toUpper();
+    const QString id = upperCased(pID);
     Ref<cls_VornEnumeration> found;
     auto consider = [&](qint32 p) {
         const Ref<cls_VornEnumeration>& list = entryAt(p);

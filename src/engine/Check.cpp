@@ -1,6 +1,8 @@
 // The element check: type, placement, attribute values, identifier, then the commands.
 #include "engine/Commands.h"
+#include "engine/ReaderSupport.h"
 
+#include <vorn/TextKeys.h>
 #include <vorn/DataTypes.h>
 
 #include <QSet>
@@ -10,6 +12,7 @@ namespace vorn {
 namespace {
 
 const QString EmptyMarker = QStringLiteral("_EMPTY_");
+
 
 QString undefinedType(const QString& sort)
 {
@@ -27,7 +30,7 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     CoreList& clones = *definition.PARENTCLONESALLOWED();
     bool accepted = false;
     if (allowed.COUNT() >= 1) {
-        if (allowed.ITEM(1).toUpper() != QLatin1String("NONE"))
+        if (upperCased(allowed.ITEM(1)) != QLatin1String("NONE"))
             accepted = allowed.EXISTS(parentType);
         else if (!parentType.isEmpty())
             element.ERRORSET(QStringLiteral("Dieses Element muss auf der Hauptebene definiert werden!"));
@@ -75,37 +78,40 @@ void checkAttributes(cls_VornElement& element, cls_VornElementDef& definition, c
     for (qint32 p = 1; p <= n; ++p) {
         const Ref<cls_VornAttributeDef> d = definitions.Item(p);
         const QString name = d->NAME();
+        const QString upperName = upperCased(name);
         if (!d->FIXED())
             ++position;
         if (d->FIXED()) {
-            if (given.EXISTS(name))
+            if (given.FIND(upperName) > 0)
                 element.ERRORSET(QStringLiteral("Das Attribut '") + name + QStringLiteral("' wurde für den Element-Typ '")
                                  + definition.NAME() + QStringLiteral("' fixiert und kann nicht gesetzt werden"));
-            validated.setVALUE(name, d->DEFAULT());
+            validated.put(upperName, d->DEFAULT());
             continue;
         }
-        QString source = name;
-        if (!given.EXISTS(name)) {
-            source = QString::number(position);
-            if (!given.EXISTS(source)) {
+        // Given by name, else as the unnamed value at this attribute's position.
+        qint32 at = given.FIND(upperName);
+        if (!at) {
+            at = given.FIND(positionName(position));
+            if (!at) {
                 if (d->REQUIRED()) {
-                    validated.setVALUE(name, errorMarker());
+                    validated.put(upperName, errorMarker());
                     element.ERRORSET(QStringLiteral("Das Attribut '") + name
                                      + QStringLiteral("' ist eine Pflichtangabe, wurde aber nicht definiert"));
                 } else {
-                    validated.setVALUE(name, d->DEFAULT());
+                    validated.put(upperName, d->DEFAULT());
                 }
                 continue;
             }
         }
-        const Variant v = given.VALUE(source, QString());
-        validated.setVALUE(name, d->ENUMID().isEmpty() ? DataTypes::CONVERT(v, d->SORT(), errorMarker())
-                                                       : structure.ENUMERATIONS()->ENCODE(d->ENUMID(), v));
-        if (validated.VALUE(name, QString()) == Variant(errorMarker()))
+        const Variant& v = given.valueAt(at);
+        Variant converted = d->ENUMID().isEmpty() ? DataTypes::CONVERT(v, d->SORT(), errorMarker())
+                                                  : structure.ENUMERATIONS()->ENCODE(d->ENUMID(), v);
+        if (converted.isText() && converted.text() == errorMarker())
             element.ERRORSET(QStringLiteral("Der für das Attribut '") + name + QStringLiteral("' angegebene Wert '")
                              + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
                              + DataTypes::TYPETEXT(d->SORT()) + QStringLiteral("'"));
-        given.REMOVE(source, true);
+        validated.put(upperName, std::move(converted));
+        given.removeAt(at);
     }
 }
 
@@ -142,7 +148,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
     cls_VornAttributes& given = *ATTRIBUTES();
 
     for (qint32 i = 1; i <= given.COUNT();) {
-        const Variant v = given.VALUE(i, QString());
+        const Variant& v = given.valueAt(i);
         if (v.isText() && v.text() == EmptyMarker)
             given.REMOVE(i, false);
         else
@@ -164,7 +170,10 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
                    definitions.ITEMPARENT(m_sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType)) {
         if (!checkPlacement(*this, *definition, parentType, structure))
             return false;
-        auto validated = cls_VornAttributes::create();
+        // One scratch bag per thread: its pairs move into the element, the bag itself is reused.
+        static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
+        const Ref<cls_VornAttributes>& validated = scratch;
+        validated->clear();
         checkAttributes(*this, *definition, given, *validated, structure);
 
         static const QString Id = QStringLiteral("ID");
@@ -204,7 +213,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
     if (m_errors)
         return false;
 
-    const QString command = m_sort.toUpper();
+    const QString command = upperCased(m_sort);
     if (command == QLatin1String("INCLUDE"))
         return runIncludeCommand(*this, structure);
     if (command == QLatin1String("ENUMERATION"))

@@ -1,6 +1,7 @@
 // ELEMENT, MODIFY and CLONE: a script declares and changes its own element types.
 #include "engine/Commands.h"
 
+#include <vorn/TextKeys.h>
 #include <vorn/DataTypes.h>
 
 #include <limits>
@@ -58,7 +59,7 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
     target->DATA().COPY(*definitions.Item(original));
     target->setNAME(name);
     target->setDESCRIPTION(description);
-    target->ANCESTORS()->ADD(original.toUpper());
+    target->ANCESTORS()->ADD(upperCased(original));
     return target;
 }
 

@@ -1,6 +1,7 @@
 // ENUMERATION declares a value list; INCLUDE reads another script file into the structure.
 #include "engine/Commands.h"
 
+#include <vorn/TextKeys.h>
 #include <vorn/CoreServices.h>
 
 #include <QFileInfo>
@@ -19,14 +20,14 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
     const Ref<cls_VornEnumeration> list = lists.CREATE(name, attributeText(block, u"DESCRIPTION"));
     const auto items = block.ELEMENTS()->entries(); // the walk's length is fixed at its start
     for (const Ref<cls_VornElement>& item : items) {
-        if (item->SORT().toUpper() != QLatin1String("ENUMITEM")) {
+        if (upperCased(item->SORT()) != QLatin1String("ENUMITEM")) {
             block.ERRORSET(QStringLiteral("Eine Enumeration darf nur Unter-Elemente vom Typ ENUMITEM enthalten!"));
             return false;
         }
         if (item->ERRORS())
             return false;
         const QString itemName = attributeText(*item, u"NAME");
-        const QString member = itemName.toUpper();
+        const QString member = upperCased(itemName);
         if (list->EXISTS(member)) {
             block.ERRORSET(QStringLiteral("Diese Enumeration enthält bereits ein Mitglied mit dem Namen '") + itemName
                            + QStringLiteral("'!"));

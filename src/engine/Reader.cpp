@@ -2,11 +2,13 @@
 // nests elements between BEGIN and END and hands every completed element to the check.
 #include "engine/ReaderSupport.h"
 
+#include <vorn/TextKeys.h>
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
 
 #include <QHash>
+#include <QVarLengthArray>
 
 namespace vorn {
 
@@ -82,6 +84,48 @@ bool isNameChar(QChar c)
         || u == '-';
 }
 
+// The characters of the token being read: appending to a QString one character at a time
+// costs far more than the reading itself.
+class TokenBuffer {
+public:
+    void add(QChar c) { m_chars.append(c); }
+    bool isEmpty() const noexcept { return m_chars.isEmpty(); }
+    void clear() noexcept { m_chars.clear(); }
+    QStringView view() const noexcept { return QStringView(m_chars.constData(), m_chars.size()); }
+    QString text() const { return view().toString(); }
+    // The token with a text before and after it, e.g. quotes.
+    QString enclosed(QStringView before, QStringView after = {}) const
+    {
+        QString s;
+        s.reserve(before.size() + m_chars.size() + after.size());
+        s.append(before).append(view()).append(after);
+        return s;
+    }
+
+private:
+    QVarLengthArray<QChar, 256> m_chars;
+};
+
+// The names and type words of one script repeat on nearly every line: one shared copy each
+// spares an allocation per use and lets every element of a type share its SORT text.
+class NameCache {
+public:
+    QString get(QStringView name)
+    {
+        for (const QString& known : m_names)
+            if (known == name)
+                return known;
+        QString text = name.toString();
+        if (m_names.size() < Capacity)
+            m_names.push_back(text);
+        return text;
+    }
+
+private:
+    static constexpr size_t Capacity = 64;
+    std::vector<QString> m_names;
+};
+
 // One line read by the state machine.
 struct LineReading {
     QString command;
@@ -90,10 +134,10 @@ struct LineReading {
     QStringList errors;
 };
 
-LineReading readLine(const QString& line)
+LineReading readLine(const QString& line, NameCache& names)
 {
     LineReading r;
-    QString token;
+    TokenBuffer token;
     int state = 0;
     std::vector<int> returns;
     auto pop = [&returns] {
@@ -124,7 +168,7 @@ LineReading readLine(const QString& line)
                    + QStringLiteral(" ist an dieser Stelle ungültig"));
     };
     auto openSlot = [&](QString value = QString()) {
-        r.slots_.emplace_back(QString::number(r.slots_.size() + 1), std::move(value));
+        r.slots_.emplace_back(positionName(qint32(r.slots_.size() + 1)), std::move(value));
     };
     auto openNamedSlot = [&](const QString& key) { r.slots_.emplace_back(key, QString()); };
     auto lastValue = [&]() -> QString& {
@@ -132,9 +176,9 @@ LineReading readLine(const QString& line)
             openSlot();
         return r.slots_.back().second;
     };
-    auto isCommandWord = [](const QString& t) {
-        const QString u = trimBlanks(t).toUpper();
-        return u == QLatin1String("BEGIN") || u == QLatin1String("END");
+    // Tokens read before the type hold name characters only (ASCII, no blanks).
+    auto isCommandWord = [](QStringView t) {
+        return t.compare(u"BEGIN", Qt::CaseInsensitive) == 0 || t.compare(u"END", Qt::CaseInsensitive) == 0;
     };
 
     for (; i < n; ++i) {
@@ -148,11 +192,11 @@ LineReading readLine(const QString& line)
             case 0:
                 if (c == u' ') {
                     if (next != u',' && prev != u',') {
-                        if (isCommandWord(token)) {
-                            r.command = token;
+                        if (isCommandWord(token.view())) {
+                            r.command = token.text();
                             state = 1;
                         } else {
-                            r.type = token;
+                            r.type = names.get(token.view());
                             state = 2;
                         }
                         token.clear();
@@ -161,25 +205,25 @@ LineReading readLine(const QString& line)
                     state = 2;
                     again = true;
                 } else if (isNameChar(c)) {
-                    token += c;
+                    token.add(c);
                 } else {
                     invalid(c);
                 }
                 break;
             case 1:
                 if (c == u'"' || c == u'\'' || c == u'(') {
-                    r.type = token;
+                    r.type = names.get(token.view());
                     token.clear();
                     state = 2;
                     again = true;
                 } else if (c == u'=') {
                     misplaced(c);
                 } else if (c == u' ') {
-                    r.type = token;
+                    r.type = names.get(token.view());
                     token.clear();
                     state = 2;
                 } else if (isNameChar(c)) {
-                    token += c;
+                    token.add(c);
                 } else {
                     invalid(c);
                 }
@@ -198,14 +242,14 @@ LineReading readLine(const QString& line)
                             openSlot();
                         }
                     } else {
-                        openNamedSlot(token);
+                        openNamedSlot(names.get(token.view()));
                     }
                     token.clear();
                     returns.push_back(2);
                     state = 4;
                 } else if (c == u',') {
                     if (!token.isEmpty())
-                        openSlot(token);
+                        openSlot(token.text());
                     else if (prev == u',')
                         openSlot(EmptyMarker);
                     else if (r.slots_.empty())
@@ -216,7 +260,7 @@ LineReading readLine(const QString& line)
                     returns.push_back(2);
                     state = 5;
                 } else if (isNameChar(c)) {
-                    token += c;
+                    token.add(c);
                 } else if (c == u' ') {
                     token.clear();
                 } else {
@@ -226,10 +270,10 @@ LineReading readLine(const QString& line)
             case 3:
                 if (c == u'"') {
                     state = pop();
-                    lastValue() = u'"' + token + u'"';
+                    lastValue() = token.enclosed(u"\"", u"\"");
                     token.clear();
                 } else {
-                    token += c;
+                    token.add(c);
                 }
                 break;
             case 4:
@@ -240,7 +284,7 @@ LineReading readLine(const QString& line)
                 } else if (c == u',' || c == u' ') {
                     state = pop();
                     if (!token.isEmpty())
-                        lastValue() = token;
+                        lastValue() = token.text();
                     else if (lastValue().isEmpty())
                         misplaced(c);
                     token.clear();
@@ -250,20 +294,20 @@ LineReading readLine(const QString& line)
                     returns.push_back(4);
                     state = 3;
                 } else {
-                    token += c;
+                    token.add(c);
                 }
                 break;
             case 5:
                 if (c == u')') {
-                    lastValue() = ArrayMarker + token;
+                    lastValue() = token.enclosed(ArrayMarker);
                     token.clear();
                     state = pop();
                 } else if (c == u'"') {
-                    token += c;
+                    token.add(c);
                     returns.push_back(5);
                     state = 3;
                 } else {
-                    token += c;
+                    token.add(c);
                 }
                 break;
             }
@@ -273,14 +317,14 @@ LineReading readLine(const QString& line)
     if (!token.isEmpty()) {
         switch (state) {
         case 0:
-            if (isCommandWord(token))
-                r.command = token;
+            if (isCommandWord(token.view()))
+                r.command = token.text();
             else
-                r.type = token;
+                r.type = names.get(token.view());
             break;
-        case 1: r.type = token; break;
-        case 2: openSlot(token); break;
-        case 4: lastValue() = token; break;
+        case 1: r.type = names.get(token.view()); break;
+        case 2: openSlot(token.text()); break;
+        case 4: lastValue() = token.text(); break;
         default:
             r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
         }
@@ -290,12 +334,24 @@ LineReading readLine(const QString& line)
 
 } // namespace
 
-Variant readValue(const QString& text, const std::function<void(const QString&)>& error)
+QString positionName(qint32 position)
+{
+    static const QString small[] = { QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                                     QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"),
+                                     QStringLiteral("8"), QStringLiteral("9") };
+    return position >= 0 && position < 10 ? small[position] : QString::number(position);
+}
+
+Variant readValue(QString text, const std::function<void(const QString&)>& error)
 {
     if (text.isEmpty() || text == EmptyMarker)
         return EmptyMarker;
-    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
-        return text.mid(1, text.size() - 2);
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) {
+        // In place: the reader hands over texts nobody else holds.
+        text.chop(1);
+        text.remove(0, 1);
+        return text;
+    }
     const double number = CoreServices::readNumber(text);
     if (text == QLatin1String("0") || text == QLatin1String("0.0") || number != 0)
         return number;
@@ -382,21 +438,24 @@ private:
     std::vector<Dropped> m_dropped;
 };
 
-void storeValues(const LineReading& reading, cls_VornAttributes& bag, const std::function<void(const QString&)>& error)
+using Slots = std::vector<std::pair<QString, QString>>;
+
+void storeValues(Slots&& values, cls_VornAttributes& bag, const std::function<void(const QString&)>& error)
 {
-    if (reading.slots_.size() <= 8) {
-        for (const auto& [key, text] : reading.slots_)
-            bag.setVALUE(key, readValue(text, error));
+    if (values.size() <= 8) {
+        bag.reserve(bag.COUNT() + qint32(values.size()));
+        for (auto& [key, text] : values)
+            bag.put(upperCased(key), readValue(std::move(text), error));
         return;
     }
-    // Many values: an index of the names keeps a long line linear. Same result as setVALUE.
+    // Many values: an index of the names keeps a long line linear. Same result as put.
     QHash<QString, qint32> positions;
-    positions.reserve(bag.COUNT() + qsizetype(reading.slots_.size()));
+    positions.reserve(bag.COUNT() + qsizetype(values.size()));
     for (qint32 i = bag.COUNT(); i >= 1; --i)
         positions.insert(bag.NAME(i), i); // the first position of a name wins
-    for (const auto& [key, text] : reading.slots_) {
-        Variant value = readValue(text, error);
-        QString name = key.toUpper();
+    for (auto& [key, text] : values) {
+        Variant value = readValue(std::move(text), error);
+        QString name = upperCased(key);
         if (const auto it = positions.constFind(name); it != positions.cend()) {
             bag.setVALUE(*it, value);
         } else {
@@ -445,6 +504,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     const qint32 firstNew = ELEMENTS()->COUNT(false) + 1;
     const size_t firstStructureError = m_errorLocations.size();
     BlockStack blocks(self);
+    NameCache names;
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
     for (const Line& line : prepareLines(pScript)) {
@@ -456,7 +516,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                 --skipped;
             continue;
         }
-        const LineReading reading = readLine(line.text);
+        LineReading reading = readLine(line.text, names);
         for (const QString& e : reading.errors)
             blocks.error(line.number, e);
 
@@ -468,11 +528,11 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                 continue;
             }
             const Ref<cls_VornElement>& container = blocks.current();
-            storeValues(reading, *container->ATTRIBUTES(), [&](const QString& e) { container->ERRORSET(e); });
+            storeValues(std::move(reading.slots_), *container->ATTRIBUTES(), [&](const QString& e) { container->ERRORSET(e); });
             continue;
         }
 
-        const QString command = trimBlanks(reading.command).toUpper();
+        const QString command = upperCased(trimBlanks(reading.command));
         if (command == QLatin1String("BEGIN") && blocks.depth() >= MaxNesting) {
             blocks.error(line.number, QStringLiteral("Die Zeile '") + line.text
                                           + QStringLiteral("' öffnet mehr als %1 verschachtelte Elemente; der Block wird übersprungen").arg(MaxNesting));
@@ -487,7 +547,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             element->setSORT(reading.type);
         else
             element->setID(reading.command);
-        storeValues(reading, *element->ATTRIBUTES(), [&](const QString& e) { element->ERRORSET(e); });
+        storeValues(std::move(reading.slots_), *element->ATTRIBUTES(), [&](const QString& e) { element->ERRORSET(e); });
 
         if (command == QLatin1String("BEGIN")) {
             blocks.open(element);
@@ -512,6 +572,8 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     // The tree's errors in script order, with those of dropped blocks where the blocks stood.
     const auto& top = ELEMENTS()->entries();
     const auto& dropped = blocks.dropped();
+    for (const auto& block : dropped)
+        m_droppedWithErrors.push_back(block.element);
     size_t d = 0;
     for (size_t i = size_t(firstNew - 1); i <= top.size(); ++i) {
         for (; d < dropped.size() && dropped[d].before <= i; ++d)

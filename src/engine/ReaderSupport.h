@@ -10,6 +10,9 @@ namespace vorn {
 // Converts one value text of a script line: "_EMPTY_" for nothing, quoted texts, numbers,
 // Boolean words, ID_ references and parenthesised arrays; anything else is reported through
 // `error` and gives the empty value.
-Variant readValue(const QString& text, const std::function<void(const QString&)>& error);
+Variant readValue(QString text, const std::function<void(const QString&)>& error);
+
+// The name of the n-th value given without a name: "1", "2", ...
+QString positionName(qint32 position);
 
 } // namespace vorn

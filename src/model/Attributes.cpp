@@ -1,3 +1,4 @@
+#include <vorn/TextKeys.h>
 #include <vorn/AttributeDef.h>
 #include <vorn/Attributes.h>
 #include <vorn/CoreFile.h>
@@ -12,12 +13,12 @@ const QString Version = QStringLiteral("1.0");
 
 Ref<cls_VornAttributes> cls_VornAttributes::create()
 {
-    return Ref<cls_VornAttributes>(new cls_VornAttributes);
+    return std::make_shared<cls_VornAttributes>(CreateKey<cls_VornAttributes>());
 }
 
 qint32 cls_VornAttributes::FIND(const QString& pID) const
 {
-    const QString name = pID.toUpper();
+    const QString name = upperCased(pID);
     for (size_t i = 0; i < m_pairs.size(); ++i)
         if (m_pairs[i].name == name)
             return qint32(i + 1);
@@ -66,12 +67,22 @@ void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew
             m_pairs[size_t(position - 1)].value = pNew;
         return;
     }
-    QString name = pIDOrIndex.text().toUpper();
+    QString name = upperCased(pIDOrIndex.text());
     if (const qint32 position = FIND(name)) {
         m_pairs[size_t(position - 1)].value = pNew;
         return;
     }
     append(std::move(name), pNew);
+}
+
+void cls_VornAttributes::put(QString upperName, Variant value)
+{
+    for (Pair& p : m_pairs)
+        if (p.name == upperName) {
+            p.value = std::move(value);
+            return;
+        }
+    append(std::move(upperName), std::move(value));
 }
 
 void cls_VornAttributes::append(QString upperName, Variant value)
@@ -124,7 +135,7 @@ QString cls_VornAttributes::NAME(qint32 pIndex) const
 void cls_VornAttributes::setNAME(qint32 pIndex, const QString& pNew)
 {
     if (pIndex >= 1 && pIndex <= COUNT())
-        m_pairs[size_t(pIndex - 1)].name = pNew.toUpper();
+        m_pairs[size_t(pIndex - 1)].name = upperCased(pNew);
 }
 
 QString cls_VornAttributes::PACKAGE()

@@ -20,7 +20,7 @@ bool cls_VornElement::Reserved::isEmpty() const
 
 Ref<cls_VornElement> cls_VornElement::create()
 {
-    return Ref<cls_VornElement>(new cls_VornElement);
+    return std::make_shared<cls_VornElement>(CreateKey<cls_VornElement>());
 }
 
 // Children are released one level at a time from a work list, so that a deep tree does not

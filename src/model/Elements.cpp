@@ -1,10 +1,11 @@
+#include <vorn/TextKeys.h>
 #include <vorn/Elements.h>
 
 namespace vorn {
 
 Ref<cls_VornElements> cls_VornElements::create()
 {
-    return Ref<cls_VornElements>(new cls_VornElements);
+    return std::make_shared<cls_VornElements>(CreateKey<cls_VornElements>());
 }
 
 qint32 cls_VornElements::COUNT(bool pIncludeSubElements) const
@@ -31,7 +32,7 @@ Ref<cls_VornElement> cls_VornElements::CREATE(const Variant& pID)
     Variant key = Variant::missing();
     if (!pID.isMissing()) {
         try {
-            key = pID.toText().toUpper();
+            key = upperCased(pID.toText());
         } catch (const Error&) {
             // a key without a text form is left out
         }
@@ -51,7 +52,7 @@ struct Probe {
     explicit Probe(const Variant& v) : byId(v.isText())
     {
         if (byId)
-            id = v.text().toUpper();
+            id = upperCased(v.text());
         else
             uid = positionOf(v);
     }
@@ -135,7 +136,7 @@ qint32 cls_VornElements::searchFallback(const Variant& normalizedProbe)
         const qint32 n = KeyedCollection::COUNT();
         for (qint32 p = 1; p <= n; ++p)
         {
-            const QString sort = m_entries[size_t(p - 1)]->SORT().toUpper();
+            const QString sort = upperCased(m_entries[size_t(p - 1)]->SORT());
             if (!m_sortIndex.contains(sort))
                 m_sortIndex.insert(sort, p);
         }
