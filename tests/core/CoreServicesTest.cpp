@@ -60,7 +60,7 @@ TEST(CoreServicesTest, ReadsWholeDecimalNumbersOnly)
     EXPECT_EQ(CoreServices::readNumber(u"7"), 7);  // the flag is optional
 }
 
-TEST(CoreServicesTest, SplitsAtTheFirstSeparator)
+TEST(CoreServicesTest, SplitsAtTheFirstSeparatorAndDecodesTextFiles)
 {
     using P = std::pair<QString, QString>;
     EXPECT_EQ(CoreServices::splitFirst("EDIT.GOTO.X", "."), P("EDIT", "GOTO.X"));
@@ -68,19 +68,14 @@ TEST(CoreServicesTest, SplitsAtTheFirstSeparator)
     EXPECT_EQ(CoreServices::splitFirst("a::b::c", "::"), P("a", "b::c"));
     EXPECT_EQ(CoreServices::splitFirst("EDIT", "."), P("EDIT", ""));
     EXPECT_EQ(CoreServices::splitFirst("abc", ""), P("abc", ""));
-}
 
-TEST(CoreServicesTest, DecodesTextFiles)
-{
+    // UTF-8 with or without mark, UTF-16 either way round, else Latin-1 (a cut-off sequence too).
     const QString umlaut = QString::fromUtf8("Grüße");
-    EXPECT_EQ(CoreServices::decodeText(umlaut.toUtf8()), umlaut);
-    EXPECT_EQ(CoreServices::decodeText("\xEF\xBB\xBF" + umlaut.toUtf8()), umlaut);
-    EXPECT_EQ(CoreServices::decodeText("\xEF\xBB\xBF"), "");
-    EXPECT_EQ(CoreServices::decodeText(QByteArray("\xFF\xFE" "a\0\xFC\0", 6)), QString::fromUtf8("aü"));
-    EXPECT_EQ(CoreServices::decodeText(QByteArray("\xFE\xFF" "\0a\0\xFC", 6)), QString::fromUtf8("aü"));
-    EXPECT_EQ(CoreServices::decodeText(umlaut.toLatin1()), umlaut);
-    EXPECT_EQ(CoreServices::decodeText("ab\xC3"), QString::fromLatin1("ab\xC3"));  // cut-off sequence
-    EXPECT_EQ(CoreServices::decodeText(""), "");
+    for (const auto& [bytes, text] : { std::pair{ umlaut.toUtf8(), umlaut }, { "\xEF\xBB\xBF" + umlaut.toUtf8(), umlaut },
+             { QByteArray("\xEF\xBB\xBF"), QString() }, { QByteArray("\xFF\xFE" "a\0\xFC\0", 6), QString::fromUtf8("aü") },
+             { QByteArray("\xFE\xFF" "\0a\0\xFC", 6), QString::fromUtf8("aü") }, { umlaut.toLatin1(), umlaut },
+             { QByteArray("ab\xC3"), QString::fromLatin1("ab\xC3") }, { QByteArray(), QString() } })
+        EXPECT_EQ(CoreServices::decodeText(bytes), text) << bytes.toHex().constData();
 }
 
 TEST(CoreServicesTest, FileService)

@@ -49,51 +49,40 @@ TYPED_TEST_SUITE(KeyedCollectionTest, Collections);
 
 } // namespace
 
-TYPED_TEST(KeyedCollectionTest, TextKeysAreTrimmedAndUpperCasedFirstMatchWins)
+TYPED_TEST(KeyedCollectionTest, KeysAreTrimmedUpperCasedTextsOrNumbersFirstMatchWins)
 {
+    auto& list = *this->list;
     auto first = this->add(QStringLiteral(" Alpha "));
     auto beta = this->add(QStringLiteral("beta"));
     auto second = this->add(QStringLiteral("ALPHA"));
-    EXPECT_EQ(this->list->Item(QStringLiteral("alpha")), first);
-    EXPECT_EQ((*this->list)[QStringLiteral("  BETA  ")], beta);
-    EXPECT_EQ(this->list->Item(2), beta);
-    EXPECT_EQ(this->list->Item(3.0), second);
-    EXPECT_FALSE(this->list->Item(0));
-    EXPECT_FALSE(this->list->Item(4));
-    EXPECT_FALSE(this->list->Item(QStringLiteral("gamma")));
-    EXPECT_FALSE(this->list->Item(QStringLiteral("al pha")));
-    EXPECT_TRUE(this->list->EXISTS(QStringLiteral("alpha")));
-    EXPECT_FALSE(this->list->EXISTS(2)); // a number is a key, not a position
-    EXPECT_EQ(this->list->COUNT(), 3);
-    // An entry keeps its key exactly as given.
-    EXPECT_EQ(first->DATA().KEY(), Variant(" Alpha "));
-
-    EXPECT_TRUE(this->list->REMOVE(QStringLiteral("alpha"))); // the first one
-    EXPECT_EQ(this->list->Item(QStringLiteral("ALPHA")), second);
-    EXPECT_FALSE(this->list->REMOVE(QStringLiteral("gamma")));
-    EXPECT_FALSE(this->list->REMOVE(0));
-    EXPECT_FALSE(this->list->REMOVE(3));
-    EXPECT_EQ(this->list->COUNT(), 2);
-}
-
-TYPED_TEST(KeyedCollectionTest, NumberKeysAndTextKeysNeverMeet)
-{
     this->add(2);
     auto twoText = this->add(QStringLiteral("2"));
     this->add(true);
     this->add(2.5);
-    EXPECT_TRUE(this->list->EXISTS(2));
-    EXPECT_TRUE(this->list->EXISTS(2.0));
-    EXPECT_TRUE(this->list->EXISTS(-1)); // True is -1
-    EXPECT_TRUE(this->list->EXISTS(2.5));
-    EXPECT_FALSE(this->list->EXISTS(3));
-    EXPECT_TRUE(this->list->EXISTS(QStringLiteral("2")));
-    EXPECT_FALSE(this->list->EXISTS(QStringLiteral("2.5")));
-    EXPECT_EQ(this->list->Item(QStringLiteral(" 2 ")), twoText);
-    EXPECT_EQ(this->list->Item(2), twoText); // by position
-    EXPECT_TRUE(this->list->REMOVE(1));      // by position too
-    EXPECT_FALSE(this->list->EXISTS(2));
-    EXPECT_EQ(this->list->Item(QStringLiteral("2")), twoText);
+    EXPECT_EQ(list.Item(QStringLiteral("alpha")), first);
+    EXPECT_EQ(list[QStringLiteral("  BETA  ")], beta);
+    EXPECT_EQ(list.Item(2), beta); // a number is a position for Item, a key for EXISTS
+    EXPECT_EQ(list.Item(3.0), second);
+    EXPECT_EQ(list.Item(QStringLiteral(" 2 ")), twoText);
+    for (const Variant& absent : { Variant(0), Variant(8), Variant(QStringLiteral("gamma")), Variant(QStringLiteral("al pha")) })
+        EXPECT_FALSE(list.Item(absent)) << absent.toText().toStdString();
+    for (const Variant& key : { Variant(QStringLiteral("alpha")), Variant(2), Variant(2.0), Variant(-1), Variant(2.5),
+                                Variant(QStringLiteral("2")) })
+        EXPECT_TRUE(list.EXISTS(key)) << key.toText().toStdString(); // True is -1
+    for (const Variant& key : { Variant(3), Variant(QStringLiteral("2.5")), Variant(QStringLiteral("gamma")) })
+        EXPECT_FALSE(list.EXISTS(key)) << key.toText().toStdString();
+    EXPECT_EQ(first->DATA().KEY(), Variant(" Alpha ")); // an entry keeps its key as given
+
+    EXPECT_TRUE(list.REMOVE(QStringLiteral("alpha"))); // the first one
+    EXPECT_EQ(list.Item(QStringLiteral("ALPHA")), second);
+    EXPECT_FALSE(list.REMOVE(QStringLiteral("gamma")));
+    EXPECT_FALSE(list.REMOVE(0));
+    EXPECT_FALSE(list.REMOVE(7));
+    EXPECT_TRUE(list.REMOVE(this->walk(list, 2))); // a number removes by position
+    EXPECT_EQ(list.COUNT(), 5);
+    EXPECT_FALSE(list.EXISTS(2));
+    EXPECT_EQ(list.Item(QStringLiteral("2")), twoText);
+    EXPECT_TRUE(list.EXISTS(QStringLiteral("2")));
 }
 
 TYPED_TEST(KeyedCollectionTest, RemoveOrderAndSwap)

@@ -135,6 +135,20 @@ Ref<cls_VornEnumerations> sample()
     return lists;
 }
 
+// Definitions, a value list, nested elements, element and structure errors; its SAVE and LOAD
+// handle script text, so only its slots are checked here.
+template <>
+Ref<cls_VornStructure> sample()
+{
+    auto s = cls_VornStructure::create();
+    s->PARSE("BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+             "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  ENUM ENUMID=\"KIND\", NAME=\"K\"\nEND\n"
+             "BEGIN NODE \"ROOT\", K=\"A\"\n  NODE \"CHILD\", K=\"B\"\nEND\nEND");
+    s->setROOT("/some/root/");
+    s->INCLUDEFOLDERS()->ADD("/inc/");
+    return s;
+}
+
 template <class C>
 class PersistenceTest : public ::testing::Test {
 protected:
@@ -231,4 +245,108 @@ TYPED_TEST(PersistenceTest, BadInputChangesNothing)
     EXPECT_FALSE(object->LOAD(QString()));
     EXPECT_FALSE(object->SAVE(this->path("no/such/folder/x.rec")));
     EXPECT_EQ(object->DATA().PACKAGE(), before);
+}
+
+namespace {
+
+QString listPackage(std::initializer_list<const char*> items)
+{
+    auto l = CoreList::create();
+    for (const char* item : items)
+        l->ADD(QString::fromUtf8(item));
+    return l->DATA().PACKAGE();
+}
+
+// A package given value by value, with every reserved slot filled: unpacking and packing keep
+// all slots; a copy carries all but the reserved ones, in either direction; a slot of the
+// wrong kind raises and changes nothing.
+template <class C>
+void checkSlots(const VariantArray& full, std::initializer_list<int> reserved, std::initializer_list<int> skip,
+                std::initializer_list<std::pair<int, Variant>> bad)
+{
+    const auto n = qsizetype(full.size());
+    const VariantArray fresh = Package::UNPACK(C::create()->DATA().PACKAGE(), n);
+    auto isIn = [](int i, std::initializer_list<int> set) { return std::find(set.begin(), set.end(), i) != set.end(); };
+    auto expectSlots = [&](const Ref<C>& object, const VariantArray& forReserved, const VariantArray& forOthers) {
+        const VariantArray got = Package::UNPACK(object->DATA().PACKAGE(), n);
+        for (int i = 0; i < int(n); ++i) {
+            const Variant& want = isIn(i, reserved) ? forReserved[size_t(i)] : forOthers[size_t(i)];
+            if (isIn(i, skip))
+                continue;
+            EXPECT_EQ(got[size_t(i)].kind(), want.kind()) << "slot " << i;
+            EXPECT_EQ(got[size_t(i)], want) << "slot " << i;
+        }
+    };
+    auto filled = C::create();
+    filled->DATA().setPACKAGE(Package::PACK(full));
+    expectSlots(filled, full, full);
+    auto copy = C::create();
+    copy->DATA().COPY(filled);
+    expectSlots(copy, fresh, full);
+    auto target = C::create();
+    target->DATA().setPACKAGE(Package::PACK(full));
+    target->DATA().COPY(C::create());
+    expectSlots(target, full, fresh);
+
+    const QString before = filled->DATA().PACKAGE();
+    for (const auto& [slot, value] : bad) {
+        VariantArray wrong = full;
+        wrong[size_t(slot)] = value;
+        EXPECT_THROW(filled->DATA().setPACKAGE(Package::PACK(wrong)), Error) << "slot " << slot;
+        EXPECT_EQ(filled->DATA().PACKAGE(), before);
+    }
+}
+
+} // namespace
+
+TEST(PersistenceSlotsTest, ElementKeepsReservedSlots)
+{
+    auto attributes = cls_VornAttributes::create();
+    attributes->setVALUE("A", 1);
+    attributes->setVALUE("B", VariantArray{ "x", 2.5 });
+    auto children = cls_VornElements::create();
+    children->DATA().setKEY("LISTKEY");
+    auto child = children->CREATE("CHILD");
+    child->setUID(8);
+    child->ELEMENTS()->CREATE("GRANDCHILD")->ERRORSET("deep");
+    QString damagedChild = children->DATA().PACKAGE(); // a child deep inside whose package is cut short
+    damagedChild.replace("GRANDCHILD", "GRANDCHILD\x01");
+    checkSlots<cls_VornElement>(
+        { "EL", "Sort", attributes->PACKAGE(), children->DATA().PACKAGE(), "r1", "r2", "r3", "errors", "r4", true, false,
+          true, true, true, 11, -12, 13, 2147483647, 7 },
+        { 4, 5, 6, 8, 9, 10, 11, 12, 14, 15, 16, 17 }, { 2, 3 },
+        { { 3, "VP1A2:EA2:EO3:abc0:" }, { 2, Package::PACK({ 5, VariantArray{}, VariantArray{} }) },
+          { 18, VariantArray{} }, { 14, 1e10 }, { 3, damagedChild } });
+}
+
+TEST(PersistenceSlotsTest, AttributeDefKeepsReservedSlots)
+{
+    checkSlots<cls_VornAttributeDef>({ "Name", "described", 103, true, 5, "reserved text", "COLORS", true, true, -5, 2147483647 },
+                                     { 5, 7, 9, 10 }, {},
+                                     { { 2, "LONG" }, { 3, VariantArray{} } });
+}
+
+TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
+{
+    auto attributes = cls_VornAttributeDefs::create();
+    attributes->DATA().setKEY(QStringLiteral("ATTRS"));
+    attributes->CREATE(QStringLiteral("ID"), TypeString, QString(), true);
+    attributes->CREATE(QStringLiteral("SIZE"), TypeLong, 4)->setFIXED(true);
+    checkSlots<cls_VornElementDef>(
+        { "Type", attributes->DATA().PACKAGE(), "description", listPackage({ "CLONEPARENT" }), listPackage({ "NONE", "Parent" }),
+          listPackage({ "REQ" }), listPackage({ "NEXT1", "NEXT2" }), listPackage({ "PREV" }), 1, 9, true, "rt1", "rt2",
+          "icon.png", "group", "source.vorn", true, false, true, true, true, -1, 2, -3, 4, 0x123456,
+          listPackage({ "CHILD" }), listPackage({ "ANCESTOR" }) },
+        { 11, 12, 16, 17, 18, 19, 21, 22, 23, 24 }, {},
+        { { 4, Package::PACK({ Variant(), 8 }) }, { 1, listPackage({ "not", "definitions" }) } });
+}
+
+TEST(PersistenceSlotsTest, StructureKeepsReservedSlots)
+{
+    VariantArray full = Package::UNPACK(sample<cls_VornStructure>()->DATA().PACKAGE(), 20);
+    for (auto [i, v] : { std::pair<int, Variant>(0, "KEY"), { 3, "r1" }, { 4, "r2" }, { 5, "r3" }, { 8, true }, { 9, true }, { 10, true },
+                         { 11, true }, { 13, 13 }, { 14, 14 }, { 15, 15 }, { 16, 16 } })
+        full[size_t(i)] = v;
+    checkSlots<cls_VornStructure>(full, { 3, 4, 5, 8, 9, 10, 11, 13, 14, 15, 16 }, { 1, 2, 18, 19 },
+                                  { { 17, VariantArray{} }, { 2, "VP1A2:EA2:EO3:abc0:" } });
 }
