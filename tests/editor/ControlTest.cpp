@@ -23,11 +23,6 @@ public:
             throw std::runtime_error("engine failure");
         CoreEditorView::keyDown(key, shift);
     }
-    void keyPress(char32_t c) override
-    {
-        calls << QStringLiteral("keyPress");
-        CoreEditorView::keyPress(c);
-    }
     void mouseDown(Qt::MouseButtons b, Qt::KeyboardModifiers s, int x, int y) override
     {
         calls << QStringLiteral("mouseDown");
@@ -56,7 +51,7 @@ public:
 
 using ControlTest = EditorTest;
 
-TEST_F(ControlTest, ChildrenAreLaidOutAroundTheCanvas)
+TEST_F(ControlTest, LayoutAndVerticalBarAgainstTheText)
 {
     const int w = edit->width(), h = edit->height();
     const int hX = edit->srl_X()->height(), wY = edit->srl_Y()->width();
@@ -64,21 +59,17 @@ TEST_F(ControlTest, ChildrenAreLaidOutAroundTheCanvas)
     EXPECT_EQ(edit->srl_Y()->geometry(), QRect(w - wY, 0, wY, h - hX));
     EXPECT_EQ(edit->srl_X()->geometry(), QRect(0, h - hX, w - wY, hX));
     EXPECT_EQ(edit->tmr_Cursor()->interval(), 500);
-}
 
-TEST_F(ControlTest, VerticalBarEnablesOnceTheTextNoLongerFits)
-{
+    // The bar enables once the text no longer fits.
     const int rows = engine().viewport().visibleRowCount();
     ASSERT_GT(rows, 3);
     edit->setCONTENT(numberedLines(rows));
     EXPECT_FALSE(edit->srl_Y()->isEnabled());
-
     edit->setCONTENT(numberedLines(rows + 1));
     EXPECT_TRUE(edit->srl_Y()->isEnabled());
     EXPECT_EQ(edit->srl_Y()->minimum(), 1);
     EXPECT_EQ(edit->srl_Y()->maximum(), 2);
     EXPECT_EQ(edit->srl_Y()->pageStep(), rows);
-
     edit->setCONTENT(numberedLines(rows + 40));
     EXPECT_EQ(edit->srl_Y()->maximum(), 41);
 }

@@ -67,27 +67,22 @@ TEST(EngineText, KeptTextFollowsEveryKindOfEdit)
     EXPECT_EQ(e->document().text(), storedText(*e));
 }
 
-TEST(EngineText, LineEndsAreNormalisedAndWritingLeavesTheModifiedFlag)
+TEST(EngineText, LineEndsModifiedFlagAndTheCursorAfterARewrite)
 {
     const Ref<CoreEditor> e = CoreEditor::create();
     e->document().setText(QStringLiteral("a\r\nb\rc") + QChar(0x2028) + QStringLiteral("d\n"));
     EXPECT_EQ(e->document().text(), QStringLiteral("a\nb\nc\nd\n"));
     EXPECT_EQ(e->document().lineCount(), 5);
     EXPECT_FALSE(e->document().isModified());
-
     e->view().keyPress(U'z');
     EXPECT_TRUE(e->document().isModified());
     e->document().setModified(false);
-    e->document().setText(QString());
+    e->document().setText(QString()); // writing leaves the flag
     EXPECT_FALSE(e->document().isModified());
     EXPECT_EQ(e->document().lineCount(), 1);
     EXPECT_EQ(e->document().lineWidth(0), 0);
     EXPECT_EQ(e->document().lineWidth(2), 0);
-}
 
-TEST(EngineText, RewritingTheTextMovesTheCursorToTheChange)
-{
-    const Ref<CoreEditor> e = CoreEditor::create();
     e->document().setText(numberedLines(50));
     EXPECT_EQ(e->view().cursorRow(), 1) << "a fresh text starts at the top";
     QString text = e->document().text();
@@ -205,15 +200,6 @@ TEST(EngineColouring, VornScriptPartsGetTheirColours)
     EXPECT_EQ(colourAt(*e, 1, 4), QColor(Qt::green));
 }
 
-TEST(EngineStyle, TheShippedStyleFileHoldsTheBuiltInValues)
-{
-    const Ref<CoreEditorStyle> shipped = CoreEditorStyle::create();
-    ASSERT_TRUE(shipped->load(QDir::cleanPath(QStringLiteral(VORN_TEST_DATA "/../../resources/vorn.stl"))));
-    const Ref<CoreEditorStyle> builtIn = CoreEditorStyle::create();
-    EXPECT_EQ(shipped->settings(), builtIn->settings());
-    EXPECT_EQ(shipped->optionSet().values(), builtIn->optionSet().values());
-}
-
 TEST(EngineStyle, StyleFilesSkipBadValuesAndApplySchemes)
 {
     QTemporaryDir dir;
@@ -240,11 +226,15 @@ TEST(EngineStyle, StyleFilesSkipBadValuesAndApplySchemes)
     EXPECT_FALSE(s->load(dir.filePath(QStringLiteral("missing.stl"))));
     EXPECT_EQ(s->color(CoreEditorStyle::Background), QColor(Qt::black));
 
-    // Packages carry style and options whole.
+    // Packages carry style and options whole; the shipped file holds the built-in values.
     const Ref<CoreEditorStyle> copy = CoreEditorStyle::create();
     copy->DATA().setPACKAGE(s->DATA().PACKAGE());
     EXPECT_EQ(copy->settings(), s->settings());
     EXPECT_EQ(copy->optionSet().values(), s->optionSet().values());
+    const Ref<CoreEditorStyle> shipped = CoreEditorStyle::create();
+    ASSERT_TRUE(shipped->load(QDir::cleanPath(QStringLiteral(VORN_TEST_DATA "/../../resources/vorn.stl"))));
+    EXPECT_EQ(shipped->settings(), defaults->settings());
+    EXPECT_EQ(shipped->optionSet().values(), defaults->optionSet().values());
 }
 
 TEST_F(EditorTest, TheControlTakesStyleAndOptionsFromTheSettingsFolder)

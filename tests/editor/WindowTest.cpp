@@ -42,7 +42,7 @@ private:
 
 } // namespace
 
-TEST(EditorWindow, CheckListsErrorsWithTheirLinesAndJumpsThere)
+TEST(EditorWindow, CheckJumpSaveAndNewFiles)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("lamps.vorn"));
@@ -74,22 +74,18 @@ TEST(EditorWindow, CheckListsErrorsWithTheirLinesAndJumpsThere)
     EXPECT_EQ(readAll(path), QByteArray("# one\r\n# two\r\n"));
     EXPECT_FALSE(window.editor()->CHANGED());
     EXPECT_TRUE(window.check().empty());
-}
 
-TEST(EditorWindow, ANewFileIsWrittenOnSaving)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("new.vorn"));
-    EditorWindow window;
-    window.startNew(path);
-    EXPECT_EQ(window.path(), path);
+    // A new file is written on saving; a missing one is not opened and the message names it.
+    const QString fresh = dir.filePath(QStringLiteral("new.vorn"));
+    window.startNew(fresh);
+    EXPECT_EQ(window.path(), fresh);
     window.editor()->setCONTENT(QStringLiteral("INCLUDE FILE=\"x.vorn\"\n"));
     ASSERT_TRUE(window.save());
-    EXPECT_EQ(readAll(path), QByteArray("INCLUDE FILE=\"x.vorn\"\n"));
+    EXPECT_EQ(readAll(fresh), QByteArray("INCLUDE FILE=\"x.vorn\"\n"));
     auto dialogs = std::make_shared<ScriptedDialogService>();
     CoreServices::instance().setDialogs(dialogs);
     EXPECT_FALSE(window.openFile(dir.filePath(QStringLiteral("missing.vorn"))));
-    EXPECT_EQ(window.path(), path);
+    EXPECT_EQ(window.path(), fresh);
     ASSERT_EQ(dialogs->shown().size(), 1u);
     EXPECT_TRUE(dialogs->shown()[0].text.contains(QStringLiteral("missing.vorn")));
     CoreServices::instance().setDialogs(nullptr);

@@ -111,8 +111,9 @@ TEST_F(IncludeTest, IncludedDefinitionsAndElementsTakeThePlaceOfTheBlock)
     EXPECT_EQ(top.COUNT(), 6);
 }
 
-TEST_F(IncludeTest, AFileThatDoesNotParseIsNotTakenOver)
+TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
 {
+    // A file that does not parse is not taken over.
     const QString bad = write("bad.vs", "BEGIN ELEMENT NAME=\"BAD\"\nEND\nEND\nBAD\n");
     write("sub/outer.vs", "INCLUDE FILE=\"inner.vs\"\n");
     write("sub/inner.vs", "BEGIN ELEMENT NAME=\"INNER\"\nEND\n");
@@ -125,13 +126,10 @@ TEST_F(IncludeTest, AFileThatDoesNotParseIsNotTakenOver)
     EXPECT_EQ(s->ELEMENTS()->Item(2)->SORT(), "INCLUDE");
     EXPECT_EQ(s->ELEMENTS()->Item(2)->SOURCEFILE(), path("sub/outer.vs"));
     EXPECT_FALSE(s->DEFINITIONS()->EXISTS("INNER"));
-}
 
-TEST_F(IncludeTest, CyclesAndLongChainsEnd)
-{
     // Written with "/./" so only the canonical path shows it is the same file.
     const QString self = write("self.vs", "INCLUDE FILE=\"" + path("./self.vs") + "\"\nBEGIN ELEMENT NAME=\"SELF\"\nEND\n");
-    auto s = cls_VornStructure::create();
+    s = cls_VornStructure::create();
     ASSERT_TRUE(s->LOAD(self));
     EXPECT_EQ(s->DEFINITIONS()->COUNT(), 20); // nothing was included: the built-ins and SELF
     ASSERT_EQ(s->ELEMENTS()->COUNT(), 1);

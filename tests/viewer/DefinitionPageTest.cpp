@@ -13,10 +13,6 @@ using namespace viewertest;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Grey(128, 128, 128);
-const QColor Black(0, 0, 0);
-
 // A shed may stand below a house or anything cloned from one, a villa is a cloned house.
 const QString Sheds = QStringLiteral("BEGIN ELEMENT NAME=\"SHED\"\n PARENT \"HOUSE*\"\nEND\n"
                                      "BEGIN CLONE NAME=\"VILLA\", CLONE=\"HOUSE\"\nEND\n");
@@ -24,14 +20,6 @@ const QString Sheds = QStringLiteral("BEGIN ELEMENT NAME=\"SHED\"\n PARENT \"HOU
 const QString ItemsByParent =
     QStringLiteral("BEGIN ELEMENT NAME=\"ITEM\"\n STRING NAME=\"LABEL\"\n PARENT \"HOUSE\"\nEND\n"
                    "BEGIN ELEMENT NAME=\"ITEM\"\n LONG NAME=\"COUNT\"\n PARENT \"ROOM\"\nEND\n");
-
-QStringList rowTexts(const QTreeWidgetItem* item)
-{
-    QStringList texts;
-    for (int c = 0; c < item->columnCount(); ++c)
-        texts.append(item->text(c));
-    return texts;
-}
 
 QStringList boldness(const QTreeWidget* list)
 {
@@ -68,7 +56,7 @@ TEST(DefinitionPage, ListShowsOwnDefinitionsUntilTheBoxIsTicked)
     EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "COUNT" }));
 }
 
-TEST(DefinitionPage, PreselectionOfInternalAndOrdinaryDefinitions)
+TEST(DefinitionPage, PreselectionAndDoubleClickChooseTheDefinition)
 {
     const auto s = parse(Houses);
     {
@@ -81,11 +69,23 @@ TEST(DefinitionPage, PreselectionOfInternalAndOrdinaryDefinitions)
         EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
     }
     {
-        Viewer v(s, 2, QStringLiteral("room"));
+        // Double-clicking a possible child selects its definition.
+        Viewer v(s, 2, QStringLiteral("house"));
         EXPECT_FALSE(v.control<QCheckBox>("opt_ShowAllDefs")->isChecked());
+        EXPECT_EQ(v.view("lst_ElementDefinitions")->currentItem()->text(0), "HOUSE");
+        v.doubleClick(v.view("lst_DefinitionChildren"), v.item("lst_DefinitionChildren", "ROOM"));
         ASSERT_TRUE(v.view("lst_ElementDefinitions")->currentItem());
         EXPECT_EQ(v.view("lst_ElementDefinitions")->currentItem()->text(0), "ROOM");
         EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "ID", "PAINT", "SIZE" }));
+    }
+    {
+        // A child hidden from the list (internal, box unticked) leads nowhere.
+        Viewer e(s, 2, QStringLiteral("ELEMENT"));
+        e.control<QCheckBox>("opt_ShowAllDefs")->click();
+        ASSERT_EQ(e.view("lst_ElementDefinitions")->topLevelItemCount(), 4);
+        e.doubleClick(e.view("lst_DefinitionChildren"), e.item("lst_DefinitionChildren", "PARENT"));
+        EXPECT_FALSE(e.view("lst_ElementDefinitions")->currentItem());
+        EXPECT_EQ(e.column("lst_DefinitionAttributes"), QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
     }
     {
         // A name nobody defines: the box stays ticked, nothing is selected, the details are empty.
@@ -109,11 +109,9 @@ TEST(DefinitionPage, RequiredAndDefaultCells)
     EXPECT_EQ(rowTexts(attributes->topLevelItem(0)), QStringList({ "ID", "STRING", "Ja", "\"\"", "" }));
     EXPECT_EQ(rowTexts(attributes->topLevelItem(1)), QStringList({ "PAINT", "ENUM", "-/-", "BLUE", "" }));
     EXPECT_EQ(rowTexts(attributes->topLevelItem(2)), QStringList({ "SIZE", "LONG", "Ja", "\"\"", "Square metres" }));
-    EXPECT_EQ(colour(attributes->topLevelItem(0), 2), Black);
-    EXPECT_EQ(colour(attributes->topLevelItem(1), 2), Grey);
-    EXPECT_EQ(colour(attributes->topLevelItem(1), 1), Grey);
-    EXPECT_EQ(colour(attributes->topLevelItem(1), 3), Grey);
-    EXPECT_EQ(colour(attributes->topLevelItem(2), 4), Red);
+    for (const auto& [row, column, expected] : { std::tuple{ 0, 2, Black }, { 1, 1, Grey }, { 1, 2, Grey }, { 1, 3, Grey },
+                                                 { 2, 4, Red } })
+        EXPECT_EQ(colour(attributes->topLevelItem(row), column), expected) << row << "," << column;
 
     QTreeWidget* list = v.view("lst_ElementDefinitions");
     v.click(list, v.item("lst_ElementDefinitions", "HALL"));
@@ -196,23 +194,4 @@ TEST(DefinitionPage, InfoLinesInOrder)
     EXPECT_EQ(in.infoLines(), QStringList({ "Beschreibung: Lädt eine andere Vorn-Skript-Datei ein",
                                             "Dieses Element gehört zum internen Sprachumfang von VornScript",
                                             "Dieses Elementen muss auf der Hauptebene definiert werden" }));
-}
-
-TEST(DefinitionPage, DoubleClickFollowsAPossibleChild)
-{
-    const auto s = parse(Houses);
-    Viewer v(s, 2, QStringLiteral("HOUSE"));
-    QTreeWidget* children = v.view("lst_DefinitionChildren");
-    v.doubleClick(children, v.item("lst_DefinitionChildren", "ROOM"));
-    ASSERT_TRUE(v.view("lst_ElementDefinitions")->currentItem());
-    EXPECT_EQ(v.view("lst_ElementDefinitions")->currentItem()->text(0), "ROOM");
-    EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "ID", "PAINT", "SIZE" }));
-
-    // A child that is hidden from the list (internal, box unticked) leads nowhere.
-    Viewer e(s, 2, QStringLiteral("ELEMENT"));
-    e.control<QCheckBox>("opt_ShowAllDefs")->click();
-    ASSERT_EQ(e.view("lst_ElementDefinitions")->topLevelItemCount(), 4);
-    e.doubleClick(e.view("lst_DefinitionChildren"), e.item("lst_DefinitionChildren", "PARENT"));
-    EXPECT_FALSE(e.view("lst_ElementDefinitions")->currentItem());
-    EXPECT_EQ(e.column("lst_DefinitionAttributes"), QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
 }

@@ -14,23 +14,12 @@ using namespace viewertest;
 
 namespace {
 
-const QColor Red(255, 0, 0);
-const QColor Grey(128, 128, 128);
-
 // Two definitions named ITEM: the one below a house shows LABEL, the one below a room COUNT.
 const QString Items = QStringLiteral(
     "BEGIN ELEMENT NAME=\"ITEM\"\n STRING NAME=\"LABEL\"\n PARENT \"HOUSE\"\nEND\n"
     "BEGIN ELEMENT NAME=\"ITEM\"\n LONG NAME=\"COUNT\"\n BOOL NAME=\"OK\", REQUIRED=no\n PARENT \"ROOM\"\nEND\n"
     "BEGIN HOUSE \"h9\"\n ITEM LABEL=\"a\"\n BEGIN ROOM \"r9\", SIZE=1\n  ITEM COUNT=3\n END\nEND\n"
     "GHOST A=1, B=\"x\"\n");
-
-QStringList rowTexts(const QTreeWidgetItem* item)
-{
-    QStringList texts;
-    for (int c = 0; c < item->columnCount(); ++c)
-        texts.append(item->text(c));
-    return texts;
-}
 
 QString uidKey(const Ref<cls_VornElement>& e)
 {
@@ -58,12 +47,9 @@ TEST(ElementPage, NodeTextsAndNesting)
     Viewer v(s);
     QTreeWidget* tree = v.view("tvw_Elements");
 
-    QStringList top;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        top.append(tree->topLevelItem(i)->text(0));
     // Defined types: the values in definition order, without ID and brackets; an undefined type
     // falls back to every value in brackets.
-    EXPECT_EQ(top, QStringList({ "house 'H1' \"Villa\"", "house 'H2' \"\"", "house 'H9' \"\"", "ghost (1, \"x\")" }));
+    EXPECT_EQ(v.column("tvw_Elements"), QStringList({ "house 'H1' \"Villa\"", "house 'H2' \"\"", "house 'H9' \"\"", "ghost (1, \"x\")" }));
 
     QTreeWidgetItem* h1 = tree->topLevelItem(0);
     ASSERT_EQ(h1->childCount(), 2);
@@ -78,28 +64,20 @@ TEST(ElementPage, NodeTextsAndNesting)
     ASSERT_EQ(h9->childCount(), 2);
     EXPECT_EQ(h9->child(0)->text(0), "item \"a\"");
     EXPECT_EQ(h9->child(1)->child(0)->text(0), "item 3, \"\"");
-}
 
-TEST(ElementPage, ElementsWithoutTypeOrID)
-{
-    auto s = cls_VornStructure::create();
-    auto named = s->ELEMENTS()->CREATE(QStringLiteral("abc"));
-    named->setUID(s->UIDCREATE());
-    auto typed = s->ELEMENTS()->CREATE();
+    // Built in code: an ID without type shows upper-cased; a type without definition lists
+    // every value of the bag with the type of the value.
+    auto bare = cls_VornStructure::create();
+    bare->ELEMENTS()->CREATE(QStringLiteral("abc"))->setUID(bare->UIDCREATE());
+    auto typed = bare->ELEMENTS()->CREATE();
     typed->setSORT(QStringLiteral("Widget"));
-    typed->setUID(s->UIDCREATE());
+    typed->setUID(bare->UIDCREATE());
     typed->ATTRIBUTES()->setVALUE(QStringLiteral("N"), 1);
     typed->ATTRIBUTES()->setVALUE(QStringLiteral("T"), QStringLiteral("x"));
-
-    Viewer v(s);
-    QTreeWidget* tree = v.view("tvw_Elements");
-    ASSERT_EQ(tree->topLevelItemCount(), 2);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0), "ABC");
-    EXPECT_EQ(tree->topLevelItem(1)->text(0), "widget (1, \"x\")");
-
-    // Without a definition every value of the bag is listed with the type of the value.
-    v.click(tree, tree->topLevelItem(1));
-    const QTreeWidget* attributes = v.view("lst_Attributes");
+    Viewer b(bare);
+    EXPECT_EQ(b.column("tvw_Elements"), QStringList({ "ABC", "widget (1, \"x\")" }));
+    b.click(b.view("tvw_Elements"), b.view("tvw_Elements")->topLevelItem(1));
+    const QTreeWidget* attributes = b.view("lst_Attributes");
     ASSERT_EQ(attributes->topLevelItemCount(), 2);
     EXPECT_EQ(rowTexts(attributes->topLevelItem(0)), QStringList({ "N", "1", "LONG" }));
     EXPECT_EQ(rowTexts(attributes->topLevelItem(1)), QStringList({ "T", "\"x\"", "STRING" }));
@@ -170,7 +148,7 @@ TEST(ElementPage, ClickShowsAttributesChildrenAndHidesTheErrorFrame)
     EXPECT_EQ(g.column("lst_Children", 2), QStringList({ "1" }));
 }
 
-TEST(ElementPage, DoubleClickOnAChildSelectsItsNode)
+TEST(ElementPage, DoubleClickAndPreselectionChooseTheNode)
 {
     const auto s = parse(Houses);
     Viewer v(s);
@@ -178,7 +156,6 @@ TEST(ElementPage, DoubleClickOnAChildSelectsItsNode)
     v.click(tree, tree->topLevelItem(0));
     QTreeWidget* children = v.view("lst_Children");
     ASSERT_EQ(children->topLevelItemCount(), 2);
-
     v.doubleClick(children, children->topLevelItem(1));
     QTreeWidgetItem* hall = tree->topLevelItem(0)->child(1);
     EXPECT_EQ(tree->currentItem(), hall);
@@ -186,20 +163,13 @@ TEST(ElementPage, DoubleClickOnAChildSelectsItsNode)
     EXPECT_EQ(v.column("lst_Children"), QStringList({ "" })); // the hall's lamp has no ID
     EXPECT_EQ(v.column("lst_Children", 1), QStringList({ "LAMP" }));
     EXPECT_EQ(v.column("lst_Attributes"), QStringList({ "ID", "PAINT", "SIZE" }));
-}
 
-TEST(ElementPage, PreselectedUidReplacesTheErrorSelection)
-{
-    const auto s = parse(Houses);
-    const Ref<cls_VornElement> r1 = byId(s->ELEMENTS(), "r1");
-    Viewer v(s, 1, Variant(r1->UID()));
-    QTreeWidget* tree = v.view("tvw_Elements");
-    ASSERT_TRUE(tree->currentItem());
-    EXPECT_EQ(tree->currentItem()->text(0), "room 'R1' 2, 12");
-    EXPECT_FALSE(v.control<QWidget>("frm_Errors")->isVisible());
-    EXPECT_EQ(v.column("lst_Attributes", 1), QStringList({ "\"r1\"", "2", "12" }));
-
-    // A number that belongs to no element leaves the error selection as it was.
+    // A preselected UID replaces the error selection; one that belongs to no element does not.
+    Viewer r1(s, 1, Variant(byId(s->ELEMENTS(), "r1")->UID()));
+    ASSERT_TRUE(r1.view("tvw_Elements")->currentItem());
+    EXPECT_EQ(r1.view("tvw_Elements")->currentItem()->text(0), "room 'R1' 2, 12");
+    EXPECT_FALSE(r1.control<QWidget>("frm_Errors")->isVisible());
+    EXPECT_EQ(r1.column("lst_Attributes", 1), QStringList({ "\"r1\"", "2", "12" }));
     Viewer none(s, 1, Variant(9999));
     EXPECT_EQ(none.view("tvw_Elements")->currentItem()->text(0), "lamp \"!ERROR!\"");
 }

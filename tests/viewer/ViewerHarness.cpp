@@ -89,6 +89,14 @@ void Viewer::doubleClick(QTreeWidget* v, QTreeWidgetItem* it)
     QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, at);
 }
 
+QStringList rowTexts(const QTreeWidgetItem* item)
+{
+    QStringList texts;
+    for (int c = 0; c < item->columnCount(); ++c)
+        texts.append(item->text(c));
+    return texts;
+}
+
 bool bold(const QTreeWidgetItem* item, int column)
 {
     return item->font(column).bold();
@@ -103,7 +111,7 @@ QColor colour(const QTreeWidgetItem* item, int column)
 bool errorStyled(const QTreeWidgetItem* item)
 {
     for (int c = 0; c < item->columnCount(); ++c)
-        if (!bold(item, c) || colour(item, c) != QColor(255, 0, 0))
+        if (!bold(item, c) || colour(item, c) != Red)
             return false;
     return true;
 }

@@ -45,6 +45,10 @@ private:
     std::unique_ptr<vorn::frm_DialogVornViewer> m_dialog;
 };
 
+inline const QColor Red(255, 0, 0), Grey(128, 128, 128), Black(0, 0, 0);
+
+// Every column's text of one row.
+QStringList rowTexts(const QTreeWidgetItem* item);
 bool bold(const QTreeWidgetItem* item, int column = 0);
 QColor colour(const QTreeWidgetItem* item, int column = 0);
 // Red and bold in every column.

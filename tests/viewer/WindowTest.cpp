@@ -119,24 +119,15 @@ TEST(Window, ValueListsAndTheirMembers)
 TEST(Window, EscapeF12AndTheCommandBarClose)
 {
     const auto s = parse(Houses);
-    const struct {
-        const char* control;
-        Qt::Key key;
-    } presses[] = {
-        { "tvw_Elements", Qt::Key_Escape },
-        { "tvw_Elements", Qt::Key_F12 },
-        { "lst_Attributes", Qt::Key_F12 },
-        { "lst_Children", Qt::Key_Escape },
-        { "txt_Errors", Qt::Key_F12 },
-    };
-    for (const auto& p : presses) {
+    for (const auto& [control, key] : { std::pair{ "tvw_Elements", Qt::Key_Escape }, { "tvw_Elements", Qt::Key_F12 },
+                                        { "lst_Attributes", Qt::Key_F12 }, { "lst_Children", Qt::Key_Escape },
+                                        { "txt_Errors", Qt::Key_F12 } }) {
         Viewer v(s);
-        QWidget* target = v.control<QWidget>(p.control);
+        QWidget* target = v.control<QWidget>(control);
         target->setFocus();
-        QTest::keyClick(target, p.key);
-        EXPECT_FALSE(v.dialog().isVisible()) << p.control << " " << p.key;
+        QTest::keyClick(target, key);
+        EXPECT_FALSE(v.dialog().isVisible()) << control << " " << key;
     }
-
     Viewer v(s);
     auto* bar = v.control<ctl_CmdBar>("bar_Buttons");
     ASSERT_TRUE(bar->button("OK"));
@@ -165,7 +156,7 @@ TEST(Window, ColumnsInPercentOfTheInnerWidth)
     EXPECT_EQ(ListViewColumns::parse({ "12.5, x, 3" }), QList<double>({ 12.5, 0.0, 3.0 }));
 }
 
-TEST(Window, IconsResolveAndMissingOnesAreEmpty)
+TEST(Window, IconsAndAScreenshotOfAScriptFile)
 {
     app();
     for (const char* path : { "Ico\\32\\Computer\\Signs\\Database.ico", "Ico\\20\\Computer\\Signs\\OK.ico",
@@ -174,20 +165,15 @@ TEST(Window, IconsResolveAndMissingOnesAreEmpty)
         EXPECT_FALSE(viewerIcon(QString::fromLatin1(path)).isNull()) << path;
     EXPECT_TRUE(viewerIcon(QStringLiteral("Ico\\20\\No\\Such.ico")).isNull());
     EXPECT_TRUE(viewerIcon(QString()).isNull());
-}
 
-TEST(Window, ScreenshotOfAScriptFile)
-{
     const QString out = QDir::temp().filePath(QStringLiteral("vorn_viewer_test.png"));
     QFile::remove(out);
-    app();
     const QString tour = QDir::cleanPath(QStringLiteral(VORN_TEST_DATA "/../../examples/tour.vorn"));
     int argc = 1;
     char name[] = "vorn";
     char* argv[] = { name, nullptr };
     EXPECT_EQ(runViewer(argc, argv, tour, {}, ID_VornInspectorView_Auto, QStringLiteral("30"), out), 0);
-    QImage picture(out);
-    EXPECT_FALSE(picture.isNull());
+    EXPECT_FALSE(QImage(out).isNull());
     EXPECT_EQ(runViewer(argc, argv, QStringLiteral("/no/such/file.vorn"), {}, 1, QString(), out), 2);
     QFile::remove(out);
 }
