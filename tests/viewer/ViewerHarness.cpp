@@ -19,20 +19,15 @@ vorn::Ref<vorn::cls_VornStructure> parse(const QString& script)
     return vorn::VORN()->PARSE(script);
 }
 
-Viewer::Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 startPage, const vorn::Variant& preselect,
-               bool show)
+Viewer::Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 startPage, const vorn::Variant& preselect)
 {
     app();
     m_dialog = std::make_unique<vorn::frm_DialogVornViewer>();
     m_dialog->setStructure(structure);
     m_dialog->setStartPage(startPage);
     m_dialog->setPreselection(preselect);
-    if (show) {
-        m_dialog->show();
-        QApplication::processEvents();
-    } else {
-        m_dialog->load();
-    }
+    m_dialog->show();
+    QApplication::processEvents();
 }
 
 QTreeWidget* Viewer::view(const char* name) const
@@ -56,12 +51,6 @@ QTreeWidgetItem* Viewer::item(const char* list, const QString& text) const
         if (v->topLevelItem(i)->text(0) == text)
             return v->topLevelItem(i);
     return nullptr;
-}
-
-QTreeWidgetItem* Viewer::node(const QString& text) const
-{
-    const auto found = view("tvw_Elements")->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.first();
 }
 
 QString Viewer::errorsText() const

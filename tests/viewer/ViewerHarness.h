@@ -21,8 +21,9 @@ vorn::Ref<vorn::cls_VornStructure> parse(const QString& script);
 
 class Viewer {
 public:
+    // Shown at once, as VIEW shows it.
     explicit Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 startPage = 1,
-                    const vorn::Variant& preselect = QString(), bool show = true);
+                    const vorn::Variant& preselect = QString());
 
     vorn::frm_DialogVornViewer& dialog() { return *m_dialog; }
     QTreeWidget* view(const char* name) const;
@@ -31,9 +32,8 @@ public:
 
     // Texts of one column, top-level items in order.
     QStringList column(const char* list, int column = 0) const;
-    // The first top-level item (or, in the tree, any node) whose column 0 text is `text`.
+    // The first top-level item whose column 0 text is `text`.
     QTreeWidgetItem* item(const char* list, const QString& text) const;
-    QTreeWidgetItem* node(const QString& text) const;
     // The details text of the element page or of the definition page.
     QString errorsText() const;
     QStringList infoLines() const;
