@@ -5,38 +5,6 @@ using namespace support;
 
 namespace {
 
-// BOX: optional ID (text) and N (any value). T: A fixed (default 7), B required LONG, C LONG
-// (default 42). TYPES: one attribute per data type. The rest carry parent rules only.
-Ref<cls_VornStructure> fixture()
-{
-    auto s = cls_VornStructure::create();
-    auto& defs = *s->DEFINITIONS();
-    auto box = defs.CREATE("BOX");
-    box->ATTRIBUTES()->CREATE("ID", TypeString);
-    box->ATTRIBUTES()->CREATE("N", TypeAtomic);
-    auto t = defs.CREATE("T");
-    t->ATTRIBUTES()->CREATE("A", TypeLong, 7)->setFIXED(true);
-    t->ATTRIBUTES()->CREATE("B", TypeLong, QString(), true);
-    t->ATTRIBUTES()->CREATE("C", TypeLong, 42);
-    defs.CREATE("P");
-    defs.CREATE("Q");
-    auto types = defs.CREATE("TYPES");
-    for (const auto& [name, type] : { std::pair("S", TypeString), { "D", TypeDouble }, { "B", TypeBool },
-                                      { "T", TypeDate }, { "C", TypeColor } })
-        types->ATTRIBUTES()->CREATE(name, type);
-    defs.CREATE("TOP")->PARENTSALLOWED()->ADD("NONE");
-    defs.CREATE("LOWTOP")->PARENTSALLOWED()->ADD("none"); // the rule compares "NONE" exactly
-    defs.CREATE("LISTED")->PARENTSALLOWED()->ADD("P");
-    auto both = defs.CREATE("BOTH");
-    both->PARENTSALLOWED()->ADD("P");
-    both->PARENTSALLOWED()->ADD("Q");
-    both->PARENTCLONESALLOWED()->ADD("K");
-    auto derived = defs.CREATE("DERIVED");
-    derived->PARENTCLONESALLOWED()->ADD("K");
-    derived->ATTRIBUTES()->CREATE("R", TypeLong, QString(), true);
-    return s;
-}
-
 struct Row {
     QString script;
     QStringList messages; // the PARSE list: structure texts first, then parents before children

@@ -8,17 +8,6 @@ using namespace support;
 
 namespace {
 
-// BOX: optional ID (text) and N (any value), allowed anywhere; defined in code so that no
-// element line of a definition draws a number.
-Ref<cls_VornStructure> boxes()
-{
-    auto s = cls_VornStructure::create();
-    auto box = s->DEFINITIONS()->CREATE("BOX");
-    box->ATTRIBUTES()->CREATE("ID", TypeString);
-    box->ATTRIBUTES()->CREATE("N", TypeAtomic);
-    return s;
-}
-
 struct Parsed {
     Ref<cls_VornStructure> s;
     QStringList errors;
@@ -26,7 +15,7 @@ struct Parsed {
     Ref<cls_VornElement> top(qint32 i) const { return s->ELEMENTS()->Item(i); }
 };
 
-Parsed parse(const QString& script, Ref<cls_VornStructure> s = boxes())
+Parsed parse(const QString& script, Ref<cls_VornStructure> s = fixture())
 {
     auto list = CoreList::create();
     const bool ok = s->PARSE(script, list);
@@ -124,7 +113,7 @@ TEST(ReaderTest, ArraysAndSlotKeys)
 TEST(ReaderTest, BlocksNumbersAndTheParseResult)
 {
     // Types keep their case, blocks nest, every element line (END too) draws a number.
-    auto s = boxes();
+    auto s = fixture();
     auto p = parse("BEGIN box ID=\"a\"\n  Box\n  begin BOX\n    BOX ID=\"d\"\n  end\nEnd\nBOX ID=\"e\"", s);
     EXPECT_TRUE(p.errors.isEmpty() && p.ok);
     ASSERT_EQ(s->ELEMENTS()->COUNT(), 2);
