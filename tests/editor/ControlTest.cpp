@@ -74,7 +74,7 @@ TEST_F(ControlTest, LayoutAndVerticalBarAgainstTheText)
     EXPECT_EQ(edit->srl_Y()->maximum(), 41);
 }
 
-TEST_F(ControlTest, OnlyVisibleLinesCountForTheHorizontalBar)
+TEST_F(ControlTest, HorizontalBarCountsVisibleLinesAndSixteenBitsAtMost)
 {
     const QString longLine = QString(300, u'x');
     edit->setCONTENT(longLine + u'\n' + numberedLines(100));
@@ -95,15 +95,12 @@ TEST_F(ControlTest, OnlyVisibleLinesCountForTheHorizontalBar)
     EXPECT_TRUE(edit->srl_X()->isEnabled());
     edit->srl_X()->setValue(40);
     EXPECT_EQ(engine().viewport().horizontalOffset(), 40);
-}
 
-TEST_F(ControlTest, ScrollBarValuesBeyondSixteenBitsAreNotWritten)
-{
+    // Values beyond 16 bits are not written: the maximum keeps its last value.
     edit->setCONTENT(QString(100, u'x'));
     const int narrow = edit->srl_X()->maximum();
     ASSERT_GT(narrow, canvas()->width());
 
-    // A line wider than 32767 units: the maximum keeps its last value.
     edit->setCONTENT(QString(8000, u'x'));
     ASSERT_GT(engine().document().lineWidth(1), 32767);
     EXPECT_TRUE(edit->srl_X()->isEnabled());
