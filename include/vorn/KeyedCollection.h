@@ -58,6 +58,9 @@ public:
 
     // The entries in order, for code that walks the collection.
     const std::vector<Ref<Entry>>& entries() const noexcept { return m_entries; }
+    // Item by position without a variant or a reference count: none outside 1..COUNT; an empty
+    // slot gets a new entry when the collection fills empty slots.
+    const Ref<Entry>& entryAt(qint32 position);
 
     // Database events.
     void DatabaseClear() override;
@@ -92,7 +95,6 @@ protected:
     void invalidateIndex() noexcept { m_index.valid = false; ++m_version; }
     // Changes whenever entries are added, removed or reordered.
     std::uint64_t version() const noexcept { return m_version; }
-    const Ref<Entry>& entryAt(qint32 position);
 
     std::vector<Ref<Entry>> m_entries; // position p at index p - 1
 

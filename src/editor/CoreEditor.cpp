@@ -255,7 +255,17 @@ void CoreEditorPrivate::contentsChanged(int position, int removed, int added)
         text = QString();
         return;
     }
-    text.replace(position, removed, textOf(position, added));
+    const QString inserted = textOf(position, added);
+    if (text.isDetached()) {
+        text.replace(position, removed, inserted);
+        return;
+    }
+    // The kept text is shared with the undo snapshot: build the new one in a single pass
+    // instead of copying it whole and then moving its tail.
+    QString patched;
+    patched.reserve(text.size() - removed + added);
+    patched.append(QStringView(text).first(position)).append(inserted).append(QStringView(text).sliced(position + removed));
+    text = std::move(patched);
 }
 
 void CoreEditorPrivate::followLineShift(int position)

@@ -76,7 +76,7 @@ void checkAttributes(cls_VornElement& element, cls_VornElementDef& definition, c
     validated.reserve(n);
     qint32 position = 0;
     for (qint32 p = 1; p <= n; ++p) {
-        const Ref<cls_VornAttributeDef> d = definitions.Item(p);
+        const Ref<cls_VornAttributeDef>& d = definitions.entryAt(p);
         const QString name = d->NAME();
         const QString upperName = upperCased(name);
         if (!d->FIXED())

@@ -28,24 +28,37 @@ bool isCommentLine(const QString& line)
         || (line.size() >= 4 && QStringView(line).left(4).compare(u"REM ", Qt::CaseInsensitive) == 0);
 }
 
-// Line ends, tabs, trimming, comments and continuation lines.
+// Line ends, tabs, trimming, comments and continuation lines. Lines without tabs point into
+// `script` instead of being copied, so `script` must outlive the result unchanged.
 std::vector<Line> prepareLines(const QString& script)
 {
     std::vector<Line> lines;
+    const QChar* data = script.constData();
     const qsizetype n = script.size();
     qsizetype start = 0;
     qint32 number = 1;
     for (qsizetype i = 0; i <= n; ++i) {
         const bool end = i == n;
-        const QChar c = end ? QChar() : script[i];
+        const QChar c = end ? QChar() : data[i];
         if (!end && c != u'\r' && c != u'\n')
             continue;
-        QString text = script.mid(start, i - start);
-        text.replace(u'\t', u' ');
-        text = trimBlanks(text);
+        const QStringView raw(data + start, i - start);
+        QString text;
+        if (raw.contains(u'\t')) {
+            text = raw.toString();
+            text.replace(u'\t', u' ');
+            text = trimBlanks(text);
+        } else {
+            qsizetype a = 0, b = raw.size();
+            while (a < b && raw[a] == u' ')
+                ++a;
+            while (b > a && raw[b - 1] == u' ')
+                --b;
+            text = QString::fromRawData(raw.data() + a, b - a);
+        }
         if (!text.isEmpty() && !isCommentLine(text))
             lines.push_back(Line{ std::move(text), number });
-        if (!end && c == u'\r' && i + 1 < n && script[i + 1] == u'\n')
+        if (!end && c == u'\r' && i + 1 < n && data[i + 1] == u'\n')
             ++i;
         start = i + 1;
         ++number;
@@ -134,9 +147,13 @@ struct LineReading {
     QStringList errors;
 };
 
-LineReading readLine(const QString& line, NameCache& names)
+// Fills `r`, which the caller reuses from line to line to keep its storage.
+void readLine(const QString& line, NameCache& names, LineReading& r)
 {
-    LineReading r;
+    r.command.clear();
+    r.type.clear();
+    r.slots_.clear();
+    r.errors.clear();
     TokenBuffer token;
     int state = 0;
     std::vector<int> returns;
@@ -329,7 +346,6 @@ LineReading readLine(const QString& line, NameCache& names)
             r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
         }
     }
-    return r;
 }
 
 } // namespace
@@ -505,9 +521,11 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     const size_t firstStructureError = m_errorLocations.size();
     BlockStack blocks(self);
     NameCache names;
+    LineReading reading;
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
-    for (const Line& line : prepareLines(pScript)) {
+    const QString script = pScript; // the lines point into it
+    for (const Line& line : prepareLines(script)) {
         if (skipped > 0) {
             const QString word = firstWord(line.text);
             if (word == QLatin1String("BEGIN"))
@@ -516,7 +534,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                 --skipped;
             continue;
         }
-        LineReading reading = readLine(line.text, names);
+        readLine(line.text, names, reading);
         for (const QString& e : reading.errors)
             blocks.error(line.number, e);
 
