@@ -140,6 +140,12 @@ TEST_F(AppTest, CheckReportsFileLineMessageInLineOrder)
                                  "bad.vorn:11: " + StrayEnd + "\n");
     EXPECT_TRUE(r.errText().contains("4 elements, 4 errors")) << r.errText().toStdString();
     EXPECT_EQ(run("check " + clean + " " + bad + " " + clean).code, 1);
+
+    // A failed command block leaves the tree, but its message is still reported on its line.
+    const QString modify = file("modify.vorn", PointDef + "BEGIN MODIFY NAME=\"POINT\"\n FIX NAME=\"Q\", VALUE=1\nEND\n");
+    r = run("check " + modify);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.outText(), "modify.vorn:4: Das Attribut 'Q' gibt es in dieserm Element-Typ nicht\n");
 }
 
 TEST_F(AppTest, IncludesUseRootFoldersAndStandardInput)
