@@ -137,7 +137,8 @@ QString cls_VornEnumeration::PACKAGE()
 
 void cls_VornEnumeration::setPACKAGE(const QString& package)
 {
-    QString key, description;
+    Variant key;
+    QString description;
     qint32 count = 0;
     VariantArray names, values, descriptions;
     Package::UNPACK(package, key, description, count, names, values, descriptions);
@@ -150,7 +151,7 @@ void cls_VornEnumeration::setPACKAGE(const QString& package)
     m_description = description;
     m_count = count;
     m_members = std::move(members);
-    setID(key);
+    DATA().setKEY(std::move(key));
 }
 
 bool cls_VornEnumeration::STORE(CoreFile& pFile) const
