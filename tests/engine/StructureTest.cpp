@@ -309,6 +309,27 @@ TEST(StructureTest, PackageHoldsTwentyValuesAndRestoresEverything)
     EXPECT_EQ(u->ELEMENTS()->COUNT(true), 3);
 }
 
+// Found by fuzzing: an empty key came back as an empty text, so a fresh structure's package
+// changed on its way through a fresh object. Keys keep their kind in every class.
+TEST(StructureTest, PackagesKeepTheKindOfEveryKey)
+{
+    const std::vector<Ref<DataEvents>> objects = {
+        cls_VornStructure::create(),  cls_VornElements::create(),     cls_VornElement::create(),
+        cls_VornElementDefs::create(), cls_VornElementDef::create(),   cls_VornAttributeDefs::create(),
+        cls_VornAttributeDef::create(), cls_VornEnumerations::create(), cls_VornEnumeration::create(),
+        CoreList::create() };
+    for (const Ref<DataEvents>& o : objects) {
+        for (const Variant& key : { Variant(), Variant(7), Variant(QStringLiteral("K")) }) {
+            o->DATA().setKEY(key);
+            const QString package = o->DATA().PACKAGE();
+            auto fresh = std::dynamic_pointer_cast<DataEvents>(o->DATA().SPAWN());
+            fresh->DATA().setPACKAGE(package);
+            EXPECT_EQ(fresh->DATA().KEY().kind(), key.kind()) << o->className().toStdString();
+            EXPECT_EQ(fresh->DATA().PACKAGE(), package) << o->className().toStdString();
+        }
+    }
+}
+
 TEST(StructureTest, RecordVersionsAndCopies)
 {
     QTemporaryDir dir;
