@@ -76,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto copy = cls_VornStructure::create();
     FUZZ_CHECK(fuzz::onlyVornErrors([&] { copy->DATA().setPACKAGE(package); }, "setPACKAGE"),
                QStringLiteral("a structure's own package was refused"));
-    FUZZ_CHECK(copy->DATA().PACKAGE() == package, QStringLiteral("the structure's package changed on the way back"));
+    FUZZ_CHECK(copy->DATA().PACKAGE() == package, QStringLiteral("the structure's package changed on the way back:\n") + package
+                                                           + QStringLiteral("\n---\n") + copy->DATA().PACKAGE());
 
     QString text;
     const bool wrote = fuzz::onlyVornErrors([&] { text = first->scriptLines()->JOIN(QString(), QStringLiteral("\n"), QString()); },
