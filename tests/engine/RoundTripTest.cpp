@@ -255,6 +255,18 @@ TEST(RoundTripTest, NegativeZeroIsWrittenAsANumberTheReaderKnows)
     roundTrip(Box, "BOX D=\"-0\", L=0, ID=\"\"\nBOX D=\"-0.0e3\", L=1, ID=\"\"\n", "negative zero");
 }
 
+// Found by fuzzing: the check fills an optional attribute without default with an empty text,
+// which the writer wrote as "" and a LONG, DOUBLE, BOOL or DATE does not read back.
+TEST(RoundTripTest, OptionalValuesNotGivenAreLeftOut)
+{
+    const QString types = QStringLiteral("BEGIN ELEMENT NAME=\"ALL\"\n  STRING NAME=\"ID\", REQUIRED=no\n"
+                                         "  LONG NAME=\"L\", REQUIRED=no\n  DOUBLE NAME=\"D\", REQUIRED=no\n"
+                                         "  BOOL NAME=\"B\", REQUIRED=no\n  DATE NAME=\"T\", REQUIRED=no\n"
+                                         "  STRING NAME=\"S\", REQUIRED=no\n  ATOMIC NAME=\"A\", REQUIRED=no\nEND\n");
+    roundTrip(types, "ALL ID=\"\"\nALL L=1, ID=\"\"\nBEGIN ALL ID=\"\", B=ja\n  ALL S=\"\", A=\"\", ID=\"\"\nEND\n",
+              "values not given");
+}
+
 TEST(RoundTripTest, GeneratedScriptsReadBackUnchanged)
 {
     for (unsigned seed = 1; seed <= 200; ++seed) {
