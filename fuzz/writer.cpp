@@ -1,25 +1,22 @@
 // The writer on trees that fuzzed scripts produced. For a tree without errors, the written text
 // read back with the same definitions gives the same tree: types, nesting, attribute names and
-// typed values. Identifiers are left out (the writer puts them where a re-read takes them as
-// the first declared attribute), and so are trees whose identifiers land on another attribute.
+// typed values. Trees with identifiers are left out: the writer puts an identifier where a
+// re-read takes it for the first value without a name.
 // The structure's package is checked on the way: put into a fresh structure it comes back equal.
+// The input is a script, or drives a generator of scripts that mostly read without errors.
 #include "FuzzSupport.h"
 
 using namespace vorn;
 
 namespace {
 
-// Whether every identifier would come back as the ID attribute it came from.
-bool identifiersSurvive(cls_VornStructure& s, cls_VornElements& elements, const QString& parentSort)
+// Whether no element carries an identifier: the writer puts one after the type, where a
+// re-read takes it for the first value without a name (known not to survive a write).
+bool withoutIdentifiers(cls_VornElements& elements)
 {
     for (qint32 i = 1; i <= elements.COUNT(); ++i) {
         auto e = elements.Item(i);
-        if (!e->ID().isEmpty()) {
-            auto def = s.DEFINITIONS()->ITEMPARENT(e->SORT(), parentSort);
-            if (!def || def->ATTRIBUTES()->COUNT() < 1 || def->ATTRIBUTES()->Item(1)->DATA().KEYTEXT() != u"ID")
-                return false;
-        }
-        if (e->hasElements() && !identifiersSurvive(s, *e->ELEMENTS(), e->SORT()))
+        if (!e->ID().isEmpty() || (e->hasElements() && !withoutIdentifiers(*e->ELEMENTS())))
             return false;
     }
     return true;
@@ -61,11 +58,112 @@ void compareTrees(cls_VornStructure& s, cls_VornElements& a, cls_VornElements& b
     }
 }
 
+// Scripts that mostly read without errors, so that the round trip is reached often: the input
+// bytes choose the attributes of up to three types and the elements' nesting, types, identifiers
+// and values (numbers, texts of raw input bytes, Booleans, dates, list members, arrays).
+QString generatedScript(const uint8_t* data, size_t size)
+{
+    size_t pos = 0;
+    auto byte = [&]() -> uint8_t { return pos < size ? data[pos++] : 0; };
+    auto raw = [&]() {
+        const size_t n = qMin<size_t>(byte() % 12, size - qMin(pos, size));
+        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(data + pos), qsizetype(n));
+        pos += n;
+        return t;
+    };
+    static const char* const Words[] = { "STRING", "LONG", "DOUBLE", "BOOL", "DATE", "ENUM", "ATOMIC" };
+    const int types = 1 + byte() % 3;
+    QString out = QStringLiteral("BEGIN ENUMERATION NAME=\"L\"\n  ENUMITEM NAME=\"X\", VALUE=1\n"
+                                 "  ENUMITEM NAME=\"Y\", VALUE=2\nEND\n");
+    std::vector<std::vector<int>> attributes(static_cast<size_t>(types));
+    for (int t = 0; t < types; ++t) {
+        out += QStringLiteral("BEGIN ELEMENT NAME=\"T%1\"\n  STRING NAME=\"ID\", REQUIRED=no\n").arg(t);
+        const int n = byte() % 6;
+        for (int a = 0; a < n; ++a) {
+            const int w = byte() % int(std::size(Words));
+            attributes[size_t(t)].push_back(w);
+            out += QStringLiteral("  %1 NAME=\"A%2\", REQUIRED=no").arg(QLatin1String(Words[w])).arg(a);
+            if (w == 5)
+                out += QStringLiteral(", ENUMID=\"L\", DEFAULT=\"X\"");
+            out += QLatin1Char('\n');
+        }
+        // NONE first would allow the main level only.
+        out += QStringLiteral("  PARENT ");
+        for (int p = 0; p < types; ++p)
+            out += QStringLiteral("\"T%1\", ").arg(p);
+        out += QStringLiteral("\"NONE\"\nEND\n");
+    }
+    int open = 0;
+    for (int line = 0; line < 24 && pos < size; ++line) {
+        const uint8_t how = byte() % 4;
+        if (how == 3 && open > 0) {
+            out += QStringLiteral("END\n");
+            --open;
+            continue;
+        }
+        const int t = byte() % types;
+        QString text = (how == 2 ? QStringLiteral("BEGIN T%1") : QStringLiteral("T%1")).arg(t);
+        bool first = true;
+        if (const uint8_t id = byte(); id & 1) {
+            // Mostly empty: an identifier ends the round trip.
+            text += QStringLiteral(" ID=\"") + (id & 6 ? QString() : raw()) + QLatin1Char('"');
+            first = false;
+        }
+        for (size_t a = 0; a < attributes[size_t(t)].size(); ++a) {
+            const uint8_t v = byte();
+            if (v % 3 == 0)
+                continue;
+            static const char* const Booleans[] = { "ja", "nein", "true", "False", "wahr", "ok", "yes", "NO" };
+            const auto number = [&] { return QString::number(qint32(byte() << 8 | byte()) - 32768); };
+            const auto fraction = [&] { return QString::number((qint32(byte()) - 128) / 8.0, 'g', 17); };
+            const auto date = [&] {
+                return QStringLiteral("\"2%1%2%3-0%4-1%5\"").arg(byte() % 10).arg(byte() % 10).arg(byte() % 10)
+                    .arg(1 + byte() % 9).arg(byte() % 10);
+            };
+            const auto quotedRaw = [&] { return QLatin1Char('"') + raw() + QLatin1Char('"'); };
+            // Mostly a value of the attribute's type, now and then anything.
+            int word = attributes[size_t(t)][a];
+            if (v % 16 == 1)
+                word = 7;
+            else if (word == 6)
+                word = byte() % 7;
+            QString value;
+            switch (word) {
+            case 0: value = quotedRaw(); break;
+            case 1: value = number(); break;
+            case 2: value = byte() & 1 ? fraction() : number(); break;
+            case 3: value = QLatin1String(Booleans[byte() % std::size(Booleans)]); break;
+            case 4: value = date(); break;
+            case 5: value = byte() & 1 ? QStringLiteral("\"Y\"") : QStringLiteral("\"X\""); break;
+            case 6: value = QStringLiteral("(1, ") + quotedRaw() + QStringLiteral(", ") + fraction() + QLatin1Char(')'); break;
+            default: value = raw(); break;
+            }
+            text += (first ? QStringLiteral(" A%1=") : QStringLiteral(", A%1=")).arg(a) + value;
+            first = false;
+        }
+        out += text + QLatin1Char('\n');
+        if (how == 2)
+            ++open;
+    }
+    while (open-- > 0)
+        out += QStringLiteral("END\n");
+    return out;
+}
+
+// How many inputs reached the comparison; printed at exit with VORN_FUZZ_COUNT set.
+long compared = 0;
+const bool counting = [] {
+    if (qEnvironmentVariableIsSet("VORN_FUZZ_COUNT"))
+        std::atexit([] { std::fprintf(stderr, "writer: %ld inputs compared after a write\n", compared); });
+    return true;
+}();
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString script = fuzz::scriptText(data, size);
+    // The first byte: bit 1 chooses a generated script, else the bytes are the script.
+    const QString script = size > 0 && (data[0] & 2) ? generatedScript(data + 1, size - 1) : fuzz::scriptText(data, size);
     auto first = cls_VornStructure::create();
     auto errors = CoreList::create();
     if (!fuzz::onlyVornErrors([&] { first->PARSE(script, errors); }, "PARSE"))
@@ -82,9 +180,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QString text;
     const bool wrote = fuzz::onlyVornErrors([&] { text = first->scriptLines()->JOIN(QString(), QStringLiteral("\n"), QString()); },
                                             "scriptLines");
+    if (qEnvironmentVariableIsSet("VORN_FUZZ_SHOW"))
+        std::fprintf(stderr, "--- errors\n%s\n--- written\n%s\n", qPrintable(errors->items().join(u'\n')), qPrintable(text));
     if (!wrote || errors->COUNT() > 0 || first->ERRORS() || first->ERRORSGLOBAL())
         return 0;
-    if (!identifiersSurvive(*first, *first->ELEMENTS(), QStringLiteral("NONE")))
+    if (!withoutIdentifiers(*first->ELEMENTS()))
         return 0;
 
     auto second = cls_VornStructure::create();
@@ -96,5 +196,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                QStringLiteral("the written tree reads back with errors:\n") + again->items().join(u'\n')
                    + QStringLiteral("\n--- written\n") + text + QStringLiteral("\n--- script\n") + script);
     compareTrees(*first, *first->ELEMENTS(), *second->ELEMENTS(), QStringLiteral("NONE"), QString(), text);
+    ++compared;
     return 0;
 }
