@@ -343,7 +343,7 @@ void KeyedCollection<Derived, Entry>::DataPACK(QString& pcPackage)
 template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::DataUnpack(const QString& prPackage)
 {
-    QString key;
+    Variant key;
     VariantArray slotValues;
     Package::UNPACK(prPackage, key, slotValues);
     std::vector<Ref<Entry>> entries;
@@ -359,7 +359,7 @@ void KeyedCollection<Derived, Entry>::DataUnpack(const QString& prPackage)
     }
     m_entries = std::move(entries);
     invalidateIndex();
-    this->DATA().setKEY(key);
+    this->DATA().setKEY(std::move(key));
 }
 
 template <class Derived, class Entry>

@@ -44,7 +44,8 @@ void cls_VornAttributeDef::DataPACK(QString& pcPackage)
 
 void cls_VornAttributeDef::DataUnpack(const QString& prPackage)
 {
-    QString name, description, enumId;
+    Variant name;
+    QString description, enumId;
     qint32 sort = 0;
     bool required = false, fixed = false;
     Variant defaultValue;
@@ -58,7 +59,7 @@ void cls_VornAttributeDef::DataUnpack(const QString& prPackage)
     m_enumId = enumId;
     m_fixed = fixed;
     m_reserved = r;
-    setNAME(name);
+    DATA().setKEY(std::move(name));
 }
 
 void cls_VornAttributeDef::DataStore(CoreFile& pFile)

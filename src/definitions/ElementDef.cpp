@@ -71,7 +71,8 @@ void cls_VornElementDef::DataPACK(QString& pcPackage)
 
 void cls_VornElementDef::DataUnpack(const QString& prPackage)
 {
-    QString name, attributes, description, icon, group, source;
+    Variant name;
+    QString attributes, description, icon, group, source;
     QString lists[ListCount];
     qint32 childrenMin = 0, childrenMax = 0, color = 0;
     bool unique = false, internal = false;
@@ -92,7 +93,7 @@ void cls_VornElementDef::DataUnpack(const QString& prPackage)
     m_color = color;
     m_reserved = r;
     list(Ancestors)->DataUnpack(lists[Ancestors]);
-    setNAME(name);
+    DATA().setKEY(std::move(name));
     ATTRIBUTES()->DataUnpack(attributes);
     for (ListField f : { ParentClonesAllowed, ParentsAllowed, ChildrenRequired, NextAllowed, PreviousAllowed, ChildrenAllowed })
         list(f)->DataUnpack(lists[f]);

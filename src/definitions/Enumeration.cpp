@@ -138,7 +138,8 @@ QString cls_VornEnumeration::PACKAGE()
 
 void cls_VornEnumeration::setPACKAGE(const QString& package)
 {
-    QString key, description;
+    Variant key;
+    QString description;
     qint32 count = 0;
     VariantArray names, values, descriptions;
     Package::UNPACK(package, key, description, count, names, values, descriptions);
@@ -151,13 +152,13 @@ void cls_VornEnumeration::setPACKAGE(const QString& package)
     m_description = description;
     m_count = count;
     m_members = std::move(members);
-    setID(key);
+    DATA().setKEY(std::move(key));
 }
 
 bool cls_VornEnumeration::STORE(CoreFile& pFile) const
 {
     pFile.WRITETAG(Version);
-    pFile.WRITE({ ID(), m_description, m_count });
+    pFile.WRITE({ DATA().KEY(), m_description, m_count });
     for (qint32 i = 1; i <= m_count; ++i) {
         const Member& m = m_members[size_t(i)];
         pFile.WRITE({ m.name, m.value, m.description });
@@ -169,7 +170,8 @@ bool cls_VornEnumeration::READ(CoreFile& pFile)
 {
     if (pFile.READTAG() != Version)
         return false;
-    QString id, description;
+    Variant id;
+    QString description;
     qint32 count = 0;
     pFile.READ(id);
     pFile.READ(description);
@@ -184,7 +186,7 @@ bool cls_VornEnumeration::READ(CoreFile& pFile)
         pFile.READ(m.description);
         members.push_back(std::move(m));
     }
-    setID(id);
+    DATA().setKEY(std::move(id));
     m_description = description;
     m_count = count;
     m_members = std::move(members);

@@ -240,7 +240,8 @@ void cls_VornStructure::DataPACK(QString& pcPackage)
 
 void cls_VornStructure::DataUnpack(const QString& prPackage)
 {
-    QString key, definitions, elements, enumerations, folders, errorText, root;
+    Variant key;
+    QString definitions, elements, enumerations, folders, errorText, root;
     Reserved r;
     bool errors = false;
     qint32 uidLast = 0;
@@ -253,7 +254,7 @@ void cls_VornStructure::DataUnpack(const QString& prPackage)
     m_errors = errors;
     m_uidLast = uidLast;
     INCLUDEFOLDERS()->DataUnpack(folders);
-    DATA().setKEY(key);
+    DATA().setKEY(std::move(key));
     DEFINITIONS()->DataUnpack(definitions);
     ELEMENTS()->DataUnpack(elements);
     ENUMERATIONS()->DataUnpack(enumerations);

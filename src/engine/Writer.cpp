@@ -82,6 +82,14 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
         if (!definition)
             fail(*this, name, ErrorService, QStringLiteral("the type has no definition"));
         const Ref<cls_VornAttributeDef> attribute = definition->ATTRIBUTES()->Item(name);
+        // An empty text in a typed attribute is a value not given (the check fills it in for an
+        // optional attribute without default); written as "" it would not read back.
+        if (attribute && attribute->SORT() != TypeString && attribute->SORT() != TypeAtomic
+            && !isPassThrough(attribute->SORT())) {
+            const Variant raw = m_attributes->VALUE(i, Variant());
+            if (raw.isText() && raw.text().isEmpty())
+                return QString();
+        }
         QString text;
         try {
             const Variant t = m_attributes->VALUEENCODED(i, attribute);

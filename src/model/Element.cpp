@@ -164,7 +164,8 @@ void cls_VornElement::DataPACK(QString& pcPackage)
 
 void cls_VornElement::DataUnpack(const QString& prPackage)
 {
-    QString id, sort, attributes, elements, errorText;
+    Variant id;
+    QString sort, attributes, elements, errorText;
     Reserved r;
     bool errors = false;
     qint32 uid = 0;
@@ -176,7 +177,7 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
     auto children = cls_VornElements::create();
     children->DataUnpack(elements);
 
-    setID(id);
+    DATA().setKEY(std::move(id));
     setSORT(std::move(sort));
     if (m_attributes)
         m_attributes->swapContents(*bag);

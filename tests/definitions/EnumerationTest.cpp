@@ -119,3 +119,22 @@ TEST(EnumerationTest, MalformedPackagesChangeNothing)
         EXPECT_EQ(e->DATA().PACKAGE(), package);
     }
 }
+
+// Found by fuzzing: a record stored the key as text, so a value list without a name (as a list
+// of another record version leaves it) came back from SAVE and LOAD with an empty text as key.
+TEST(EnumerationTest, RecordsKeepTheKindOfTheKey)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("keys.rec"));
+    for (const Variant& key : { Variant(), Variant(7), Variant(QStringLiteral("K")) }) {
+        auto lists = cls_VornEnumerations::create();
+        auto e = abc();
+        e->DATA().setKEY(key);
+        lists->ADD(e);
+        ASSERT_TRUE(lists->SAVE(file));
+        auto back = cls_VornEnumerations::create();
+        ASSERT_TRUE(back->LOAD(file));
+        EXPECT_EQ(back->Item(1)->DATA().KEY().kind(), key.kind());
+        EXPECT_EQ(back->DATA().PACKAGE(), lists->DATA().PACKAGE());
+    }
+}

@@ -204,6 +204,19 @@ TYPED_TEST(PersistenceTest, PackageRecordAndCopyKeepEverything)
     EXPECT_FALSE(read->DATA().READ(*f));
     EXPECT_EQ(read->DATA().PACKAGE(), package);
 
+    // Keys keep their kind through a package and a record (an empty key once came back as "").
+    for (const Variant& key : { Variant(), Variant(7), Variant(QStringLiteral("K")) }) {
+        auto keyed = TypeParam::create();
+        keyed->DATA().setKEY(key);
+        auto again = TypeParam::create();
+        again->DATA().setPACKAGE(keyed->DATA().PACKAGE());
+        EXPECT_EQ(again->DATA().PACKAGE(), keyed->DATA().PACKAGE());
+        ASSERT_TRUE(keyed->SAVE(this->path("k.rec")));
+        ASSERT_TRUE(again->LOAD(this->path("k.rec")));
+        if constexpr (!std::is_same_v<TypeParam, cls_VornAttributes>)
+            EXPECT_EQ(again->DATA().KEY().kind(), key.kind());
+    }
+
     // The copy shares no owned part: emptying it in place leaves the source as it was.
     copy->DATA().setPACKAGE(TypeParam::create()->DATA().PACKAGE());
     EXPECT_NE(copy->DATA().PACKAGE(), package);
