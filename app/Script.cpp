@@ -54,30 +54,6 @@ QStringList pieces(const QString& joined)
     return out;
 }
 
-// Walks the element tree depth-first in script order without recursion.
-template <class Visit>
-void walk(const std::vector<vorn::Ref<vorn::cls_VornElement>>& top, Visit visit)
-{
-    struct Frame {
-        const std::vector<vorn::Ref<vorn::cls_VornElement>>* list;
-        size_t next;
-    };
-    std::vector<Frame> stack{ { &top, 0 } };
-    while (!stack.empty()) {
-        Frame& f = stack.back();
-        if (f.next == f.list->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const vorn::Ref<vorn::cls_VornElement>& e = (*f.list)[f.next++];
-        if (!e)
-            continue;
-        visit(*e);
-        if (const auto& children = e->elementsIfAny(); children && children->COUNT() > 0)
-            stack.push_back({ &children->entries(), 0 });
-    }
-}
-
 } // namespace
 
 bool loadScript(const QString& path, const QStringList& includeDirs, LoadedScript& out, QString& message)
@@ -140,18 +116,19 @@ std::vector<Diagnostic> diagnostics(const LoadedScript& script)
         out.push_back({ script.name, line, piece });
     }
 
-    const auto report = [&](vorn::cls_VornElement& e) {
-        const QStringList texts = pieces(e.ERRORTEXT());
+    const auto report = [&](const vorn::Ref<vorn::cls_VornElement>& e, const vorn::Ref<vorn::cls_VornElement>&) {
+        const QStringList texts = pieces(e->ERRORTEXT());
         if (texts.isEmpty())
-            return;
-        const QString source = e.SOURCEFILE();
+            return false;
+        const QString source = e->SOURCEFILE();
         const QString& file = source.isEmpty() ? script.name : source;
         for (const QString& piece : texts)
-            out.push_back({ file, e.LINE(), piece });
+            out.push_back({ file, e->LINE(), piece });
+        return false;
     };
-    walk(s.ELEMENTS()->entries(), report);
+    vorn::walkElements(s.ELEMENTS()->entries(), {}, report);
     // Failed command blocks left the tree but their messages belong to the output.
-    walk(s.droppedWithErrors(), report);
+    vorn::walkElements(s.droppedWithErrors(), {}, report);
 
     // By line within each file; files in the order they first appear.
     QStringList files;

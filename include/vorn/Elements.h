@@ -41,4 +41,32 @@ private:
     std::uint64_t m_sortIndexVersion = ~std::uint64_t(0);
 };
 
+// Visits every element below `top` depth-first in script order (an element, then its subtree,
+// then its next sibling) without recursion, as visit(element, parent) with `topParent` as the
+// parent of the top level; stops when visit answers True. Empty entries are passed over.
+template <class Visit>
+void walkElements(const std::vector<Ref<cls_VornElement>>& top, const Ref<cls_VornElement>& topParent, Visit visit)
+{
+    struct Level {
+        const std::vector<Ref<cls_VornElement>>* entries;
+        size_t next;
+        Ref<cls_VornElement> parent;
+    };
+    std::vector<Level> stack{ Level{ &top, 0, topParent } };
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next >= level.entries->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Ref<cls_VornElement>& e = (*level.entries)[level.next++];
+        if (!e)
+            continue;
+        if (visit(e, level.parent))
+            return;
+        if (e->hasElements())
+            stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, e });
+    }
+}
+
 } // namespace vorn

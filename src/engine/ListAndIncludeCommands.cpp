@@ -45,17 +45,11 @@ namespace {
 // Elements that came from an included file remember it (nested includes already marked theirs).
 void markSource(cls_VornElements& elements, const QString& file)
 {
-    std::vector<cls_VornElements*> pending{ &elements };
-    while (!pending.empty()) {
-        cls_VornElements* list = pending.back();
-        pending.pop_back();
-        for (const Ref<cls_VornElement>& e : list->entries()) {
-            if (e->SOURCEFILE().isEmpty())
-                e->setSOURCEFILE(file);
-            if (e->hasElements())
-                pending.push_back(e->ELEMENTS().get());
-        }
-    }
+    walkElements(elements.entries(), {}, [&file](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+        if (e->SOURCEFILE().isEmpty())
+            e->setSOURCEFILE(file);
+        return false;
+    });
 }
 
 thread_local std::vector<QString> t_openFiles;

@@ -489,21 +489,14 @@ QString firstWord(const QString& line)
 }
 
 // Appends the error texts of an element and its subtree, depth-first in script order.
-void collectErrors(const cls_VornElement& element, CoreList& list)
+void collectErrors(const Ref<cls_VornElement>& element, CoreList& list)
 {
-    std::vector<const cls_VornElement*> pending{ &element };
-    while (!pending.empty()) {
-        const cls_VornElement* e = pending.back();
-        pending.pop_back();
+    walkElements({ element }, {}, [&list](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
         if (e->ERRORS() && !e->ERRORTEXT().isEmpty())
             for (const QString& text : e->ERRORTEXT().split(QStringLiteral("\r\n")))
                 list.ADD(text);
-        if (e->hasElements()) {
-            const auto& children = e->elementsIfAny()->entries();
-            for (auto it = children.rbegin(); it != children.rend(); ++it)
-                pending.push_back(it->get());
-        }
-    }
+        return false;
+    });
 }
 
 } // namespace
@@ -595,9 +588,9 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     size_t d = 0;
     for (size_t i = size_t(firstNew - 1); i <= top.size(); ++i) {
         for (; d < dropped.size() && dropped[d].before <= i; ++d)
-            collectErrors(*dropped[d].element, *errors);
+            collectErrors(dropped[d].element, *errors);
         if (i < top.size())
-            collectErrors(*top[i], *errors);
+            collectErrors(top[i], *errors);
     }
     return m_errorLocations.size() == firstStructureError;
 }

@@ -138,24 +138,11 @@ struct ParentIndexScope::Index {
     void build()
     {
         built = true;
-        struct Level {
-            const std::vector<Ref<cls_VornElement>>* entries;
-            size_t next;
-            Ref<cls_VornElement> parent;
-        };
-        std::vector<Level> stack{ Level{ &elements->entries(), 0, {} } };
-        while (!stack.empty()) {
-            Level& level = stack.back();
-            if (level.next >= level.entries->size()) {
-                stack.pop_back();
-                continue;
-            }
-            const Ref<cls_VornElement>& e = (*level.entries)[level.next++];
+        walkElements(elements->entries(), {}, [this](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
             if (!parents.contains(e->UID()))
-                parents.insert(e->UID(), level.parent);
-            if (e->hasElements())
-                stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, e });
-        }
+                parents.insert(e->UID(), parent);
+            return false;
+        });
     }
 };
 

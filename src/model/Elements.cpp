@@ -13,16 +13,11 @@ qint32 cls_VornElements::COUNT(bool pIncludeSubElements) const
     qint32 total = KeyedCollection::COUNT();
     if (!pIncludeSubElements)
         return total;
-    std::vector<const cls_VornElements*> pending{ this };
-    while (!pending.empty()) {
-        const cls_VornElements* list = pending.back();
-        pending.pop_back();
-        for (const Ref<cls_VornElement>& e : list->m_entries)
-            if (e->hasElements()) {
-                total += e->elementsIfAny()->KeyedCollection::COUNT();
-                pending.push_back(e->elementsIfAny().get());
-            }
-    }
+    walkElements(m_entries, {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+        if (e->hasElements())
+            total += e->elementsIfAny()->KeyedCollection::COUNT();
+        return false;
+    });
     return total;
 }
 
@@ -65,37 +60,13 @@ struct Probe {
     }
 };
 
-// Depth-first in script order: an element, then its subtree, then its next sibling.
-template <class Visit>
-void walk(const cls_VornElements& top, const Ref<cls_VornElement>& topParent, Visit visit)
-{
-    struct Level {
-        const std::vector<Ref<cls_VornElement>>* entries;
-        size_t next;
-        Ref<cls_VornElement> parent;
-    };
-    std::vector<Level> stack{ Level{ &top.entries(), 0, topParent } };
-    while (!stack.empty()) {
-        Level& level = stack.back();
-        if (level.next >= level.entries->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Ref<cls_VornElement>& e = (*level.entries)[level.next++];
-        if (visit(e, level.parent))
-            return;
-        if (e->hasElements())
-            stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, e });
-    }
-}
-
 } // namespace
 
 Ref<cls_VornElement> cls_VornElements::FIND(const Variant& pIDOrPathOrUID) const
 {
     const Probe probe(pIDOrPathOrUID);
     Ref<cls_VornElement> found;
-    walk(*this, {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+    walkElements(entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
         if (!probe.matches(*e))
             return false;
         found = e;
@@ -108,7 +79,7 @@ Ref<cls_VornElement> cls_VornElements::FINDPARENT(const Variant& pIDOrPathOrUID,
 {
     const Probe probe(pIDOrPathOrUID);
     Ref<cls_VornElement> found;
-    walk(*this, pParent, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
+    walkElements(entries(), pParent, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
         if (!probe.matches(*e))
             return false;
         found = parent;
@@ -120,7 +91,7 @@ Ref<cls_VornElement> cls_VornElements::FINDPARENT(const Variant& pIDOrPathOrUID,
 bool cls_VornElements::ERRORSGLOBAL() const
 {
     bool any = false;
-    walk(*this, {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+    walkElements(entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
         any = e->ERRORS();
         return any;
     });
