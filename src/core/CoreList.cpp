@@ -33,7 +33,11 @@ bool CoreList::EXISTS(const QString& text) const
 
 QString CoreList::JOIN(const QString& pre, const QString& sep, const QString& post) const
 {
-    return pre + m_items.join(sep) + post;
+    QString joined = m_items.join(sep);
+    // A whole script is joined without a frame: no second copy of it then.
+    if (pre.isEmpty() && post.isEmpty())
+        return joined;
+    return pre + joined + post;
 }
 
 bool CoreList::REMOVEAT(qint32 position)

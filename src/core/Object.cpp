@@ -3,7 +3,7 @@
 namespace vorn {
 
 Error::Error(int number, QString source, QString description)
-    : std::runtime_error((source + QStringLiteral(": ") + description).toStdString()),
+    : std::runtime_error(QString(source + QStringLiteral(": ") + description).toStdString()),
       m_number(number), m_source(std::move(source)), m_description(std::move(description))
 {
 }

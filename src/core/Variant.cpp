@@ -194,6 +194,41 @@ bool Variant::toBool() const
     return toDouble() != 0;
 }
 
+namespace {
+
+// The number written with `count` digits from `at`, -1 when any of them is not a digit.
+int digitsAt(QStringView text, qsizetype at, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
+// The usual forms "yyyy-MM-dd" and "HH:mm:ss" read directly: Qt's format parser costs more
+// than the rest of a value's check. Anything else (an invalid result included) is left to it.
+QDate isoDay(QStringView text)
+{
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return QDate();
+    const int y = digitsAt(text, 0, 4), m = digitsAt(text, 5, 2), d = digitsAt(text, 8, 2);
+    return y < 0 || m < 0 || d < 0 ? QDate() : QDate(y, m, d);
+}
+
+QTime isoClock(QStringView text)
+{
+    if (text.size() != 8 || text[2] != u':' || text[5] != u':')
+        return QTime();
+    const int h = digitsAt(text, 0, 2), m = digitsAt(text, 3, 2), s = digitsAt(text, 6, 2);
+    return h < 0 || m < 0 || s < 0 ? QTime() : QTime(h, m, s);
+}
+
+} // namespace
+
 QDateTime Variant::toDate() const
 {
     if (isDate())
@@ -203,13 +238,17 @@ QDateTime Variant::toDate() const
         // daylight-saving gap would not exist.
         const QString t = text().trimmed();
         const QChar separator = t.size() > 10 ? t.at(10) : QChar();
-        QDate day = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
+        QDate day = isoDay(QStringView(t).left(10));
+        if (!day.isValid())
+            day = QDate::fromString(t.left(10), QStringLiteral("yyyy-MM-dd"));
         if (!day.isValid() && separator != QLatin1Char('T'))
             day = QDate::fromString(t.left(10), QStringLiteral("dd.MM.yyyy"));
         QTime time(0, 0);
         if (t.size() > 10) {
             const QString clock = t.mid(11);
-            time = QTime::fromString(clock, QStringLiteral("HH:mm:ss"));
+            time = isoClock(clock);
+            if (!time.isValid())
+                time = QTime::fromString(clock, QStringLiteral("HH:mm:ss"));
             if (!time.isValid())
                 time = QTime::fromString(clock, QStringLiteral("HH:mm"));
             if (separator != QLatin1Char(' ') && separator != QLatin1Char('T'))

@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QVarLengthArray>
 
+#include <array>
+
 namespace vorn {
 
 namespace {
@@ -102,6 +104,7 @@ bool isNameChar(QChar c)
 class TokenBuffer {
 public:
     void add(QChar c) { m_chars.append(c); }
+    void add(const QChar* chars, qsizetype count) { m_chars.append(chars, count); }
     bool isEmpty() const noexcept { return m_chars.isEmpty(); }
     void clear() noexcept { m_chars.clear(); }
     QStringView view() const noexcept { return QStringView(m_chars.constData(), m_chars.size()); }
@@ -120,23 +123,22 @@ private:
 };
 
 // The names and type words of one script repeat on nearly every line: one shared copy each
-// spares an allocation per use and lets every element of a type share its SORT text.
+// spares an allocation per use and lets every element of a type share its SORT text. A name
+// whose slot is taken by another simply replaces it.
 class NameCache {
 public:
     QString get(QStringView name)
     {
-        for (const QString& known : m_names)
-            if (known == name)
-                return known;
-        QString text = name.toString();
-        if (m_names.size() < Capacity)
-            m_names.push_back(text);
-        return text;
+        if (name.isEmpty())
+            return QString();
+        QString& slot = m_slots[qHash(name) & (m_slots.size() - 1)];
+        if (slot != name)
+            slot = name.toString();
+        return slot;
     }
 
 private:
-    static constexpr size_t Capacity = 64;
-    std::vector<QString> m_names;
+    std::array<QString, 128> m_slots;
 };
 
 // One line read by the state machine.
@@ -156,9 +158,9 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
     r.errors.clear();
     TokenBuffer token;
     int state = 0;
-    std::vector<int> returns;
+    QVarLengthArray<int, 8> returns; // states to go back to; nests one level per quote or list
     auto pop = [&returns] {
-        if (returns.empty())
+        if (returns.isEmpty())
             return 2;
         const int s = returns.back();
         returns.pop_back();
@@ -198,7 +200,26 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
         return t.compare(u"BEGIN", Qt::CaseInsensitive) == 0 || t.compare(u"END", Qt::CaseInsensitive) == 0;
     };
 
+    // Whether a character only extends the token in the current state: such runs are taken
+    // in one step instead of one character at a time.
+    auto extendsToken = [&state](QChar ch) {
+        switch (state) {
+        case 0: case 1: case 2: return isNameChar(ch);
+        case 3: return ch != u'"';
+        case 4: return ch != u'(' && ch != u',' && ch != u' ' && ch != u'"';
+        case 5: return ch != u')' && ch != u'"';
+        default: return false;
+        }
+    };
+    const QChar* chars = line.constData();
     for (; i < n; ++i) {
+        if (extendsToken(chars[i])) {
+            const qsizetype start = i;
+            while (i + 1 < n && extendsToken(chars[i + 1]))
+                ++i;
+            token.add(chars + start, i - start + 1);
+            continue;
+        }
         const QChar c = line[i];
         const QChar prev = i > 0 ? line[i - 1] : QChar();
         const QChar next = i + 1 < n ? line[i + 1] : QChar();

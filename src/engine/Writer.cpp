@@ -58,7 +58,6 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
     if (!id.isEmpty() && !hasScriptForm(id))
         fail(*this, QString(), ErrorConversion,
              QStringLiteral("the identifier holds a double quote or a line break and cannot be written"));
-    const QString q = id.isEmpty() ? QString() : QStringLiteral(" \"") + id + QLatin1Char('"');
     const qint32 count = m_attributes ? m_attributes->COUNT() : 0;
     const bool block = count > 5 || hasElements();
 
@@ -106,31 +105,59 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
         return text;
     };
 
+    // Each line is built in one string reserved up front: a chain of + makes a temporary per piece.
+    auto startLine = [&indent](qsizetype room) {
+        QString line;
+        line.reserve(indent.size() + room);
+        line += indent;
+        return line;
+    };
+    auto appendQuotedId = [&id](QString& line) {
+        if (!id.isEmpty()) {
+            line += QLatin1String(" \"");
+            line += id;
+            line += QLatin1Char('"');
+        }
+    };
+
     if (block) {
-        pCol->ADD(indent + QStringLiteral("BEGIN ") + m_sort + q);
+        QString head = startLine(9 + m_sort.size() + id.size());
+        head += QLatin1String("BEGIN ");
+        head += m_sort;
+        appendQuotedId(head);
+        pCol->ADD(head);
         for (qint32 i = 1; i <= count; ++i) {
             const QString t = textOf(i);
-            if (!t.isEmpty())
-                pCol->ADD(indent + QLatin1Char('\t') + m_attributes->NAME(i) + QLatin1Char('=') + t);
+            if (t.isEmpty())
+                continue;
+            const QString name = m_attributes->NAME(i);
+            QString line = startLine(2 + name.size() + t.size());
+            line += QLatin1Char('\t');
+            line += name;
+            line += QLatin1Char('=');
+            line += t;
+            pCol->ADD(line);
         }
         if (hasElements())
             m_elements->STORE(pCol, pIndent + 1, pStructure);
-        pCol->ADD(indent + QStringLiteral("END"));
+        pCol->ADD(startLine(3) + QLatin1String("END"));
         return;
     }
 
-    QString list;
+    QString line = startLine(4 + m_sort.size() + id.size() + 24 * count);
+    line += m_sort;
+    appendQuotedId(line);
+    bool first = true;
     for (qint32 i = 1; i <= count; ++i) {
         const QString t = textOf(i);
         if (t.isEmpty())
             continue;
-        if (!list.isEmpty())
-            list += QStringLiteral(", ");
-        list += m_attributes->NAME(i) + QLatin1Char('=') + t;
+        line += first && id.isEmpty() ? QLatin1String(" ") : QLatin1String(", ");
+        first = false;
+        line += m_attributes->NAME(i);
+        line += QLatin1Char('=');
+        line += t;
     }
-    QString line = indent + m_sort + q;
-    if (!list.isEmpty())
-        line += (id.isEmpty() ? QStringLiteral(" ") : QStringLiteral(", ")) + list;
     pCol->ADD(line);
 }
 

@@ -62,6 +62,12 @@ TEST(DataTypesTest, VariantEqualityAndOwnConversions)
     EXPECT_THROW(Variant("2023-02-29").toDate(), Error);
     EXPECT_THROW(Variant("29.02.2024T13:05").toDate(), Error);
     EXPECT_THROW(Variant(1e300).toDate(), Error);
+    // The usual form is read without Qt's format parser: it must accept and refuse the same.
+    EXPECT_EQ(Variant(" 2024-02-29 23:59:59 ").toDate(), utc(2024, 2, 29, 23, 59, 59));
+    EXPECT_EQ(Variant("0001-01-01 00:00:00").toDate(), utc(1, 1, 1));
+    for (const char* text : { "0000-01-01", "2024-00-10", "2024-04-31", "2024-02-29 24:00:00", "2024-02-29 23:60:00",
+                              "2024-02-29 23:59:60", "2024-2-29", "2024-02-29 1:02:03", "2024-02-29 01:02:03x", "2024-02-2a" })
+        EXPECT_THROW(Variant(text).toDate(), Error) << text;
 
     for (const auto& [value, rounded] : { std::pair{ 0.5, 0 }, { 1.5, 2 }, { -1.5, -2 }, { 2.500001, 3 } })
         EXPECT_EQ(roundHalfEven(value), rounded) << value;
