@@ -132,10 +132,14 @@ int runWrite(const Options& o)
     } catch (const vorn::Error& e) {
         failure = e.description();
     }
-    QString text = lines->JOIN(QString(), QStringLiteral("\n"), QString());
-    if (lines->COUNT() > 0)
-        text += QLatin1Char('\n');
-    out(text);
+    // Line by line: a large tree never needs the whole script as one text and again as UTF-8.
+    QByteArray bytes;
+    for (const QString& line : lines->items()) {
+        bytes = line.toUtf8();
+        bytes += '\n';
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    }
+    std::fflush(stdout);
     if (!failure.isNull()) {
         fail(QStringLiteral("%1: cannot be written: %2").arg(script.name, failure));
         return ExitScriptErrors;

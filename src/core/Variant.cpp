@@ -24,6 +24,31 @@ const QDateTime& dayZero()
 
 QString dateText(const QDateTime& d)
 {
+    // Years 1 to 9999 are written directly: Qt's format writer costs more than the rest of a
+    // value's script text.
+    const QDate day = d.date();
+    const QTime clock = d.time();
+    if (day.isValid() && clock.isValid() && day.year() >= 1 && day.year() <= 9999) {
+        char text[19];
+        auto put = [&text](int at, int value, int width) {
+            for (int k = width - 1; k >= 0; --k, value /= 10)
+                text[at + k] = char('0' + value % 10);
+        };
+        put(0, day.year(), 4);
+        text[4] = '-';
+        put(5, day.month(), 2);
+        text[7] = '-';
+        put(8, day.day(), 2);
+        if (clock == QTime(0, 0))
+            return QString::fromLatin1(text, 10);
+        text[10] = ' ';
+        put(11, clock.hour(), 2);
+        text[13] = ':';
+        put(14, clock.minute(), 2);
+        text[16] = ':';
+        put(17, clock.second(), 2);
+        return QString::fromLatin1(text, 19);
+    }
     if (d.time() == QTime(0, 0))
         return d.toString(QStringLiteral("yyyy-MM-dd"));
     return d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

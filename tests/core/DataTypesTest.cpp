@@ -65,6 +65,9 @@ TEST(DataTypesTest, VariantEqualityAndOwnConversions)
     // The usual form is read without Qt's format parser: it must accept and refuse the same.
     EXPECT_EQ(Variant(" 2024-02-29 23:59:59 ").toDate(), utc(2024, 2, 29, 23, 59, 59));
     EXPECT_EQ(Variant("0001-01-01 00:00:00").toDate(), utc(1, 1, 1));
+    for (const QDateTime& d : { utc(1, 1, 1), utc(999, 12, 31, 23, 59, 59), utc(9999, 12, 31, 0, 0, 1), utc(10000, 1, 1),
+                                utc(-44, 3, 15, 12), QDateTime(QDate(2024, 2, 29), QTime(0, 0, 0, 500), Qt::UTC) })
+        EXPECT_EQ(Variant(d).toText(), d.toString(d.time() == QTime(0, 0) ? "yyyy-MM-dd" : "yyyy-MM-dd HH:mm:ss"));
     for (const char* text : { "0000-01-01", "2024-00-10", "2024-04-31", "2024-02-29 24:00:00", "2024-02-29 23:60:00",
                               "2024-02-29 23:59:60", "2024-2-29", "2024-02-29 1:02:03", "2024-02-29 01:02:03x", "2024-02-2a" })
         EXPECT_THROW(Variant(text).toDate(), Error) << text;
