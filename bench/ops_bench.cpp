@@ -1,5 +1,6 @@
 // Our other paths on a parsed tree: the writer, packages, record files and lookups.
 
+#include "benchmark_main.h"
 #include "common.h"
 
 #include <vorn/vorn.h>
@@ -223,10 +224,5 @@ int main(int argc, char** argv)
             add("find_uid", [s](benchmark::State& st) { find(st, s, true); }, true);
         }
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runRegisteredBenchmarks(argc, argv);
 }

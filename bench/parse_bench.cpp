@@ -2,6 +2,7 @@
 // DOM keeps. `vorn_bench_parse --rss PARSER SET` instead parses once and prints the peak
 // resident size of this fresh process (bench/run calls it per parser).
 
+#include "benchmark_main.h"
 #include "common.h"
 
 #include <vorn/vorn.h>
@@ -173,10 +174,5 @@ int main(int argc, char** argv)
                 b->Repetitions(3)->ReportAggregatesOnly(true)->MinTime(0.2);
         }
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runRegisteredBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The editor and the viewer, offscreen: a keystroke in a long script, and opening the viewer
 // dialog on a large tree.
 
+#include "benchmark_main.h"
 #include "common.h"
 
 #include <vorn/editor/ctl_VornEdit.h>
@@ -178,10 +179,5 @@ int main(int argc, char** argv)
                 ->Unit(benchmark::kMillisecond)
                 ->Iterations(s == "e10k" ? 5 : 2);
         }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runRegisteredBenchmarks(argc, argv);
 }

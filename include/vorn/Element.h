@@ -77,7 +77,6 @@ public:
     void swapContents(DataEvents& other) noexcept override;
 
 private:
-
     // Fields only packages and records carry.
     struct Reserved {
         QString text[4];

@@ -25,7 +25,6 @@
 
 namespace vorn {
 
-
 // Copying, storing and reading recurse once per collection nested in an entry (an element's
 // children): deeper nesting raises Error instead of exhausting the stack.
 class CollectionNesting {

@@ -11,9 +11,6 @@ namespace vorn {
 
 namespace {
 
-const QString EmptyMarker = QStringLiteral("_EMPTY_");
-
-
 QString undefinedType(const QString& sort)
 {
     return QStringLiteral("Der Element-Typ '") + sort
@@ -149,7 +146,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
 
     for (qint32 i = 1; i <= given.COUNT();) {
         const Variant& v = given.valueAt(i);
-        if (v.isText() && v.text() == EmptyMarker)
+        if (v.isText() && v.text() == emptyMarker())
             given.REMOVE(i, false);
         else
             ++i;

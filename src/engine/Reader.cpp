@@ -16,7 +16,6 @@ namespace vorn {
 
 namespace {
 
-const QString EmptyMarker = QStringLiteral("_EMPTY_");
 const QString ArrayMarker = QStringLiteral("$_ARR:");
 
 struct Line {
@@ -201,7 +200,7 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
     };
 
     // Whether a character only extends the token in the current state: such runs are taken
-    // in one step instead of one character at a time.
+    // in one step before the state machine, which therefore sees only the other characters.
     auto extendsToken = [&state](QChar ch) {
         switch (state) {
         case 0: case 1: case 2: return isNameChar(ch);
@@ -242,8 +241,6 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                 } else if (c == u'=') {
                     state = 2;
                     again = true;
-                } else if (isNameChar(c)) {
-                    token.add(c);
                 } else {
                     invalid(c);
                 }
@@ -260,8 +257,6 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                     r.type = names.get(token.view());
                     token.clear();
                     state = 2;
-                } else if (isNameChar(c)) {
-                    token.add(c);
                 } else {
                     invalid(c);
                 }
@@ -289,7 +284,7 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                     if (!token.isEmpty())
                         openSlot(token.text());
                     else if (prev == u',')
-                        openSlot(EmptyMarker);
+                        openSlot(emptyMarker());
                     else if (r.slots_.empty())
                         misplaced(c);
                     token.clear();
@@ -297,8 +292,6 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                     openSlot();
                     returns.push_back(2);
                     state = 5;
-                } else if (isNameChar(c)) {
-                    token.add(c);
                 } else if (c == u' ') {
                     token.clear();
                 } else {
@@ -306,13 +299,10 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                 }
                 break;
             case 3:
-                if (c == u'"') {
-                    state = pop();
-                    lastValue() = token.enclosed(u"\"", u"\"");
-                    token.clear();
-                } else {
-                    token.add(c);
-                }
+                // Only the closing quote gets here.
+                state = pop();
+                lastValue() = token.enclosed(u"\"", u"\"");
+                token.clear();
                 break;
             case 4:
                 if (c == u'(') {
@@ -331,8 +321,6 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                         misplaced(c);
                     returns.push_back(4);
                     state = 3;
-                } else {
-                    token.add(c);
                 }
                 break;
             case 5:
@@ -344,8 +332,6 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                     token.add(c);
                     returns.push_back(5);
                     state = 3;
-                } else {
-                    token.add(c);
                 }
                 break;
             }
@@ -371,6 +357,12 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
 
 } // namespace
 
+const QString& emptyMarker()
+{
+    static const QString marker = QStringLiteral("_EMPTY_");
+    return marker;
+}
+
 QString positionName(qint32 position)
 {
     static const QString small[] = { QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
@@ -381,8 +373,8 @@ QString positionName(qint32 position)
 
 Variant readValue(QString text, const std::function<void(const QString&)>& error)
 {
-    if (text.isEmpty() || text == EmptyMarker)
-        return EmptyMarker;
+    if (text.isEmpty() || text == emptyMarker())
+        return emptyMarker();
     if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) {
         // In place: the reader hands over texts nobody else holds.
         text.chop(1);

@@ -12,6 +12,9 @@ namespace vorn {
 // `error` and gives the empty value.
 Variant readValue(QString text, const std::function<void(const QString&)>& error);
 
+// "_EMPTY_": a value written without content, which counts as not given.
+const QString& emptyMarker();
+
 // The name of the n-th value given without a name: "1", "2", ...
 QString positionName(qint32 position);
 

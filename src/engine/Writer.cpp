@@ -65,8 +65,7 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
     // Either answer is the same for every attribute, so it is asked once, at the first attribute.
     Ref<cls_VornElementDef> definition;
     bool definitionKnown = false;
-    auto textOf = [&](qint32 i) -> QString {
-        const QString name = m_attributes->NAME(i);
+    auto textOf = [&](qint32 i, const QString& name) -> QString {
         if (!definitionKnown) {
             definitionKnown = true;
             if (!pStructure)
@@ -127,10 +126,10 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
         appendQuotedId(head);
         pCol->ADD(head);
         for (qint32 i = 1; i <= count; ++i) {
-            const QString t = textOf(i);
+            const QString name = m_attributes->NAME(i);
+            const QString t = textOf(i, name);
             if (t.isEmpty())
                 continue;
-            const QString name = m_attributes->NAME(i);
             QString line = startLine(2 + name.size() + t.size());
             line += QLatin1Char('\t');
             line += name;
@@ -149,12 +148,13 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
     appendQuotedId(line);
     bool first = true;
     for (qint32 i = 1; i <= count; ++i) {
-        const QString t = textOf(i);
+        const QString name = m_attributes->NAME(i);
+        const QString t = textOf(i, name);
         if (t.isEmpty())
             continue;
         line += first && id.isEmpty() ? QLatin1String(" ") : QLatin1String(", ");
         first = false;
-        line += m_attributes->NAME(i);
+        line += name;
         line += QLatin1Char('=');
         line += t;
     }

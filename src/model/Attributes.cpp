@@ -67,12 +67,7 @@ void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew
             m_pairs[size_t(position - 1)].value = pNew;
         return;
     }
-    QString name = upperCased(pIDOrIndex.text());
-    if (const qint32 position = FIND(name)) {
-        m_pairs[size_t(position - 1)].value = pNew;
-        return;
-    }
-    append(std::move(name), pNew);
+    put(upperCased(pIDOrIndex.text()), pNew);
 }
 
 void cls_VornAttributes::put(QString upperName, Variant value)
