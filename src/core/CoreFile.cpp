@@ -40,6 +40,7 @@
 #include "core/ClassRegistry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 
@@ -494,11 +495,14 @@ void CoreFile::OPEN(const QString& pFile, int pMode, const QString& pPassword, b
         return;
     }
 
+    // Opened straight away: a look at the file first can miss it for the instant in which
+    // another process replaces it, where the open itself never fails.
     QFile file(pFile);
-    if (!file.exists())
-        fail(QStringLiteral("The file '%1' does not exist").arg(pFile));
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (file.error() == QFileDevice::OpenError && !QFileInfo::exists(pFile))
+            fail(QStringLiteral("The file '%1' does not exist").arg(pFile));
         fail(QStringLiteral("The file '%1' cannot be read: %2").arg(pFile, file.errorString()));
+    }
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fail(QStringLiteral("The file '%1' cannot be read: %2").arg(pFile, file.errorString()));

@@ -109,18 +109,22 @@ bool CoreServices::fileExists(const QString& path) const
 QString CoreServices::readTextFile(const QString& path, const QString&, bool) const
 {
     const QString source = QStringLiteral("CoreServices.readTextFile");
-    if (!fileExists(path))
-        throw Error(source, QStringLiteral("'%1' is not an existing file").arg(path));
+    // Opened straight away: a look at the file first can miss it for the instant in which
+    // another process replaces it. A pipe is read like a file, up to the same limit.
     QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
+        if (path.isEmpty() || (file.error() == QFileDevice::OpenError && !QFileInfo::exists(path)))
+            throw Error(source, QStringLiteral("'%1' is not an existing file").arg(path));
+        throw Error(source, QStringLiteral("'%1' cannot be read: %2").arg(path, file.errorString()));
+    }
     if (file.size() > MaxTextFileSize)
         throw Error(source, QStringLiteral("'%1' is larger than 256 MiB").arg(path));
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(source, QStringLiteral("'%1' cannot be read: %2").arg(path, file.errorString()));
     // Read in steps: QIODevice::read(n) reserves n bytes up front, so one read up to the limit
     // would reserve 256 MiB for every file. Reading goes past the limit by at most one step, so
     // a file that grew after the size check is still refused.
     QByteArray bytes;
-    bytes.reserve(qsizetype(file.size()));
+    if (!file.isSequential())
+        bytes.reserve(qsizetype(file.size()));
     while (bytes.size() <= MaxTextFileSize) {
         const QByteArray piece = file.read(qint64(1) << 16);
         if (piece.isEmpty())

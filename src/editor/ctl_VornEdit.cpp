@@ -450,14 +450,11 @@ void ctl_VornEdit::setCHANGED(bool changed)
 
 bool ctl_VornEdit::LOAD(const QString& pFile)
 {
-    CoreServices& services = CoreServices::instance();
-    if (!services.fileExists(pFile))
-        return false;
     QString text;
     try {
-        text = services.readTextFile(pFile);
+        text = CoreServices::instance().readTextFile(pFile);
     } catch (const std::exception&) {
-        return false; // unreadable or too large: nothing changes
+        return false; // missing, unreadable or too large: nothing changes
     }
     setCONTENT(text);
     m_snapshot = text;
