@@ -1,6 +1,7 @@
 #include "Script.h"
 
 #include <vorn/CoreServices.h>
+#include <vorn/ErrorTextBudget.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,7 +36,12 @@ bool readStandardInput(QString& text, QString& message)
         message = QStringLiteral("standard input is larger than 256 MiB");
         return false;
     }
-    text = vorn::CoreServices::decodeText(bytes);
+    bool isText = true;
+    text = vorn::CoreServices::decodeText(bytes, &isText);
+    if (!isText) {
+        message = QStringLiteral("%1: not a text file (it holds NUL bytes or UTF-16 that does not decode)").arg(StdinName);
+        return false;
+    }
     return true;
 }
 
@@ -56,7 +62,8 @@ QStringList pieces(const QString& joined)
 
 } // namespace
 
-bool loadScript(const QString& path, const QStringList& includeDirs, LoadedScript& out, QString& message)
+bool loadScript(const QString& path, const QStringList& includeDirs, LoadedScript& out, QString& message,
+                qint64 keepErrors)
 {
     const bool fromStdin = path == QLatin1String("-");
     out = LoadedScript();
@@ -74,10 +81,16 @@ bool loadScript(const QString& path, const QStringList& includeDirs, LoadedScrip
         if (!readStandardInput(text, message))
             return false;
     } else {
+        bool isText = true;
         try {
-            text = vorn::CoreServices::instance().readTextFile(path);
+            text = vorn::CoreServices::instance().readTextFile(path, QString(), true, &isText);
         } catch (const vorn::Error& e) {
             message = e.description();
+            return false;
+        }
+        // Checking a binary file would only bury the user in messages about noise.
+        if (!isText) {
+            message = QStringLiteral("%1: not a text file (it holds NUL bytes or UTF-16 that does not decode)").arg(path);
             return false;
         }
     }
@@ -86,7 +99,12 @@ bool loadScript(const QString& path, const QStringList& includeDirs, LoadedScrip
         std::optional<vorn::IncludeScope> scope;
         if (!fromStdin)
             scope.emplace(path);
-        out.parsed = s.PARSE(text, out.errorList);
+        std::optional<vorn::ErrorTextBudget> budget;
+        if (keepErrors > 0)
+            budget.emplace(keepErrors);
+        // The error list would hold every text once more; only a full read hands one over.
+        out.parsed = s.PARSE(text, budget ? vorn::Ref<vorn::CoreList>() : out.errorList);
+        out.droppedErrors = budget ? budget->dropped() : 0;
     } catch (const vorn::Error& e) {
         message = QStringLiteral("%1: reading the script failed: %2").arg(out.name, e.description());
         return false;
@@ -129,6 +147,9 @@ std::vector<Diagnostic> diagnostics(const LoadedScript& script)
     vorn::walkElements(s.ELEMENTS()->entries(), {}, report);
     // Failed command blocks left the tree but their messages belong to the output.
     vorn::walkElements(s.droppedWithErrors(), {}, report);
+
+    for (const auto& note : s.notes())
+        out.push_back({ note.file.isEmpty() ? script.name : note.file, note.line, note.text, true });
 
     // By line within each file; files in the order they first appear.
     QStringList files;

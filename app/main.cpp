@@ -30,6 +30,7 @@ void fail(const QString& message) { err(QStringLiteral("vorn: %1\n").arg(message
 struct Options {
     QStringList files;
     QStringList includeDirs;
+    int maxErrors = 100;    // check: messages shown per file; 0 shows all
     QString screenshot;     // view: render to this PNG and exit
     int startPage = -1;     // view: -1 auto, 1 elements, 2 definitions
     QString preselect;      // view: a definition name or an element's UID
@@ -50,18 +51,24 @@ const char* const HelpText =
     "  edit [FILE]     edit a script in the editor window\n"
     "\n"
     "Options:\n"
-    "  -I, --include <dir>  add a folder to search for included files (repeatable)\n"
-    "  --screenshot <png>   view: render the dialog offscreen to a PNG and exit\n"
-    "  --page <page>        view: start on 'elements' or 'definitions' (default: auto)\n"
-    "  --select <name>      view: preselect a definition by name or an element by UID\n"
-    "  -h, --help           show this help\n"
-    "  -v, --version        show the version\n"
+    "  -I, --include <dir>     add a folder to search for included files (repeatable)\n"
+    "  --include-root <dir>    refuse included files outside this folder, symbolic links\n"
+    "                          resolved (repeatable; default: no confinement)\n"
+    "  --max-errors <n>        check: show at most n messages per file (default 100; 0: all)\n"
+    "  --screenshot <png>      view: render the dialog offscreen to a PNG and exit\n"
+    "  --page <page>           view: start on 'elements' or 'definitions' (default: auto)\n"
+    "  --select <name>         view: preselect a definition by name or an element by UID\n"
+    "  -h, --help              show this help\n"
+    "  -v, --version           show the version\n"
     "\n"
-    "FILE '-' reads standard input. Included files are looked up next to the script, as\n"
-    "written, then in each -I folder.\n"
+    "FILE '-' reads standard input. An INCLUDE in FILE looks for its file in FILE's folder,\n"
+    "then as written (from the working folder), then in each -I folder. An INCLUDE inside\n"
+    "an included file looks for its file as written only: from the working folder, not\n"
+    "next to the included file, and without -I folders; check prints a note when that\n"
+    "takes another file than the one next to it.\n"
     "\n"
     "Exit status: 0 success; 1 script errors (check) or a script that cannot be written\n"
-    "(write); 2 usage error or a file that cannot be read.\n";
+    "(write); 2 usage error or a file that cannot be read or is not text.\n";
 
 int usageError(const QString& message)
 {
@@ -75,27 +82,61 @@ QString plural(qsizetype n, const char* one, const char* many)
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
+// A source line quoted in a message is cut to this many characters in the output; the
+// object model keeps the whole text.
+constexpr qsizetype MaxQuoted = 120;
+
+// Shortens the quoted part of a message (from its first to its last single quote).
+QString shortened(const QString& text)
+{
+    const qsizetype open = text.indexOf(QLatin1Char('\''));
+    const qsizetype close = text.lastIndexOf(QLatin1Char('\''));
+    if (open < 0 || close - open - 1 <= MaxQuoted)
+        return text;
+    return text.left(open + 1 + MaxQuoted) + QStringLiteral("...") + text.mid(close);
+}
+
 int runCheck(const Options& o)
 {
     int result = ExitOk;
     for (const QString& file : o.files) {
         LoadedScript script;
         QString message;
-        if (!loadScript(file, o.includeDirs, script, message)) {
+        if (!loadScript(file, o.includeDirs, script, message, o.maxErrors)) {
             fail(message);
             result = ExitUsage;
             continue;
         }
         const std::vector<Diagnostic> found = diagnostics(script);
+        qint64 errors = script.droppedErrors, shown = 0;
         QString lines;
-        for (const Diagnostic& d : found)
-            lines += QStringLiteral("%1:%2: %3\n").arg(d.file).arg(d.line).arg(d.text);
+        for (const Diagnostic& d : found) {
+            if (!d.note)
+                ++errors;
+            // A note goes with the error before it: shown when that was.
+            if (o.maxErrors > 0 && errors - script.droppedErrors > o.maxErrors)
+                continue;
+            if (!d.note)
+                ++shown;
+            lines += QStringLiteral("%1:%2: %3%4\n")
+                         .arg(d.file)
+                         .arg(d.line)
+                         .arg(d.note ? QStringLiteral("note: ") : QString(), shortened(d.text));
+            // Printed in pieces, so a long list never sits in memory twice.
+            if (lines.size() > 1 << 16) {
+                out(lines);
+                lines.clear();
+            }
+        }
+        if (shown < errors)
+            lines += QStringLiteral("%1: %2 not shown (--max-errors 0 shows all)\n")
+                         .arg(script.name, plural(errors - shown, "more error", "more errors"));
         out(lines);
-        const bool bad = !found.empty() || hasErrors(script);
+        const bool bad = errors > 0 || hasErrors(script);
         const QString count = plural(script.structure->ELEMENTS()->COUNT(true), "element", "elements");
         const QString verdict = !bad ? QStringLiteral("no errors")
-            : found.empty()          ? QStringLiteral("errors without text")
-                                     : plural(qsizetype(found.size()), "error", "errors");
+            : errors == 0            ? QStringLiteral("errors without text")
+                                     : plural(errors, "error", "errors");
         err(QStringLiteral("%1: %2, %3\n").arg(script.name, count, verdict));
         if (bad && result == ExitOk)
             result = ExitScriptErrors;
@@ -188,7 +229,11 @@ int run(const QStringList& arguments, int argc, char** argv)
     const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Start page of the viewer."), QStringLiteral("page"));
     const QCommandLineOption select(QStringLiteral("select"), QStringLiteral("Preselected definition or UID."),
                                     QStringLiteral("name"));
-    parser.addOptions({ include, help, version, screenshot, page, select });
+    const QCommandLineOption includeRoot(QStringLiteral("include-root"),
+                                         QStringLiteral("Folder that included files must lie in."), QStringLiteral("dir"));
+    const QCommandLineOption maxErrors(QStringLiteral("max-errors"), QStringLiteral("Messages shown per file."),
+                                       QStringLiteral("n"));
+    parser.addOptions({ include, includeRoot, maxErrors, help, version, screenshot, page, select });
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help)) {
@@ -228,6 +273,17 @@ int run(const QStringList& arguments, int argc, char** argv)
         for (const QString& dir : o.includeDirs)
             if (dir.isEmpty())
                 return usageError(QStringLiteral("-I needs a folder"));
+        if (parser.isSet(maxErrors)) {
+            bool ok = false;
+            o.maxErrors = parser.value(maxErrors).toInt(&ok);
+            if (!ok || o.maxErrors < 0)
+                return usageError(QStringLiteral("--max-errors takes a whole number, 0 for all"));
+        }
+        const QStringList roots = parser.values(includeRoot);
+        for (const QString& dir : roots)
+            if (dir.isEmpty())
+                return usageError(QStringLiteral("--include-root needs a folder"));
+        vorn::VORN()->setINCLUDEROOTS(roots);
         return c.run(o);
     }
     return usageError(QStringLiteral("unknown command '%1'").arg(name));

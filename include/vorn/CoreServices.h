@@ -60,8 +60,11 @@ public:
     // A whole text file as one text: UTF-8 with or without BOM, UTF-16 with BOM; bytes that are
     // not valid UTF-8 are read as Latin-1. The password and flag are accepted and unused.
     // Raises Error when the file cannot be read.
-    QString readTextFile(const QString& path, const QString& password = QString(), bool flag = true) const;
-    static QString decodeText(const QByteArray& bytes);
+    // With isText, also tells whether the bytes are text at all: False for a NUL byte or for
+    // UTF-16 that does not decode (a program refuses such a file instead of reading noise).
+    QString readTextFile(const QString& path, const QString& password = QString(), bool flag = true,
+                         bool* isText = nullptr) const;
+    static QString decodeText(const QByteArray& bytes, bool* isText = nullptr);
 
     // Number reader: the whole text must be a decimal number; anything else reads as 0 with
     // *isNumber False. "12abc" and "0x10" are not numbers.

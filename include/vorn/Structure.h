@@ -87,6 +87,20 @@ public:
     const std::vector<Ref<cls_VornElement>>& droppedWithErrors() const noexcept { return m_droppedWithErrors; }
     // ERRORSET that also remembers the line.
     void errorAt(qint32 line, const QString& text);
+    // Hints found while reading that are no errors of the language: why an included file
+    // failed, an INCLUDE that took another file than the one next to its script. Tools show
+    // them as notes; they change nothing else. A note from an included file names that file
+    // (an empty file is this structure's own script). Not persisted, not copied.
+    struct Note {
+        QString file;
+        qint32 line;
+        QString text;
+    };
+    const std::vector<Note>& notes() const noexcept { return m_notes; }
+    void noteAt(qint32 line, const QString& text, const QString& file = QString());
+    // Takes over what an included structure found: its dropped command blocks and its notes
+    // (those of its own script then name `file`).
+    void adoptFindings(cls_VornStructure& included, const QString& file);
 
     // The viewer library installs the hook that VIEW calls.
     using ViewerHook = std::function<void(const Ref<cls_VornStructure>&, bool modal, qint32 startView,
@@ -124,6 +138,8 @@ private:
     Reserved m_reserved;
     std::vector<ErrorLocation> m_errorLocations;
     std::vector<Ref<cls_VornElement>> m_droppedWithErrors;
+    std::vector<Note> m_notes;
+    qint64 m_structureErrorCount = 0; // every errorAt, texts kept or not
 };
 
 // Marks a script file as being read on this thread while it lives, so that an INCLUDE of a file
@@ -139,6 +155,8 @@ public:
     static bool isOpen(const QString& file);
     // How many files are being read.
     static int depth();
+    // The canonical path of the file read last (the one being read now), or "".
+    static QString innermost();
 };
 
 // While it lives, ELEMENTPARENT of this structure answers from an index built once on first use,
@@ -171,9 +189,19 @@ public:
     Ref<cls_VornStructure> PARSE(const QString& pScript, const Ref<CoreList>& pErrorList = {},
                                  bool pRaiseErrors = false);
 
+    // Folders that included files must lie in, symbolic links resolved; an INCLUDE of a file
+    // elsewhere is refused with an error on the INCLUDE. Empty (the default): no confinement.
+    // Holds for every structure parsed on this thread, included files included.
+    const QStringList& INCLUDEROOTS() const noexcept { return m_includeRoots; }
+    void setINCLUDEROOTS(const QStringList& folders);
+    // Whether an INCLUDE may read the file at path under INCLUDEROOTS.
+    bool includeAllowed(const QString& path) const;
+
 private:
     friend Ref<cls_VornTool> VORN();
     cls_VornTool() = default;
+    QStringList m_includeRoots;   // as given
+    QStringList m_canonicalRoots; // resolved, each ending in '/'
 };
 
 // The calling thread's tool.

@@ -13,6 +13,7 @@
 #include <vorn/ElementDef.h>
 #include <vorn/Elements.h>
 #include <vorn/Enumeration.h>
+#include <vorn/ErrorTextBudget.h>
 #include <vorn/KeyedCollection.h>
 #include <vorn/Object.h>
 #include <vorn/Package.h>

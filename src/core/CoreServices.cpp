@@ -106,7 +106,7 @@ bool CoreServices::fileExists(const QString& path) const
     return !path.isEmpty() && QFileInfo(path).isFile();
 }
 
-QString CoreServices::readTextFile(const QString& path, const QString&, bool) const
+QString CoreServices::readTextFile(const QString& path, const QString&, bool, bool* isText) const
 {
     const QString source = QStringLiteral("CoreServices.readTextFile");
     // Opened straight away: a look at the file first can miss it for the instant in which
@@ -135,30 +135,55 @@ QString CoreServices::readTextFile(const QString& path, const QString&, bool) co
         throw Error(source, QStringLiteral("'%1' is larger than 256 MiB").arg(path));
     if (file.error() != QFileDevice::NoError)
         throw Error(source, QStringLiteral("'%1' cannot be read: %2").arg(path, file.errorString()));
-    return decodeText(bytes);
+    return decodeText(bytes, isText);
 }
 
-QString CoreServices::decodeText(const QByteArray& bytes)
+namespace {
+
+// UTF-16 that does not decode: the decoder passes a half of a surrogate pair through.
+bool hasLoneSurrogate(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString CoreServices::decodeText(const QByteArray& bytes, bool* isText)
 {
     const auto startsWith = [&](const char* bom, qsizetype n) {
         return bytes.size() >= n && std::equal(bom, bom + n, bytes.constData());
     };
+    bool valid = true;
     const auto decode = [&](QStringConverter::Encoding encoding, qsizetype skip) {
         // Stateless, so a sequence cut off at the end counts as invalid.
         QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-        return QString(decoder(QByteArrayView(bytes).sliced(skip)));
+        QString text = decoder(QByteArrayView(bytes).sliced(skip));
+        valid = !decoder.hasError();
+        return text;
     };
-    if (startsWith("\xEF\xBB\xBF", 3))
-        return decode(QStringConverter::Utf8, 3);
-    if (startsWith("\xFF\xFE", 2))
-        return decode(QStringConverter::Utf16LE, 2);
-    if (startsWith("\xFE\xFF", 2))
-        return decode(QStringConverter::Utf16BE, 2);
-
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        return QString::fromLatin1(bytes);
+    QString text;
+    if (startsWith("\xEF\xBB\xBF", 3)) {
+        text = decode(QStringConverter::Utf8, 3);
+        valid = true; // marked UTF-8 with faults is still text, as Latin-1 is
+    } else if (startsWith("\xFF\xFE", 2)) {
+        text = decode(QStringConverter::Utf16LE, 2);
+    } else if (startsWith("\xFE\xFF", 2)) {
+        text = decode(QStringConverter::Utf16BE, 2);
+    } else {
+        text = decode(QStringConverter::Utf8, 0);
+        if (!valid)
+            text = QString::fromLatin1(bytes);
+        valid = true;
+    }
+    if (isText)
+        *isText = valid && !text.contains(QChar(0)) && !hasLoneSurrogate(text);
     return text;
 }
 

@@ -42,10 +42,13 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
 
 namespace {
 
-// Elements that came from an included file remember it (nested includes already marked theirs).
-void markSource(cls_VornElements& elements, const QString& file)
+// Elements taken over from an included file are numbered on in the including structure, depth
+// first in script order, so that UIDs stay unique there; they remember the file they came from
+// (nested includes already marked theirs).
+void adoptElements(const std::vector<Ref<cls_VornElement>>& top, cls_VornStructure& structure, const QString& file)
 {
-    walkElements(elements.entries(), {}, [&file](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+    walkElements(top, {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+        e->setUID(structure.UIDCREATE());
         if (e->SOURCEFILE().isEmpty())
             e->setSOURCEFILE(file);
         return false;
@@ -84,6 +87,48 @@ int IncludeScope::depth()
     return int(t_openFiles.size());
 }
 
+QString IncludeScope::innermost()
+{
+    return t_openFiles.empty() ? QString() : t_openFiles.back();
+}
+
+namespace {
+
+// Inside an included file the INCLUDE looks its file up by name alone, from the working folder.
+// When a file of that name lies next to the including file and is not what that rule took,
+// the program says so: it is what the writer of the script most likely meant.
+void noteSurprisingLookup(const cls_VornElement& block, cls_VornStructure& structure, const QString& file,
+                          const QString& taken)
+{
+    const QString including = IncludeScope::innermost();
+    if (!structure.ROOT().isEmpty() || including.isEmpty() || QFileInfo(file).isAbsolute())
+        return;
+    const QString beside = QFileInfo(including).absolutePath() + QLatin1Char('/') + file;
+    if (!CoreServices::instance().fileExists(beside))
+        return;
+    if (!taken.isEmpty() && canonical(taken) == canonical(beside))
+        return;
+    structure.noteAt(block.LINE(), QStringLiteral("an INCLUDE inside an included file looks for '%1' from the working folder, "
+                                 "not next to '%2': %3, not '%4'")
+                      .arg(file, including,
+                           taken.isEmpty() ? QStringLiteral("none was found") : QStringLiteral("it took '%1'").arg(taken),
+                           beside));
+}
+
+// The first structure-level error of an included file, as the program shows it below the
+// INCLUDE that failed on it.
+void noteCause(const cls_VornElement& block, cls_VornStructure& structure, const cls_VornStructure& included,
+               const QString& path)
+{
+    const auto& errors = included.errorLocations();
+    if (errors.empty())
+        return;
+    const QString more = errors.size() > 1 ? QStringLiteral(" (and %1 more)").arg(errors.size() - 1) : QString();
+    structure.noteAt(block.LINE(), QStringLiteral("%1:%2: %3%4").arg(path).arg(errors.front().line).arg(errors.front().text, more));
+}
+
+} // namespace
+
 bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
 {
     const QString file = attributeText(block, u"FILE");
@@ -99,8 +144,14 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
             path = candidate;
             break;
         }
+    noteSurprisingLookup(block, structure, file, path);
     if (path.isNull()) {
         block.ERRORSET(QStringLiteral("Include-Datei '") + file + QStringLiteral("' nicht gefunden!"));
+        return true;
+    }
+    if (!VORN()->includeAllowed(path)) {
+        block.ERRORSET(QStringLiteral("Include-Datei '") + file
+                       + QStringLiteral("' liegt außerhalb der erlaubten Include-Ordner!"));
         return true;
     }
 
@@ -110,23 +161,27 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
         block.ERRORSET(failed);
         return false;
     }
+    // A fresh structure, as a host would make one: no ROOT, folders or SOURCE of ours.
     auto included = cls_VornStructure::create();
-    included->setSOURCE(path);
     bool parsed = false;
     try {
         const QString text = services.readTextFile(path, QString(), false);
         IncludeScope scope(path);
         parsed = included->PARSE(text);
-    } catch (const Error&) {
+    } catch (const Error& e) {
+        structure.noteAt(block.LINE(), e.description());
         parsed = false;
     }
     if (!parsed) {
         block.ERRORSET(failed);
+        noteCause(block, structure, *included, path);
         return false;
     }
     structure.DEFINITIONS()->MERGE(*included->DEFINITIONS());
     structure.ENUMERATIONS()->MERGE(*included->ENUMERATIONS());
-    markSource(*included->ELEMENTS(), path);
+    adoptElements(included->ELEMENTS()->entries(), structure, path);
+    adoptElements(included->droppedWithErrors(), structure, path);
+    structure.adoptFindings(*included, path);
     block.setELEMENTS(included->ELEMENTS());
     block.setSORT(QStringLiteral("_INCLUDE_"));
     return true;

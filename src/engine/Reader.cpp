@@ -6,6 +6,7 @@
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
+#include <vorn/ErrorTextBudget.h>
 
 #include <QHash>
 #include <QVarLengthArray>
@@ -516,8 +517,33 @@ void collectErrors(const Ref<cls_VornElement>& element, CoreList& list)
 
 void cls_VornStructure::errorAt(qint32 line, const QString& text)
 {
-    ERRORSET(text);
+    m_errors = true;
+    ++m_structureErrorCount;
+    if (!ErrorTextBudget::keepNext())
+        return;
+    if (m_errorText.isEmpty())
+        m_errorText = text;
+    else
+        m_errorText += QStringLiteral("\r\n") + text;
     m_errorLocations.push_back(ErrorLocation{ line, text });
+}
+
+void cls_VornStructure::noteAt(qint32 line, const QString& text, const QString& file)
+{
+    m_notes.push_back(Note{ file, line, text });
+}
+
+void cls_VornStructure::adoptFindings(cls_VornStructure& included, const QString& file)
+{
+    for (Ref<cls_VornElement>& e : included.m_droppedWithErrors)
+        m_droppedWithErrors.push_back(std::move(e));
+    included.m_droppedWithErrors.clear();
+    for (Note& note : included.m_notes) {
+        if (note.file.isEmpty())
+            note.file = file;
+        m_notes.push_back(std::move(note));
+    }
+    included.m_notes.clear();
 }
 
 bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErrors)
@@ -525,6 +551,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     const Ref<cls_VornStructure> self = shared_from_this();
     const qint32 firstNew = ELEMENTS()->COUNT(false) + 1;
     const size_t firstStructureError = m_errorLocations.size();
+    const qint64 structureErrorsBefore = m_structureErrorCount;
     BlockStack blocks(self);
     NameCache names;
     LineReading reading;
@@ -590,14 +617,18 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     while (!blocks.atTop())
         blocks.checkAndFile(blocks.close(), QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"));
 
-    const Ref<CoreList> errors = pErrors ? pErrors : CoreList::create();
+    const auto& dropped = blocks.dropped();
+    for (const auto& block : dropped)
+        m_droppedWithErrors.push_back(block.element);
+    const bool structureParsed = m_structureErrorCount == structureErrorsBefore;
+    // A list nobody passed is one nobody reads: not filling it saves a copy of every text.
+    if (!pErrors)
+        return structureParsed;
+    CoreList* errors = pErrors.get();
     for (size_t i = firstStructureError; i < m_errorLocations.size(); ++i)
         errors->ADD(m_errorLocations[i].text);
     // The tree's errors in script order, with those of dropped blocks where the blocks stood.
     const auto& top = ELEMENTS()->entries();
-    const auto& dropped = blocks.dropped();
-    for (const auto& block : dropped)
-        m_droppedWithErrors.push_back(block.element);
     size_t d = 0;
     for (size_t i = size_t(firstNew - 1); i <= top.size(); ++i) {
         for (; d < dropped.size() && dropped[d].before <= i; ++d)
@@ -605,7 +636,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (i < top.size())
             collectErrors(top[i], *errors);
     }
-    return m_errorLocations.size() == firstStructureError;
+    return structureParsed;
 }
 
 } // namespace vorn

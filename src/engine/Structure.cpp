@@ -2,6 +2,7 @@
 #include <vorn/CoreServices.h>
 #include <vorn/Package.h>
 #include <vorn/Structure.h>
+#include <vorn/ErrorTextBudget.h>
 
 #include <QSaveFile>
 
@@ -185,6 +186,8 @@ Ref<cls_VornElement> cls_VornStructure::ELEMENTPARENT(const Variant& pIDOrPathOr
 void cls_VornStructure::ERRORSET(const QString& pDescription)
 {
     m_errors = true;
+    if (!ErrorTextBudget::keepNext())
+        return;
     if (m_errorText.isEmpty())
         m_errorText = pDescription;
     else

@@ -1,6 +1,7 @@
 #include <vorn/CoreFile.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Elements.h>
+#include <vorn/ErrorTextBudget.h>
 #include <vorn/Package.h>
 
 namespace vorn {
@@ -117,6 +118,8 @@ void cls_VornElement::setID(const QString& id)
 void cls_VornElement::ERRORSET(const QString& pDescription)
 {
     m_errors = true;
+    if (!ErrorTextBudget::keepNext())
+        return;
     if (!m_extra || m_extra->errorText.isEmpty())
         setERRORTEXT(pDescription);
     else

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QSet>
+
+#include <algorithm>
 
 using namespace support;
 
@@ -99,7 +102,7 @@ TEST_F(IncludeTest, IncludedDefinitionsAndElementsTakeThePlaceOfTheBlock)
     EXPECT_EQ(top.Item(2)->LINE(), 5);
     EXPECT_EQ(p3->LINE(), 8);
     EXPECT_EQ(top.Item(4)->ATTRIBUTES()->VALUE("X"), Variant(4)); // the included definition checks it
-    EXPECT_EQ(s->DEFINITIONS()->Item("POINT")->SOURCE(), lib);
+    EXPECT_EQ(s->DEFINITIONS()->Item("POINT")->SOURCE(), ""); // made in a structure without SOURCE
     EXPECT_EQ(s->DEFINITIONS()->Item("OTHER")->SOURCE(), "main.vs");
     EXPECT_TRUE(s->ENUMERATIONS()->EXISTS("E"));
     // Errors of included elements are listed with the including script's.
@@ -160,4 +163,75 @@ TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
     EXPECT_TRUE(s->DEFINITIONS()->EXISTS("T" + QString::number(last)));
     EXPECT_FALSE(s->DEFINITIONS()->EXISTS("T" + QString::number(last + 1)));
     EXPECT_EQ(errorsOf(s->ELEMENTS()->Item(1)), QStringList({ notParsed(path(QString("c%1.vs").arg(last + 1))) }));
+}
+
+TEST_F(IncludeTest, IncludedElementsAreNumberedOnInTheIncludingStructure)
+{
+    // Each file numbers from 1 by itself; merged, the numbers must not repeat.
+    write("inner.vs", "BEGIN ELEMENT NAME=\"LEAF\"\n STRING NAME=\"ID\"\n PARENT \"NONE\", \"BOX\"\nEND\nLEAF \"I1\"\n");
+    write("lib.vs", "BEGIN ELEMENT NAME=\"BOX\"\n STRING NAME=\"ID\"\nEND\n"
+                    "BEGIN BOX \"B1\"\n BOX \"B2\"\nEND\nINCLUDE FILE=\"" + path("inner.vs") + "\"\n");
+    auto s = structure(path(""));
+    ASSERT_TRUE(s->PARSE("BEGIN ELEMENT NAME=\"TOP\"\n STRING NAME=\"ID\"\nEND\nTOP \"T1\"\n"
+                         "INCLUDE FILE=\"lib.vs\"\nBEGIN BOX \"B3\"\n LEAF \"L1\"\nEND\n"));
+    QList<qint32> uids;
+    QStringList order;
+    walkElements(s->ELEMENTS()->entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
+        uids.append(e->UID());
+        order.append(e->ID());
+        return false;
+    });
+    EXPECT_EQ(order, QStringList({ "T1", "B1", "B2", "I1", "B3", "L1" }));
+    EXPECT_EQ(QSet<qint32>(uids.begin(), uids.end()).size(), uids.size()) << "UIDs repeat";
+    EXPECT_GE(s->UIDLAST(), *std::max_element(uids.begin(), uids.end())); // END lines take numbers too
+    // Included elements follow in script order, numbered after the INCLUDE that brought them.
+    EXPECT_LT(uids[0], uids[1]);
+    EXPECT_LT(uids[1], uids[2]);
+    EXPECT_LT(uids[2], uids[3]);
+    for (int i = 0; i < uids.size(); ++i) {
+        EXPECT_EQ(s->ELEMENT(Variant(uids[i]))->ID(), order[i]);
+        const auto parent = s->ELEMENTPARENT(Variant(uids[i]));
+        EXPECT_EQ(parent ? parent->ID() : QString(), order[i] == "B2" ? "B1" : order[i] == "L1" ? "B3" : "") << order[i].toStdString();
+    }
+    // A new element gets a number no element holds.
+    EXPECT_FALSE(uids.contains(s->UIDCREATE()));
+}
+
+TEST_F(IncludeTest, ConfinedIncludesAndTheNotesAProgramShows)
+{
+    write("inside/ok.vs", "BEGIN ELEMENT NAME=\"OK\"\nEND\n");
+    const QString outside = write("outside.vs", "BEGIN ELEMENT NAME=\"OUT\"\nEND\n");
+    ASSERT_TRUE(QFile::link(outside, path("inside/link.vs")));
+    VORN()->setINCLUDEROOTS({ path("inside") });
+    auto s = structure(path("inside/"));
+    const QStringList errors = parseList(s, "INCLUDE FILE=\"ok.vs\"\nINCLUDE FILE=\"../outside.vs\"\nINCLUDE FILE=\"link.vs\"");
+    VORN()->setINCLUDEROOTS({});
+    const QString refused = QStringLiteral("' liegt außerhalb der erlaubten Include-Ordner!");
+    EXPECT_EQ(errors, QStringList({ "Include-Datei '../outside.vs" + refused, "Include-Datei 'link.vs" + refused }));
+    EXPECT_TRUE(s->DEFINITIONS()->EXISTS("OK"));
+    EXPECT_FALSE(s->DEFINITIONS()->EXISTS("OUT"));
+    s = structure(path("inside/"));
+    EXPECT_TRUE(parseList(s, "INCLUDE FILE=\"link.vs\"").isEmpty());
+    EXPECT_TRUE(s->DEFINITIONS()->EXISTS("OUT")) << "no confinement once cleared";
+
+    // Why an included file failed: its first structure error, as a note on the INCLUDE's line.
+    write("broken.vs", "BEGIN ELEMENT NAME=\"B\"\nEND\nEND\nEND\n");
+    s = structure(path(""));
+    parseList(s, "\nINCLUDE FILE=\"broken.vs\"");
+    ASSERT_EQ(s->notes().size(), 1u);
+    EXPECT_EQ(s->notes()[0].line, 2);
+    EXPECT_EQ(s->notes()[0].text, path("broken.vs") + ":3: Die Zeile 'END' schließt kein mit BEGIN geöffnetes Element (and 1 more)");
+
+    // Inside an included file the name alone is looked up, from the working folder: a file of
+    // that name next to it, not taken, earns a note naming both; notes carry their file.
+    write("sub/nested.vs", "\n\nINCLUDE FILE=\"sibling.vs\"\n");
+    write("sub/sibling.vs", "BEGIN ELEMENT NAME=\"SIB\"\nEND\n");
+    s = structure(path(""));
+    parseList(s, "INCLUDE FILE=\"sub/nested.vs\"");
+    EXPECT_FALSE(s->DEFINITIONS()->EXISTS("SIB"));
+    ASSERT_EQ(s->notes().size(), 1u);
+    EXPECT_EQ(s->notes()[0].file, path("sub/nested.vs"));
+    EXPECT_EQ(s->notes()[0].line, 3);
+    EXPECT_TRUE(s->notes()[0].text.contains("none was found")) << s->notes()[0].text.toStdString();
+    EXPECT_TRUE(s->notes()[0].text.contains(path("sub/sibling.vs"))) << s->notes()[0].text.toStdString();
 }
