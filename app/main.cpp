@@ -86,14 +86,30 @@ QString plural(qsizetype n, const char* one, const char* many)
 // object model keeps the whole text.
 constexpr qsizetype MaxQuoted = 120;
 
-// Shortens the quoted part of a message (from its first to its last single quote).
+QString cutQuoted(const QString& quoted)
+{
+    return quoted.size() <= MaxQuoted ? quoted : quoted.left(MaxQuoted) + QStringLiteral("...");
+}
+
+// Shortens what a message quotes. A quoted line or value runs from the first quote to the tail
+// the message puts after it (the line itself may hold quotes); elsewhere each quoted name or
+// value stands between a pair of quotes.
 QString shortened(const QString& text)
 {
-    const qsizetype open = text.indexOf(QLatin1Char('\''));
-    const qsizetype close = text.lastIndexOf(QLatin1Char('\''));
-    if (open < 0 || close - open - 1 <= MaxQuoted)
-        return text;
-    return text.left(open + 1 + MaxQuoted) + QStringLiteral("...") + text.mid(close);
+    for (const QLatin1String prefix : { QLatin1String("Die Zeile '"), QLatin1String("Der Wert '") }) {
+        if (!text.startsWith(prefix))
+            continue;
+        qsizetype close = -1;
+        for (const char* tail : { "' enthält ", "' wurde nicht ", "' schließt kein", "' öffnet mehr" })
+            close = std::max(close, text.lastIndexOf(QString::fromUtf8(tail)));
+        if (close < prefix.size())
+            break;
+        return prefix + cutQuoted(text.mid(prefix.size(), close - prefix.size())) + text.mid(close);
+    }
+    QStringList parts = text.split(QLatin1Char('\''));
+    for (qsizetype i = 1; i < parts.size(); i += 2)
+        parts[i] = cutQuoted(parts[i]);
+    return parts.join(QLatin1Char('\''));
 }
 
 int runCheck(const Options& o)

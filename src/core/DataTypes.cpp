@@ -93,10 +93,17 @@ std::optional<Variant> zeroValue(qint32 type)
     }
 }
 
+[[noreturn]] void noScriptForm(const QString& what)
+{
+    throw Error(ErrorConversion, QStringLiteral("VALUETEXT"),
+                what + QStringLiteral(" cannot be written as a script value"));
+}
+
+// The reader ends a text at a double quote, a line break ends the line, and a tab reads as a blank.
 bool hasScriptForm(const QString& text)
 {
     for (const QChar c : text) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
             return false;
     }
     return true;
@@ -105,9 +112,7 @@ bool hasScriptForm(const QString& text)
 QString quoted(const QString& text, bool display)
 {
     if (!display && !hasScriptForm(text))
-        throw Error(ErrorConversion, QStringLiteral("VALUETEXT"),
-                    QStringLiteral("The text '%1' holds a double quote or a line break and cannot be written as a script value")
-                        .arg(text));
+        noScriptForm(QStringLiteral("The text '%1', which holds a double quote, a line break or a tab,").arg(text));
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
@@ -118,20 +123,37 @@ QString dateScriptText(const QDateTime& d)
 
 QString ownText(const Variant& value, bool display);
 
-// Script text of a double: the reader takes no "-0" for a number, so zero is written "0".
-QString scriptNumber(double value)
+// Script text of a double: the reader takes no "-0" for a number, so zero is written "0"; it
+// reads no NaN or infinity either.
+QString scriptNumber(double value, bool display)
 {
+    if (!display && !std::isfinite(value))
+        noScriptForm(QStringLiteral("The number ") + numberText(value));
     return numberText(value == 0 ? 0.0 : value);
 }
 
+// The reader takes an array's items as plain values: it reads no nested parentheses, and a date
+// or an object inside would come back as something else, so those have no script form.
 QString arrayText(const VariantArray& items, bool display)
 {
     QString out = QStringLiteral("(");
     for (std::size_t i = 0; i < items.size(); ++i) {
+        const Variant& item = items[i];
+        if (!display) {
+            switch (item.kind()) {
+            case Variant::Kind::Array: noScriptForm(QStringLiteral("An array inside an array"));
+            case Variant::Kind::Date: noScriptForm(QStringLiteral("A date inside an array"));
+            case Variant::Kind::Object: noScriptForm(QStringLiteral("An object inside an array"));
+            default: break;
+            }
+        }
         if (i > 0)
             out += QStringLiteral(", ");
-        out += ownText(items[i], display);
+        out += ownText(item, display);
     }
+    // "()" is the empty array; one empty item needs a blank to be an item.
+    if (out.size() == 1 && !items.empty())
+        out += QLatin1Char(' ');
     return out + QLatin1Char(')');
 }
 
@@ -143,7 +165,7 @@ QString ownText(const Variant& value, bool display)
     case Variant::Kind::Missing: return QString();
     case Variant::Kind::Text: return quoted(value.text(), display);
     case Variant::Kind::Long: return QString::number(value.longValue());
-    case Variant::Kind::Double: return scriptNumber(value.doubleValue());
+    case Variant::Kind::Double: return scriptNumber(value.doubleValue(), display);
     case Variant::Kind::Bool: return value.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
     case Variant::Kind::Date: return dateScriptText(value.date());
     case Variant::Kind::Array: return arrayText(value.array(), display);
@@ -294,7 +316,7 @@ QString DataTypes::VALUETEXT(const Variant& value, qint32 type)
     case TypeBool: return v.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
     case TypeLong:
     case TypeColor: return QString::number(v.longValue());
-    case TypeDouble: return scriptNumber(v.doubleValue());
+    case TypeDouble: return scriptNumber(v.doubleValue(), false);
     case TypeDate: return dateScriptText(v.date());
     default:
         // ATOMIC, ENUM and the pass-through types write the value by its own kind.

@@ -300,10 +300,15 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
                 }
                 break;
             case 3:
-                // Only the closing quote gets here.
+                // Only the closing quote gets here. Inside parentheses the quoted item stays
+                // part of the array's raw text; elsewhere it is the slot's whole value.
                 state = pop();
-                lastValue() = token.enclosed(u"\"", u"\"");
-                token.clear();
+                if (state == 5) {
+                    token.add(c);
+                } else {
+                    lastValue() = token.enclosed(u"\"", u"\"");
+                    token.clear();
+                }
                 break;
             case 4:
                 if (c == u'(') {
@@ -372,6 +377,32 @@ QString positionName(qint32 position)
     return position >= 0 && position < 10 ? small[position] : QString::number(position);
 }
 
+namespace {
+
+// The items between parentheses: split at the commas outside double quotes. An empty piece is
+// an empty item, not a value left out.
+VariantArray readArray(QStringView inner, const std::function<void(const QString&)>& error)
+{
+    VariantArray items;
+    if (inner.isEmpty())
+        return items;
+    bool quoted = false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= inner.size(); ++i) {
+        if (i < inner.size() && (inner[i] != u',' || quoted)) {
+            if (inner[i] == u'"')
+                quoted = !quoted;
+            continue;
+        }
+        const QString piece = trimBlanks(inner.mid(start, i - start).toString());
+        items.push_back(piece.isEmpty() ? Variant() : readValue(piece, error));
+        start = i + 1;
+    }
+    return items;
+}
+
+} // namespace
+
 Variant readValue(QString text, const std::function<void(const QString&)>& error)
 {
     if (text.isEmpty() || text == emptyMarker())
@@ -389,15 +420,8 @@ Variant readValue(QString text, const std::function<void(const QString&)>& error
         return *flag;
     if (text.startsWith(QLatin1String("ID_")))
         return text;
-    if (text.startsWith(ArrayMarker)) {
-        VariantArray items;
-        const QString inner = text.mid(ArrayMarker.size());
-        if (!inner.isEmpty()) {
-            for (const QString& piece : inner.split(u','))
-                items.push_back(readValue(trimBlanks(piece), error));
-        }
-        return items;
-    }
+    if (text.startsWith(ArrayMarker))
+        return readArray(QStringView(text).mid(ArrayMarker.size()), error);
     error(QStringLiteral("Der Wert '") + text + QStringLiteral("' wurde nicht erkannt!"));
     return Variant();
 }

@@ -54,10 +54,10 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
 
     const QString indent(std::max(pIndent, 0), QLatin1Char('\t'));
     const QString id = ID();
-    // A quote or line break in the identifier would end it early or split the line.
+    // A quote, line break or tab in the identifier would end it early, split the line or turn into a blank.
     if (!id.isEmpty() && !hasScriptForm(id))
         fail(*this, QString(), ErrorConversion,
-             QStringLiteral("the identifier holds a double quote or a line break and cannot be written"));
+             QStringLiteral("the identifier holds a double quote, a line break or a tab and cannot be written"));
     const qint32 count = m_attributes ? m_attributes->COUNT() : 0;
     const bool block = count > 5 || hasElements();
 
@@ -100,7 +100,7 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
         // A value written as it is (not through its data type) must not break the line.
         if ((!attribute || isPassThrough(attribute->SORT())) && !hasScriptForm(text))
             fail(*this, name, ErrorConversion,
-                 QStringLiteral("the value holds a double quote or a line break and cannot be written"));
+                 QStringLiteral("the value holds a double quote, a line break or a tab and cannot be written"));
         return text;
     };
 

@@ -71,6 +71,16 @@ TEST_F(AppTest, MaxErrorsCutsTheListAndSaysHowManyMore)
         << r.out.constData();
     r = run("dump long.vorn");
     EXPECT_TRUE(r.outText().contains(longLine));
+
+    // Each quoted name on its own; a message with no long quote stands whole.
+    const QString longName(200, QLatin1Char('Q'));
+    file("types.vorn", ("Lower X=1\n" + longName + " X=1\n").toUtf8());
+    r = run("check types.vorn");
+    const QStringList lines = r.outText().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith("mit BEGIN ELEMENT 'Lower' definieren.")) << lines[0].toStdString();
+    EXPECT_EQ(lines[1].count(longName.left(120) + "..."), 2) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("definieren."));
 }
 
 TEST_F(AppTest, NoiseChecksInBoundedMemoryAndOutput)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 
@@ -165,8 +166,9 @@ TEST(DataTypesTest, ScriptTexts)
         { "!ERROR!", 103, "\"!ERROR!\"" }, { 1e300, 105, "1e+300" },
         { Variant(), 99, "" }, { "", 99, "\"\"" }, { qint32(-4), 101, "-4" }, { false, 99, "False" },
         { utc(2000, 1, 2), 99, "\"2000-01-02\"" }, { Ref<Object>(std::make_shared<Thing>()), 99, "" },
-        { VariantArray{ qint32(1), "x", Variant(), VariantArray{ 1.5 } }, 103, "(1, \"x\", , (1.5))" },
-        { VariantArray{}, 99, "()" },
+        { VariantArray{ qint32(1), "x", Variant(), 1.5 }, 103, "(1, \"x\", , 1.5)" },
+        { VariantArray{}, 99, "()" }, { VariantArray{ Variant() }, 99, "( )" }, // one empty item is not none
+        { VariantArray{ Variant(VariantArray{ 1.5 }) }, -1, "((1.5))" }, { std::nan(""), -1, "NaN" },
         // Display form.
         { "", -1, "\"\"" }, { Variant(), -1, "" }, { VariantArray{ "", true }, -1, "(\"\", True)" },
         { Ref<Object>(std::make_shared<Thing>()), -1, "cls_Thing" }, { Ref<Object>(), -1, "" },
@@ -175,7 +177,7 @@ TEST(DataTypesTest, ScriptTexts)
         EXPECT_EQ(DataTypes::VALUETEXT(value, type), QString::fromUtf8(text)) << text;
 
     // Texts without a script form raise but display.
-    for (const QString& bad : { QStringLiteral("say \"hi\""), QStringLiteral("a\nb"), QStringLiteral("a\rb") }) {
+    for (const QString& bad : { QStringLiteral("say \"hi\""), QStringLiteral("a\nb"), QStringLiteral("a\rb"), QStringLiteral("a\tb") }) {
         try {
             DataTypes::VALUETEXT(bad, TypeString);
             ADD_FAILURE() << "no error for " << bad.toStdString();

@@ -82,7 +82,7 @@ TEST(ReaderTest, ValueConversion)
 
 TEST(ReaderTest, ArraysAndSlotKeys)
 {
-    const auto p = parse("FOO A=(1, 2), B=(), C=(1, x), (WAHR,ID_a ), E=, F=(\"q\", 3)\n"
+    const auto p = parse("FOO A=(1, 2), B=(), C=(1, x), (WAHR,ID_a ), E=, F=(\"q\", 3), G=(1,,2), H=(\"a,b\", 2, \"\")\n"
                          "FOO 7, B=8, 9,,10\n"
                          "FOO 1 2\n" // a blank between values drops the first
                          "BEGIN FOO\nNAME = 5\nX=5\nx=6, 1, 2, 3, 4, 5, 6, 7, 8\nEND"); // enough for the name index
@@ -92,8 +92,13 @@ TEST(ReaderTest, ArraysAndSlotKeys)
     EXPECT_TRUE(bag.VALUE("B").array().empty());
     EXPECT_EQ(bag.VALUE("C"), Variant(VariantArray{ 1.0, Variant() }));
     EXPECT_EQ(bag.VALUE("4"), Variant(VariantArray{ true, "ID_a" })); // a positional value's slot number
-    // A quoted text inside parentheses takes the text read so far with it.
-    EXPECT_EQ(bag.VALUE("F"), Variant(VariantArray{ "_EMPTY_", 3.0 }));
+    EXPECT_EQ(bag.VALUE("F"), Variant(VariantArray{ "q", 3.0 }));
+    // An empty piece is an empty item; a comma inside quotes does not split.
+    ASSERT_EQ(bag.VALUE("G").array().size(), 3u);
+    EXPECT_TRUE(bag.VALUE("G").array()[1].isEmpty());
+    ASSERT_EQ(bag.VALUE("H").array().size(), 3u);
+    EXPECT_EQ(bag.VALUE("H").array()[0].text(), "a,b");
+    EXPECT_TRUE(bag.VALUE("H").array()[2].isText());
     EXPECT_FALSE(bag.EXISTS("E")); // "_EMPTY_" is dropped by the check
 
     auto& second = *p.top(2)->ATTRIBUTES();
