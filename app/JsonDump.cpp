@@ -234,13 +234,13 @@ void enumeration(JsonWriter& w, cls_VornEnumeration& n)
 
 } // namespace
 
-QByteArray dumpJson(const LoadedScript& script)
+QByteArray dumpJson(const ScriptFile& script)
 {
-    cls_VornStructure& s = *script.structure;
+    cls_VornStructure& s = *script.structure();
     JsonWriter w;
     w.beginObject();
     w.key("parsed");
-    w.boolean(script.parsed);
+    w.boolean(script.parsed());
     w.key("errors");
     w.boolean(s.ERRORS());
     w.key("errortext");
@@ -248,7 +248,7 @@ QByteArray dumpJson(const LoadedScript& script)
     w.key("uidlast");
     w.integer(s.UIDLAST());
     w.key("errorlist");
-    textList(w, script.errorList->items());
+    textList(w, script.errorList()->items());
     w.key("elements");
     elements(w, s.ELEMENTS());
     w.key("definitions");

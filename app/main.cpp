@@ -1,9 +1,9 @@
 // vorn: checks, dumps and writes Vorn Script files from the command line.
 
+#include "EditorWindow.h"
 #include "JsonDump.h"
-#include "Script.h"
+#include "ViewCommand.h"
 
-#include <vorn/editor/EditorWindow.h>
 #include <vorn/viewer/Viewer.h>
 
 #include <QCommandLineParser>
@@ -116,21 +116,20 @@ int runCheck(const Options& o)
 {
     int result = ExitOk;
     for (const QString& file : o.files) {
-        LoadedScript script;
-        QString message;
-        if (!loadScript(file, o.includeDirs, script, message, o.maxErrors)) {
-            fail(message);
+        const vorn::ScriptFile script = vorn::ScriptFile::read(file, { o.includeDirs, o.maxErrors });
+        if (!script.isOpen()) {
+            fail(script.failure());
             result = ExitUsage;
             continue;
         }
-        const std::vector<Diagnostic> found = diagnostics(script);
-        qint64 errors = script.droppedErrors, shown = 0;
+        const std::vector<vorn::Diagnostic> found = script.diagnostics();
+        qint64 errors = script.droppedErrors(), shown = 0;
         QString lines;
-        for (const Diagnostic& d : found) {
+        for (const vorn::Diagnostic& d : found) {
             if (!d.note)
                 ++errors;
             // A note goes with the error before it: shown when that was.
-            if (o.maxErrors > 0 && errors - script.droppedErrors > o.maxErrors)
+            if (o.maxErrors > 0 && errors - script.droppedErrors() > o.maxErrors)
                 continue;
             if (!d.note)
                 ++shown;
@@ -146,14 +145,14 @@ int runCheck(const Options& o)
         }
         if (shown < errors)
             lines += QStringLiteral("%1: %2 not shown (--max-errors 0 shows all)\n")
-                         .arg(script.name, plural(errors - shown, "more error", "more errors"));
+                         .arg(script.name(), plural(errors - shown, "more error", "more errors"));
         out(lines);
-        const bool bad = errors > 0 || hasErrors(script);
-        const QString count = plural(script.structure->ELEMENTS()->COUNT(true), "element", "elements");
+        const bool bad = errors > 0 || script.hasErrors();
+        const QString count = plural(script.structure()->ELEMENTS()->COUNT(true), "element", "elements");
         const QString verdict = !bad ? QStringLiteral("no errors")
             : errors == 0            ? QStringLiteral("errors without text")
                                      : plural(errors, "error", "errors");
-        err(QStringLiteral("%1: %2, %3\n").arg(script.name, count, verdict));
+        err(QStringLiteral("%1: %2, %3\n").arg(script.name(), count, verdict));
         if (bad && result == ExitOk)
             result = ExitScriptErrors;
     }
@@ -162,10 +161,9 @@ int runCheck(const Options& o)
 
 int runDump(const Options& o)
 {
-    LoadedScript script;
-    QString message;
-    if (!loadScript(o.files.first(), o.includeDirs, script, message)) {
-        fail(message);
+    const vorn::ScriptFile script = vorn::ScriptFile::read(o.files.first(), { o.includeDirs });
+    if (!script.isOpen()) {
+        fail(script.failure());
         return ExitUsage;
     }
     writeTo(stdout, dumpJson(script));
@@ -174,10 +172,9 @@ int runDump(const Options& o)
 
 int runWrite(const Options& o)
 {
-    LoadedScript script;
-    QString message;
-    if (!loadScript(o.files.first(), o.includeDirs, script, message)) {
-        fail(message);
+    const vorn::ScriptFile script = vorn::ScriptFile::read(o.files.first(), { o.includeDirs });
+    if (!script.isOpen()) {
+        fail(script.failure());
         return ExitUsage;
     }
     // Our own list keeps the lines written before a failure.
@@ -185,7 +182,7 @@ int runWrite(const Options& o)
     lines->setITEMKIND(8);
     QString failure;
     try {
-        script.structure->ELEMENTS()->STORE(lines, 0, script.structure);
+        script.structure()->ELEMENTS()->STORE(lines, 0, script.structure());
     } catch (const vorn::Error& e) {
         failure = e.description();
     }
@@ -198,7 +195,7 @@ int runWrite(const Options& o)
     }
     std::fflush(stdout);
     if (!failure.isNull()) {
-        fail(QStringLiteral("%1: cannot be written: %2").arg(script.name, failure));
+        fail(QStringLiteral("%1: cannot be written: %2").arg(script.name(), failure));
         return ExitScriptErrors;
     }
     return ExitOk;
@@ -206,13 +203,13 @@ int runWrite(const Options& o)
 
 int runView(const Options& o)
 {
-    return vorn::runViewer(o.argc, o.argv, o.files.first(), o.includeDirs, o.startPage, o.preselect, o.screenshot);
+    return runViewer(o.argc, o.argv, o.files.first(), o.includeDirs, o.startPage, o.preselect, o.screenshot);
 }
 
 int runEdit(const Options& o)
 {
     vorn::installViewer(); // "Struktur anzeigen" opens the viewer
-    return vorn::runEditor(o.argc, o.argv, o.files.isEmpty() ? QString() : o.files.first());
+    return runEditor(o.argc, o.argv, o.files.isEmpty() ? QString() : o.files.first());
 }
 
 struct Command {

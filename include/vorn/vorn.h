@@ -18,5 +18,6 @@
 #include <vorn/Object.h>
 #include <vorn/Package.h>
 #include <vorn/Persistent.h>
+#include <vorn/ScriptFile.h>
 #include <vorn/Structure.h>
 #include <vorn/Variant.h>

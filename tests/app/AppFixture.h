@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 // A named namespace: the fixture is shared by several test files.
@@ -28,6 +29,7 @@ inline const QString UnknownZz = QStringLiteral("Der Wert 'zz' wurde nicht erkan
 class AppTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(); // of every run
 
     // Writes a file below the temporary folder; answers its relative name.
     QString file(const QString& name, const QByteArray& content)
@@ -44,6 +46,7 @@ protected:
     {
         QProcess p;
         p.setWorkingDirectory(cwd.isEmpty() ? dir.path() : cwd);
+        p.setProcessEnvironment(environment);
         p.start(QStringLiteral(VORN_PROGRAM), args.split(' ', Qt::SkipEmptyParts));
         Outcome r;
         if (!p.waitForStarted())

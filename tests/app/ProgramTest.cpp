@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -221,4 +222,25 @@ TEST_F(AppTest, WriteGivesScriptTextAndStopsAtFailure)
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.out, "POINT \"P1\", X=1\n");
     EXPECT_TRUE(r.errText().contains("f.vorn")) << r.errText().toStdString();
+}
+
+TEST_F(AppTest, WindowsWithoutADisplayExplainAndAScreenshotNeedsNone)
+{
+    for (const char* name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
+        environment.remove(QString::fromLatin1(name));
+    const QString script = file("p.vorn", PointDef + "POINT X=1\n");
+    for (const QString& args : { "view " + script, QStringLiteral("edit") }) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.code, 2) << args.toStdString();
+        EXPECT_TRUE(r.errText().contains("no display")) << r.err.constData();
+        EXPECT_TRUE(r.errText().contains("QT_QPA_PLATFORM=offscreen")) << r.err.constData();
+    }
+    // The file is read first: a missing one is named, with or without a display.
+    EXPECT_TRUE(run("view missing.vorn").errText().contains("missing.vorn"));
+
+    const QString tour = QStringLiteral(VORN_SOURCE_DIR "/examples/tour.vorn");
+    const Outcome shot = run("view --screenshot shot.png --select 30 " + tour);
+    EXPECT_EQ(shot.code, 0) << shot.err.constData();
+    EXPECT_FALSE(QImage(dir.filePath("shot.png")).isNull());
+    EXPECT_EQ(run("view --screenshot /no/such/folder/shot.png " + tour).code, 2);
 }

@@ -1,9 +1,8 @@
-// The window of `vorn edit`: checking with lines, jumping to them, saving, and no display.
+// The window of `vorn edit`: checking with lines, jumping to them, saving.
 
-#include "editor/EditorWindow.h"
+#include "EditorWindow.h"
 
 #include <vorn/CoreServices.h>
-#include <vorn/editor/EditorWindow.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <QTemporaryDir>
 
 using namespace vorn;
+using vornapp::EditorWindow;
 
 namespace {
 
@@ -20,25 +20,6 @@ QByteArray readAll(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// Sets or removes environment variables for one scope.
-class EnvScope {
-public:
-    void unset(const char* name)
-    {
-        m_saved.emplace_back(name, qgetenv(name), qEnvironmentVariableIsSet(name));
-        qunsetenv(name);
-    }
-    ~EnvScope()
-    {
-        for (const auto& [name, value, set] : m_saved)
-            if (set)
-                qputenv(name, value);
-    }
-
-private:
-    std::vector<std::tuple<const char*, QByteArray, bool>> m_saved;
-};
 
 } // namespace
 
@@ -89,19 +70,4 @@ TEST(EditorWindow, CheckJumpSaveAndNewFiles)
     ASSERT_EQ(dialogs->shown().size(), 1u);
     EXPECT_TRUE(dialogs->shown()[0].text.contains(QStringLiteral("missing.vorn")));
     CoreServices::instance().setDialogs(nullptr);
-}
-
-TEST(EditorWindow, WithoutADisplayTheEditorExplainsInsteadOfAborting)
-{
-    EnvScope env;
-    env.unset("QT_QPA_PLATFORM");
-    env.unset("DISPLAY");
-    env.unset("WAYLAND_DISPLAY");
-    char name[] = "vorn";
-    char* argv[] = { name, nullptr };
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(runEditor(1, argv, QString()), 2);
-    const std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("no display"), std::string::npos) << message;
-    EXPECT_NE(message.find("QT_QPA_PLATFORM=offscreen"), std::string::npos) << message;
 }

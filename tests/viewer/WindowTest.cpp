@@ -156,7 +156,7 @@ TEST(Window, ColumnsInPercentOfTheInnerWidth)
     EXPECT_EQ(ListViewColumns::parse({ "12.5, x, 3" }), QList<double>({ 12.5, 0.0, 3.0 }));
 }
 
-TEST(Window, IconsAndAScreenshotOfAScriptFile)
+TEST(Window, IconsOfThePages)
 {
     app();
     for (const char* path : { "Ico\\32\\Computer\\Signs\\Database.ico", "Ico\\20\\Computer\\Signs\\OK.ico",
@@ -165,15 +165,4 @@ TEST(Window, IconsAndAScreenshotOfAScriptFile)
         EXPECT_FALSE(viewerIcon(QString::fromLatin1(path)).isNull()) << path;
     EXPECT_TRUE(viewerIcon(QStringLiteral("Ico\\20\\No\\Such.ico")).isNull());
     EXPECT_TRUE(viewerIcon(QString()).isNull());
-
-    const QString out = QDir::temp().filePath(QStringLiteral("vorn_viewer_test.png"));
-    QFile::remove(out);
-    const QString tour = QDir::cleanPath(QStringLiteral(VORN_TEST_DATA "/../../examples/tour.vorn"));
-    int argc = 1;
-    char name[] = "vorn";
-    char* argv[] = { name, nullptr };
-    EXPECT_EQ(runViewer(argc, argv, tour, {}, ID_VornInspectorView_Auto, QStringLiteral("30"), out), 0);
-    EXPECT_FALSE(QImage(out).isNull());
-    EXPECT_EQ(runViewer(argc, argv, QStringLiteral("/no/such/file.vorn"), {}, 1, QString(), out), 2);
-    QFile::remove(out);
 }

@@ -1,7 +1,8 @@
 #include "EditorWindow.h"
+#include "Display.h"
 
 #include <vorn/CoreServices.h>
-#include <vorn/editor/EditorWindow.h>
+#include <vorn/ScriptFile.h>
 #include <vorn/editor/QtDialogService.h>
 
 #include <QAction>
@@ -24,41 +25,12 @@
 #include <cstdio>
 #include <optional>
 
-namespace vorn {
+namespace vornapp {
+
+using namespace vorn;
 
 namespace {
 
-// Texts joined by CR LF, one per entry.
-QStringList pieces(const QString& joined)
-{
-    QStringList out;
-    for (QString piece : joined.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
-        piece.replace(u'\r', u' ').replace(u'\n', u' ');
-        out.append(piece);
-    }
-    return out;
-}
-
-template <class Visit>
-void walk(const Ref<cls_VornElements>& top, Visit visit)
-{
-    std::vector<std::pair<const std::vector<Ref<cls_VornElement>>*, size_t>> stack{ { &top->entries(), 0 } };
-    while (!stack.empty()) {
-        auto& [list, next] = stack.back();
-        if (next == list->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Ref<cls_VornElement>& e = (*list)[next++];
-        if (!e)
-            continue;
-        visit(*e);
-        if (const auto& children = e->elementsIfAny(); children && children->COUNT() > 0)
-            stack.push_back({ &children->entries(), 0 });
-    }
-}
-
-// Messages go through the dialog service, like the control's own.
 void tell(const QString& title, const QString& text)
 {
     CoreServices::instance().dialogs().message(text, title);
@@ -280,46 +252,28 @@ void EditorWindow::closeEvent(QCloseEvent* event)
 
 Ref<cls_VornStructure> EditorWindow::parse()
 {
-    // The reader behind VORN().PARSE, on a structure that knows the script's folder, so
-    // INCLUDE finds files next to the script.
-    const Ref<cls_VornStructure> structure = cls_VornStructure::create();
-    const QString folder = m_path.isEmpty() ? QDir::currentPath() : QFileInfo(m_path).absolutePath();
-    structure->setROOT(folder.endsWith(u'/') ? folder : folder + u'/');
-    structure->setSOURCE(m_path);
-    std::optional<IncludeScope> scope;
-    if (!m_path.isEmpty())
-        scope.emplace(m_path);
-    structure->PARSE(m_edit->CONTENT(), CoreList::create());
-    return structure;
+    // The script as the program checks it: includes are looked up next to the script first.
+    const ScriptFile script = ScriptFile::parse(m_path, m_edit->CONTENT());
+    if (!script.isOpen())
+        throw Error(ErrorService, QStringLiteral("Prüfen"), script.failure());
+    return script.structure();
 }
 
 std::vector<EditorWindow::Finding> EditorWindow::check()
 {
-    const Ref<cls_VornStructure> s = parse();
+    const ScriptFile script = ScriptFile::parse(m_path, m_edit->CONTENT());
+    if (!script.isOpen())
+        throw Error(ErrorService, QStringLiteral("Prüfen"), script.failure());
     std::vector<Finding> out;
-    // Structure errors: the reader notes the line of most; the rest have none.
-    std::vector<cls_VornStructure::ErrorLocation> located;
-    for (const auto& loc : s->errorLocations())
-        for (const QString& piece : pieces(loc.text))
-            located.push_back({ loc.line, piece });
-    size_t next = 0;
-    for (const QString& piece : pieces(s->ERRORTEXT())) {
-        qint32 line = 0;
-        if (next < located.size() && located[next].text == piece)
-            line = located[next++].line;
-        out.push_back({ line, piece });
+    // Findings in another file are listed with their place and no line to jump to.
+    for (const Diagnostic& d : script.diagnostics()) {
+        if (d.note)
+            continue;
+        if (d.file != script.name())
+            out.push_back({ 0, QStringLiteral("%1:%2: %3").arg(d.file).arg(d.line).arg(d.text) });
+        else
+            out.push_back({ d.line, d.text });
     }
-    const QString self = m_path.isEmpty() ? QString() : QFileInfo(m_path).absoluteFilePath();
-    walk(s->ELEMENTS(), [&](cls_VornElement& e) {
-        const QString source = e.SOURCEFILE();
-        const bool elsewhere = !source.isEmpty() && QFileInfo(source).absoluteFilePath() != self;
-        for (const QString& piece : pieces(e.ERRORTEXT())) {
-            if (elsewhere)
-                out.push_back({ 0, QStringLiteral("%1:%2: %3").arg(source).arg(e.LINE()).arg(piece) });
-            else
-                out.push_back({ e.LINE(), piece });
-        }
-    });
     std::stable_sort(out.begin(), out.end(), [](const Finding& a, const Finding& b) {
         return (a.line == 0 ? INT_MAX : a.line) < (b.line == 0 ? INT_MAX : b.line);
     });
@@ -379,12 +333,11 @@ void EditorWindow::showStructure()
 
 int runEditor(int argc, char** argv, const QString& file)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("vorn edit: no display to open the editor window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                   "Hint: run it under an X server, for example `xvfb-run vorn edit FILE` (Debian package xvfb),\n"
-                   "or set QT_QPA_PLATFORM=offscreen to run it without showing anything.\n",
-                   stderr);
+    QString why;
+    if (!displayReachable(why)) {
+        complain(QStringLiteral("vorn edit"), why + QStringLiteral(".\nRun it under a display server, for example "
+                                                                  "xvfb-run vorn edit FILE (Debian package xvfb), or set "
+                                                                  "QT_QPA_PLATFORM=offscreen to run it without showing anything."));
         return 2;
     }
     static char programName[] = "vorn";
@@ -415,4 +368,4 @@ int runEditor(int argc, char** argv, const QString& file)
     return code;
 }
 
-} // namespace vorn
+} // namespace vornapp

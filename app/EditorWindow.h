@@ -12,7 +12,7 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 
-namespace vorn {
+namespace vornapp {
 
 class EditorWindow final : public QMainWindow {
 public:
@@ -22,7 +22,7 @@ public:
     bool openFile(const QString& path);
     // Starts an empty script that will be saved under path.
     void startNew(const QString& path);
-    ctl_VornEdit* editor() const noexcept { return m_edit; }
+    vorn::ctl_VornEdit* editor() const noexcept { return m_edit; }
 
     // One checking result: the line (0 when unknown or in another file) and the text shown.
     struct Finding {
@@ -50,18 +50,23 @@ private:
     bool writeTo(const QString& path);
     void openDialog();
     void showStructure();
-    Ref<cls_VornStructure> parse();
+    vorn::Ref<vorn::cls_VornStructure> parse();
     void refreshStatus();
     QString displayName() const;
 
-    ctl_VornEdit* m_edit = nullptr;
+    vorn::ctl_VornEdit* m_edit = nullptr;
     QDockWidget* m_findingsDock = nullptr;
     QListWidget* m_findings = nullptr;
     QLabel* m_position = nullptr;
     QTimer m_statusTimer;
     QString m_path;
     bool m_crlf = false;
-    Ref<cls_VornStructure> m_shown; // kept alive for a modeless viewer
+    vorn::Ref<vorn::cls_VornStructure> m_shown; // kept alive for a modeless viewer
 };
 
-} // namespace vorn
+// `vorn edit [FILE]`: opens the window on FILE (empty: a new script; a missing file is created
+// on saving) and runs the event loop until it closes; answers the exit code. Creates the
+// QApplication unless one exists. Without a display it prints a hint and answers 2.
+int runEditor(int argc, char** argv, const QString& file);
+
+} // namespace vornapp
