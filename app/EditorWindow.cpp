@@ -119,10 +119,7 @@ void EditorWindow::run(const QString& command)
         // The host brings bars and history in line at once instead of at the next key.
         m_edit->synchronise();
     } catch (const std::exception& e) {
-        tell(QStringLiteral("Bearbeiten"),
-                             QStringLiteral("Der Befehl %1 ist fehlgeschlagen:\n%2").arg(command, describe(e)));
-    } catch (...) {
-        tell(QStringLiteral("Bearbeiten"), QStringLiteral("Der Befehl %1 ist fehlgeschlagen.").arg(command));
+        tell(QStringLiteral("Bearbeiten"), QStringLiteral("Der Befehl %1 ist fehlgeschlagen:\n%2").arg(command, describe(e)));
     }
     m_edit->pic_Edit()->setFocus();
     refreshStatus();
@@ -139,7 +136,8 @@ void EditorWindow::refreshStatus()
         m_position->setText(QStringLiteral("Zeile %1, Spalte %2").arg(m_edit->ROW()).arg(m_edit->COL()));
         setWindowModified(m_edit->CHANGED());
         setWindowTitle(displayName() + QStringLiteral("[*] – Vorn Script"));
-    } catch (...) {
+    } catch (const std::exception& e) {
+        m_position->setText(describe(e)); // the status is refreshed again in a moment
     }
 }
 
@@ -311,7 +309,8 @@ void EditorWindow::jumpTo(QListWidgetItem* item)
     try {
         m_edit->EDIT()->view().setCursor(line - 1, 0, 0);
         m_edit->synchronise();
-    } catch (...) {
+    } catch (const std::exception& e) {
+        statusBar()->showMessage(QStringLiteral("Zeile %1 nicht erreichbar: %2").arg(line).arg(describe(e)), 4000);
     }
     m_edit->pic_Edit()->setFocus();
     refreshStatus();

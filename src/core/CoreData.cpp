@@ -1,6 +1,7 @@
 #include <vorn/CoreData.h>
 #include <vorn/CoreFile.h>
 #include <vorn/Persistent.h>
+#include "core/Logging.h"
 
 namespace vorn {
 
@@ -101,7 +102,8 @@ bool loadObject(DataEvents& object, const QString& file, const QString& password
         object.DATA().READ(*f);
         f->CLOSE();
         return true;
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCInfo(lcFiles) << "LOAD" << file << "failed:" << failureText(e);
         return false;
     }
 }
@@ -114,7 +116,8 @@ bool saveObject(DataEvents& object, const QString& file, const QString& password
         object.DATA().STORE(*f);
         f->CLOSE();
         return true;
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCInfo(lcFiles) << "SAVE" << file << "failed:" << failureText(e);
         return false;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "CoreEditorPrivate.h"
 #include "VornHighlighter.h"
+#include "core/Logging.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -52,8 +53,9 @@ public:
             QPainter painter(d.canvas);
             try {
                 d.paint(painter, static_cast<QPaintEvent*>(event)->rect());
-            } catch (...) {
+            } catch (const std::exception& e) {
                 // A failed paint leaves the background; the next one tries again.
+                qCWarning(lcEditor) << "painting failed:" << failureText(e);
             }
             return true;
         }

@@ -2,6 +2,7 @@
 
 #include <vorn/CoreServices.h>
 #include <vorn/editor/ctl_VornEdit.h>
+#include "core/Logging.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -29,7 +30,8 @@ void attempt(F&& step)
 {
     try {
         step();
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCWarning(lcEditor) << "a step failed:" << failureText(e);
     }
 }
 
@@ -273,7 +275,8 @@ void ctl_VornEdit::scrolledX(int value)
         CoreEditorViewport& vp = EDIT()->viewport();
         if (value != vp.horizontalOffset())
             vp.setHorizontalOffset(value);
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCWarning(lcEditor) << "scrolling or input failed:" << failureText(e);
         failed = true;
     }
     if (failed)
@@ -287,7 +290,8 @@ void ctl_VornEdit::scrolledY(int value)
         CoreEditorViewport& vp = EDIT()->viewport();
         if (value != vp.firstVisibleRow())
             vp.setFirstVisibleRow(value);
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCWarning(lcEditor) << "scrolling or input failed:" << failureText(e);
         failed = true;
     }
     if (failed)
@@ -301,7 +305,8 @@ bool ctl_VornEdit::forward(const std::function<void(CoreEditorView&)>& call, boo
     bool failed = false;
     try {
         call(EDIT()->view());
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCWarning(lcEditor) << "scrolling or input failed:" << failureText(e);
         failed = true;
     }
     if (failed)
@@ -317,7 +322,8 @@ bool ctl_VornEdit::eventFilter(QObject* watched, QEvent* event)
         return QWidget::eventFilter(watched, event);
     try {
         return handleCanvasEvent(event);
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCWarning(lcEditor) << "an event failed:" << failureText(e);
         return true;
     }
 }

@@ -3,6 +3,7 @@
 #include <vorn/Package.h>
 #include <vorn/Structure.h>
 #include <vorn/ErrorTextBudget.h>
+#include "core/Logging.h"
 
 #include <QSaveFile>
 
@@ -78,7 +79,9 @@ bool cls_VornStructure::LOAD(const QString& pFile, const QString&)
         const QString text = services.readTextFile(name, QString(), true);
         IncludeScope scope(name);
         return PARSE(text);
-    } catch (...) {
+    } catch (const std::exception& e) {
+        // LOAD answers False; the reason is told to whoever listens.
+        qCInfo(lcFiles) << "LOAD" << pFile << "failed:" << failureText(e);
         return false;
     }
 }
@@ -99,13 +102,18 @@ bool cls_VornStructure::SAVE(const QString& pFile, const QString&)
         if (lines->COUNT() > 0)
             text += QLatin1Char('\n');
         QSaveFile file(pFile);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
         const QByteArray bytes = text.toUtf8();
-        if (file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            qCInfo(lcFiles) << "SAVE" << pFile << "failed:" << file.errorString();
             return false;
-        return file.commit();
-    } catch (...) {
+        }
+        if (!file.commit()) {
+            qCInfo(lcFiles) << "SAVE" << pFile << "failed:" << file.errorString();
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        qCInfo(lcFiles) << "SAVE" << pFile << "failed:" << failureText(e);
         return false;
     }
 }

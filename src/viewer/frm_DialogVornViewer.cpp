@@ -1,6 +1,7 @@
 #include <vorn/viewer/frm_DialogVornViewer.h>
 
 #include "ListViewColumns.h"
+#include "core/Logging.h"
 #include "ctl_CmdBar.h"
 #include "ctl_Frame.h"
 #include "ctl_StepTabs.h"
@@ -38,7 +39,8 @@ void guarded(F&& f) noexcept
 {
     try {
         f();
-    } catch (...) {
+    } catch (const std::exception& e) {
+        qCWarning(lcViewer) << "a handler failed:" << failureText(e);
     }
 }
 
