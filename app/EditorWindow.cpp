@@ -63,10 +63,9 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent)
     statusBar()->addPermanentWidget(m_position);
     buildMenus();
 
-    // Row, column and the changed mark follow the control, which raises no events.
-    m_statusTimer.setInterval(150);
-    connect(&m_statusTimer, &QTimer::timeout, this, [this] { refreshStatus(); });
-    m_statusTimer.start();
+    // Row, column and the changed mark follow the control.
+    connect(m_edit, &ctl_VornEdit::changedChanged, this, [this] { refreshStatus(); });
+    connect(m_edit, &ctl_VornEdit::cursorMoved, this, [this] { refreshStatus(); });
     refreshStatus();
     resize(960, 680);
     m_edit->setFocus();

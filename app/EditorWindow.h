@@ -5,7 +5,6 @@
 #include <vorn/editor/ctl_VornEdit.h>
 
 #include <QMainWindow>
-#include <QTimer>
 
 class QDockWidget;
 class QLabel;
@@ -58,7 +57,6 @@ private:
     QDockWidget* m_findingsDock = nullptr;
     QListWidget* m_findings = nullptr;
     QLabel* m_position = nullptr;
-    QTimer m_statusTimer;
     QString m_path;
     bool m_crlf = false;
     vorn::Ref<vorn::cls_VornStructure> m_shown; // kept alive for a modeless viewer

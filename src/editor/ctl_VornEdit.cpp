@@ -213,6 +213,22 @@ void ctl_VornEdit::synchronise()
 {
     attempt([&] { recordUndo(); });
     attempt([&] { syncScrollBars(); });
+    attempt([&] {
+        const qint32 row = ROW(), col = COL();
+        if (row != m_toldRow || col != m_toldCol) {
+            m_toldRow = row;
+            m_toldCol = col;
+            Q_EMIT cursorMoved(row, col);
+        }
+    });
+}
+
+void ctl_VornEdit::markChanged(bool changed)
+{
+    if (changed == m_changed)
+        return;
+    m_changed = changed;
+    Q_EMIT changedChanged(changed);
 }
 
 void ctl_VornEdit::recordUndo()
@@ -220,7 +236,7 @@ void ctl_VornEdit::recordUndo()
     CoreEditorDocument& doc = EDIT()->document();
     if (doc.isModified()) {
         doc.setModified(false);
-        m_changed = true;
+        markChanged(true);
         m_undo->INSERT(m_snapshot, 0);
         m_undo->CUT(10);
         m_redo->CLEAR();
@@ -450,8 +466,8 @@ qint32 ctl_VornEdit::COL()
 
 void ctl_VornEdit::setCHANGED(bool changed)
 {
-    m_changed = changed;
     EDIT()->document().setModified(changed);
+    markChanged(changed);
 }
 
 bool ctl_VornEdit::LOAD(const QString& pFile)

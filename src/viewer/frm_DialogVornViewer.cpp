@@ -913,5 +913,3 @@ void frm_DialogVornViewer::openViewer(const Ref<cls_VornStructure>& structure, b
 }
 
 } // namespace vorn
-
-#include "vorn/viewer/moc_frm_DialogVornViewer.cpp"

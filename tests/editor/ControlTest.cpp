@@ -3,6 +3,7 @@
 #include "EditorFixture.h"
 
 #include <QFocusEvent>
+#include <QSignalSpy>
 #include <QTimer>
 
 using namespace vorn;
@@ -173,6 +174,8 @@ TEST_F(ControlTest, FocusStartsAndStopsTheBlinkTimer)
 TEST_F(ControlTest, KeysTypedOnTheCanvasEditTheDocument)
 {
     canvas()->setFocus();
+    QSignalSpy changed(edit.get(), &ctl_VornEdit::changedChanged);
+    QSignalSpy moved(edit.get(), &ctl_VornEdit::cursorMoved);
     QTest::keyClicks(canvas(), QStringLiteral("BEGIN HOUSE"));
     QTest::keyClick(canvas(), Qt::Key_Return);
     QTest::keyClicks(canvas(), QStringLiteral("ROOM"));
@@ -180,6 +183,13 @@ TEST_F(ControlTest, KeysTypedOnTheCanvasEditTheDocument)
     EXPECT_EQ(edit->ROW(), 2);
     EXPECT_EQ(edit->COL(), 9);
     EXPECT_TRUE(edit->CHANGED());
+    // The first edit tells of the change once; every key tells where the cursor went.
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_TRUE(changed[0][0].toBool());
+    ASSERT_FALSE(moved.isEmpty());
+    EXPECT_EQ(moved.last(), QVariantList({ 2, 9 }));
+    edit->setCHANGED(false);
+    EXPECT_EQ(changed.count(), 2);
 
     // Shift+Home selects back to the indentation; typing replaces the selection.
     QTest::keyClick(canvas(), Qt::Key_Home, Qt::ShiftModifier);

@@ -16,6 +16,9 @@ class QTimer;
 namespace vorn {
 
 class ctl_VornEdit : public QWidget, public Object {
+    Q_OBJECT
+    Q_PROPERTY(bool CHANGED READ CHANGED WRITE setCHANGED NOTIFY changedChanged)
+
 public:
     explicit ctl_VornEdit(QWidget* parent = nullptr);
     ~ctl_VornEdit() override;
@@ -58,8 +61,15 @@ public:
     // Full path of the style file "vorn.stl".
     const QString& stylePath() const noexcept { return m_stylePath; }
 
-    // The synchronisation step: undo recording, then both scroll bars.
+    // The synchronisation step: undo recording, then both scroll bars; tells of a new cursor
+    // position.
     void synchronise();
+
+Q_SIGNALS:
+    // CHANGED turned true (an edit) or false (saved, loaded, set by the host).
+    void changedChanged(bool changed);
+    // The cursor stands on a new row or column (from 1), as a synchronisation step found it.
+    void cursorMoved(qint32 row, qint32 col);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -87,7 +97,10 @@ private:
     QString m_last;
     QString m_stylePath;
     QString m_snapshot;
+    void markChanged(bool changed);
+
     bool m_changed = false;
+    qint32 m_toldRow = 0, m_toldCol = 0;
     bool m_buttonDown = false;
     bool m_arranging = false;
     Ref<CoreList> m_undo;
