@@ -2,6 +2,7 @@
 // crashing: the cursor stays inside the text, and a step that UNDO took back comes back with
 // REDO.
 #include "FuzzSupport.h"
+#include "support/ScriptedDialogService.h"
 
 #include <vorn/editor/ctl_VornEdit.h>
 

@@ -13,7 +13,7 @@
 namespace vorn {
 
 // Messages, input boxes and file choosers. The Qt implementation comes with the editor;
-// tests script the answers.
+// without one every dialog counts as cancelled.
 class DialogService {
 public:
     virtual ~DialogService() = default;
@@ -23,31 +23,6 @@ public:
                                          const QString& proposal) = 0;
     // The chosen path, or std::nullopt when cancelled.
     virtual std::optional<QString> chooseFile(const QString& title, const QString& startPath) = 0;
-};
-
-// Answers dialogs from a prepared script and records what was shown.
-class ScriptedDialogService final : public DialogService {
-public:
-    struct Shown {
-        QString kind;   // "message", "input" or "file"
-        QString text;   // the message, the prompt or the file chooser's title
-        QString title;  // the title, the proposal (input) or the start path (file)
-    };
-
-    void message(const QString& text, const QString& title) override;
-    std::optional<QString> input(const QString& prompt, const QString& title, const QString& proposal) override;
-    std::optional<QString> chooseFile(const QString& title, const QString& startPath) override;
-
-    // Answers for the next input boxes and file choosers, in order; std::nullopt cancels.
-    // When no answer is queued the dialog counts as cancelled.
-    void queueAnswer(std::optional<QString> answer) { m_answers.push_back(std::move(answer)); }
-    const std::vector<Shown>& shown() const noexcept { return m_shown; }
-    void clear() { m_shown.clear(); m_answers.clear(); }
-
-private:
-    std::optional<QString> nextAnswer();
-    std::vector<Shown> m_shown;
-    std::vector<std::optional<QString>> m_answers;
 };
 
 class CoreServices {
@@ -78,7 +53,7 @@ public:
     // ($XDG_CONFIG_HOME/<key in lower case>/, else ~/.config/<key in lower case>/).
     static QString settingsFolder(const QString& key);
 
-    // Dialog service of this thread; tests install a ScriptedDialogService.
+    // Dialog service of this thread.
     DialogService& dialogs();
     void setDialogs(std::shared_ptr<DialogService> service) { m_dialogs = std::move(service); }
 

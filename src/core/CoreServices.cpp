@@ -58,31 +58,17 @@ long long decimalMagnitude(const char* p, const char* end)
 
 // --- Dialogs --------------------------------------------------------------------------------
 
-void ScriptedDialogService::message(const QString& text, const QString& title)
-{
-    m_shown.push_back({ QStringLiteral("message"), text, title });
-}
+namespace {
 
-std::optional<QString> ScriptedDialogService::input(const QString& prompt, const QString&, const QString& proposal)
-{
-    m_shown.push_back({ QStringLiteral("input"), prompt, proposal });
-    return nextAnswer();
-}
+// Without a user interface every dialog counts as cancelled.
+class CancellingDialogService final : public DialogService {
+public:
+    void message(const QString&, const QString&) override {}
+    std::optional<QString> input(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> chooseFile(const QString&, const QString&) override { return std::nullopt; }
+};
 
-std::optional<QString> ScriptedDialogService::chooseFile(const QString& title, const QString& startPath)
-{
-    m_shown.push_back({ QStringLiteral("file"), title, startPath });
-    return nextAnswer();
-}
-
-std::optional<QString> ScriptedDialogService::nextAnswer()
-{
-    if (m_answers.empty())
-        return std::nullopt;
-    std::optional<QString> answer = std::move(m_answers.front());
-    m_answers.erase(m_answers.begin());
-    return answer;
-}
+} // namespace
 
 // --- Services ---------------------------------------------------------------------------------
 
@@ -94,9 +80,8 @@ CoreServices& CoreServices::instance()
 
 DialogService& CoreServices::dialogs()
 {
-    // Without a user interface every dialog counts as cancelled.
     if (!m_dialogs)
-        m_dialogs = std::make_shared<ScriptedDialogService>();
+        m_dialogs = std::make_shared<CancellingDialogService>();
     return *m_dialogs;
 }
 

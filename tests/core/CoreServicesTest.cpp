@@ -1,3 +1,5 @@
+#include "support/ScriptedDialogService.h"
+
 #include <vorn/CoreServices.h>
 
 #include <gtest/gtest.h>

@@ -1,6 +1,8 @@
 #pragma once
 // A shown editor control with scripted dialogs, and helpers to drive it like a user.
 
+#include "support/ScriptedDialogService.h"
+
 #include <vorn/CoreServices.h>
 #include <vorn/editor/ctl_VornEdit.h>
 

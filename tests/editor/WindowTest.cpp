@@ -1,6 +1,7 @@
 // The window of `vorn edit`: checking with lines, jumping to them, saving.
 
 #include "EditorWindow.h"
+#include "support/ScriptedDialogService.h"
 
 #include <vorn/CoreServices.h>
 
