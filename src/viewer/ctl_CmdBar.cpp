@@ -31,7 +31,7 @@ QPushButton* ctl_CmdBar::addButton(const QString& key, const QString& caption)
     // Enter in a list must not press a button behind the user's back.
     b->setAutoDefault(false);
     b->setMinimumWidth(90);
-    connect(b, &QPushButton::clicked, this, [this, upper] { emit buttonClicked(upper); });
+    connect(b, &QPushButton::clicked, this, [this, upper] { Q_EMIT buttonClicked(upper); });
     m_row->addWidget(b);
     return b;
 }

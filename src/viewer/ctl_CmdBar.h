@@ -22,7 +22,7 @@ public:
     // Hides every button but the one named.
     void showOnly(const QString& key);
 
-signals:
+Q_SIGNALS:
     void buttonClicked(const QString& key);
 
 private:

@@ -102,7 +102,7 @@ void ctl_StepTabs::selectStep(int index)
     m_selected = index;
     showSelectedPage();
     if (changed)
-        emit stepSelected(index);
+        Q_EMIT stepSelected(index);
 }
 
 void ctl_StepTabs::showSelectedPage()

@@ -43,7 +43,7 @@ public:
     // 0 while no step is selected.
     int selectedStep() const noexcept { return m_selected; }
 
-signals:
+Q_SIGNALS:
     void stepSelected(int index);
 
 private:

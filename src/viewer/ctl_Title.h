@@ -23,7 +23,7 @@ public:
     void setFeedbackVisible(bool visible);
     void setCloseVisible(bool visible);
 
-signals:
+Q_SIGNALS:
     void helpClicked();
     void feedbackClicked();
 
