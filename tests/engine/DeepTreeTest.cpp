@@ -159,6 +159,11 @@ TEST(DeepTreeTest, AnElementAmongItsOwnDescendantsFailsCleanly)
     EXPECT_THROW(target->DATA().COPY(top), Error);
     EXPECT_EQ(target->SORT(), "KEEP");
     EXPECT_FALSE(target->hasElements());
+    auto structure = cls_VornStructure::create();
+    const qint32 definitions = structure->DEFINITIONS()->COUNT();
+    EXPECT_THROW(structure->DATA().COPY(s), Error);
+    EXPECT_EQ(structure->DEFINITIONS()->COUNT(), definitions);
+    EXPECT_EQ(structure->ELEMENTS()->COUNT(), 0);
     QTemporaryDir dir;
     EXPECT_FALSE(top->SAVE(dir.filePath("cycle.rec")));
     EXPECT_FALSE(QFile::exists(dir.filePath("cycle.rec")));
