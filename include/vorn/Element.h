@@ -77,6 +77,14 @@ public:
     void swapContents(DataEvents& other) noexcept override;
 
 private:
+    friend class cls_VornElements;
+    // An element's own part of a copy and of its file record: everything but the children,
+    // which the child list walks without recursion. readOwnRecord answers False for a record
+    // of another version, of which only the version was read.
+    void copyOwnFields(const cls_VornElement& other);
+    void storeOwnRecord(CoreFile& file) const;
+    bool readOwnRecord(CoreFile& file);
+
     // Fields only packages and records carry.
     struct Reserved {
         QString text[4];

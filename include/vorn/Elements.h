@@ -34,6 +34,11 @@ public:
     // Second search pass: the first direct element whose SORT, upper-cased, is the probe.
     qint32 searchFallback(const Variant& normalizedProbe);
 
+    // Deep copy, file record and reading walk the whole subtree without recursion.
+    void DataCopy(const Object& pOther, bool& pcDone) override;
+    void DataStore(CoreFile& pFile) override;
+    bool DataRead(CoreFile& pFile) override;
+
 private:
     friend class cls_VornElement;
     QHash<QString, qint32> m_sortIndex;

@@ -25,17 +25,6 @@
 
 namespace vorn {
 
-// Copying, storing and reading recurse once per collection nested in an entry (an element's
-// children): deeper nesting raises Error instead of exhausting the stack.
-class CollectionNesting {
-public:
-    static constexpr int MaxDepth = 2048;
-    explicit CollectionNesting(const char* operation);
-    ~CollectionNesting();
-    CollectionNesting(const CollectionNesting&) = delete;
-    CollectionNesting& operator=(const CollectionNesting&) = delete;
-};
-
 template <class Derived, class Entry>
 class KeyedCollection : public Persistent<Derived>, public DatabaseEvents {
 public:
@@ -92,6 +81,12 @@ protected:
     template <class Visit>
     bool forEachTextKey(const QString& normalized, Visit visit);
     void invalidateIndex() noexcept { m_index.valid = false; ++m_version; }
+    // The start of a collection's file record (version, key, count) and its reading: False for
+    // a record of another version, of which only the version was read.
+    static void storeRecordHead(CoreFile& file, const Variant& key, qint32 count);
+    static bool readRecordHead(CoreFile& file, Variant& key, qint32& count);
+    // Replaces key and entries at once.
+    void takeOver(Variant key, std::vector<Ref<Entry>> entries);
     // Changes whenever entries are added, removed or reordered.
     std::uint64_t version() const noexcept { return m_version; }
 
@@ -311,7 +306,6 @@ template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::DataCopy(const Object& pOther, bool& pcDone)
 {
     Derived& other = const_cast<Derived&>(Persistent<Derived>::sameClass(pOther));
-    const CollectionNesting nesting("DATA.COPY");
     this->DATA().setKEY(other.DATA().KEY());
     const qint32 m = other.DATABASE().COUNT();
     std::vector<Ref<Entry>> copies;
@@ -362,12 +356,39 @@ void KeyedCollection<Derived, Entry>::DataUnpack(const QString& prPackage)
 }
 
 template <class Derived, class Entry>
+void KeyedCollection<Derived, Entry>::storeRecordHead(CoreFile& file, const Variant& key, qint32 count)
+{
+    file.WRITE(QStringLiteral("1.0"));
+    file.WRITE(key);
+    file.WRITE(count);
+}
+
+template <class Derived, class Entry>
+bool KeyedCollection<Derived, Entry>::readRecordHead(CoreFile& file, Variant& key, qint32& count)
+{
+    QString version;
+    file.READ(version);
+    if (version.toUpper() != QLatin1String("1.0"))
+        return false;
+    key = file.READVALUE();
+    file.READ(count);
+    if (count < 0)
+        throw Error(QStringLiteral("READ"), QStringLiteral("The record holds a negative count"));
+    return true;
+}
+
+template <class Derived, class Entry>
+void KeyedCollection<Derived, Entry>::takeOver(Variant key, std::vector<Ref<Entry>> entries)
+{
+    m_entries = std::move(entries);
+    invalidateIndex();
+    this->DATA().setKEY(std::move(key));
+}
+
+template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::DataStore(CoreFile& pFile)
 {
-    const CollectionNesting nesting("STORE");
-    pFile.WRITE(QStringLiteral("1.0"));
-    pFile.WRITE(this->DATA().KEY());
-    pFile.WRITE(COUNT());
+    storeRecordHead(pFile, this->DATA().KEY(), COUNT());
     for (qint32 i = 1; i <= COUNT(); ++i)
         entryAt(i)->DATA().STORE(pFile);
 }
@@ -375,25 +396,17 @@ void KeyedCollection<Derived, Entry>::DataStore(CoreFile& pFile)
 template <class Derived, class Entry>
 bool KeyedCollection<Derived, Entry>::DataRead(CoreFile& pFile)
 {
-    QString version;
-    pFile.READ(version);
-    if (version.toUpper() != QLatin1String("1.0"))
-        return false;
-    const CollectionNesting nesting("READ");
-    Variant key = pFile.READVALUE();
+    Variant key;
     qint32 n = 0;
-    pFile.READ(n);
-    if (n < 0)
-        throw Error(QStringLiteral("READ"), QStringLiteral("The record holds a negative count"));
+    if (!readRecordHead(pFile, key, n))
+        return false;
     std::vector<Ref<Entry>> entries;
     for (qint32 i = 0; i < n; ++i) { // grows only as far as the file really holds entries
         Ref<Entry> entry = Entry::create();
         entry->DataRead(pFile);
         entries.push_back(std::move(entry));
     }
-    this->DATA().setKEY(std::move(key));
-    m_entries = std::move(entries);
-    invalidateIndex();
+    takeOver(std::move(key), std::move(entries));
     return true;
 }
 

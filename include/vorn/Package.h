@@ -4,7 +4,8 @@
 // Every value keeps its kind; texts and arrays are length-prefixed, so packages nest inside
 // packages without escaping. Objects travel as their class identity text and their own
 // package and come back as new objects of that class. A malformed package raises Error; the
-// decoder never allocates more than the text's own length justifies.
+// decoder never allocates more than the text's own length justifies. Packages and arrays
+// nested in one another count against NestingGuard::MaxDepth.
 
 #include <vorn/CoreFile.h>
 #include <vorn/Variant.h>
@@ -25,11 +26,6 @@ public:
         qsizetype i = 0;
         (assignValue(values[i++], targets), ...);
     }
-
-    // Packages and arrays nested in one another deeper than this (a package inside a package's
-    // object and an array inside an array each count one level) raise Error instead of
-    // exhausting the stack (a level takes up to about 3 KB of it in a sanitizer build).
-    static constexpr int MaxDepth = 1024;
 };
 
 } // namespace vorn

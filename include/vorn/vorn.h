@@ -15,6 +15,7 @@
 #include <vorn/Enumeration.h>
 #include <vorn/ErrorTextBudget.h>
 #include <vorn/KeyedCollection.h>
+#include <vorn/NestingGuard.h>
 #include <vorn/Object.h>
 #include <vorn/Package.h>
 #include <vorn/Persistent.h>

@@ -26,7 +26,8 @@
 //     4 Double                            f64 (IEEE bits)
 //     5 Bool                              u8, 0 or 1
 //     6 Date                              i64 ms since 1970-01-01 UTC
-//     7 Array                             u32 count, then that many values (at most 4096 deep)
+//     7 Array                             u32 count, then that many values (nested at most
+//                                         NestingGuard::MaxDepth deep)
 //     8 Object                            class identity, then package, each a u32 length and
 //                                         UTF-16LE units as for Text
 //     9 no object                         -
@@ -36,6 +37,7 @@
 // the bytes that remain before anything is allocated for it.
 
 #include <vorn/CoreFile.h>
+#include <vorn/NestingGuard.h>
 
 #include "core/ClassRegistry.h"
 
@@ -68,8 +70,6 @@ constexpr qsizetype ChunkOverhead = crypto_secretstream_xchacha20poly1305_ABYTES
 // Key settings beyond these are refused: a file must not make opening it arbitrarily costly.
 constexpr quint64 MaxOpsLimit = 16;
 constexpr quint64 MaxMemLimit = quint64(1) << 30;
-
-constexpr int MaxDepth = 4096;
 
 enum Kind : quint8 {
     KindEmpty = 0, KindMissing = 1, KindText = 2, KindLong = 3, KindDouble = 4, KindBool = 5,
@@ -137,7 +137,7 @@ void putText(QByteArray& out, const QString& text)
     qToLittleEndian<quint16>(text.utf16(), text.size(), out.data() + at);
 }
 
-void putValue(QByteArray& out, const Variant& v, int depth)
+void putValue(QByteArray& out, const Variant& v)
 {
     using K = Variant::Kind;
     switch (v.kind()) {
@@ -169,14 +169,14 @@ void putValue(QByteArray& out, const Variant& v, int depth)
         out.append(char(KindDate));
         put<qint64>(out, v.date().toMSecsSinceEpoch());
         return;
-    case K::Array:
-        if (depth >= MaxDepth)
-            fail(QStringLiteral("Arrays nested deeper than %1 levels cannot be written").arg(MaxDepth));
+    case K::Array: {
+        const NestingGuard nesting(Source);
         out.append(char(KindArray));
         put<quint32>(out, quint32(v.array().size()));
         for (const Variant& item : v.array())
-            putValue(out, item, depth + 1);
+            putValue(out, item);
         return;
+    }
     case K::Object: {
         if (!v.object()) {
             out.append(char(KindNoObject));
@@ -202,7 +202,7 @@ public:
     qsizetype pos() const noexcept { return m_pos; }
     bool atEnd() const noexcept { return m_pos >= m_data.size(); }
 
-    Variant value(int depth)
+    Variant value()
     {
         need(1, "a value");
         const quint8 kind = quint8(m_data[m_pos++]);
@@ -240,8 +240,7 @@ public:
             return m_build ? Variant(date) : Variant();
         }
         case KindArray: {
-            if (depth >= MaxDepth)
-                damaged(QStringLiteral("arrays are nested deeper than %1 levels").arg(MaxDepth));
+            const NestingGuard nesting(Source);
             need(4, "an array");
             const quint32 count = get<quint32>(m_data, m_pos);
             m_pos += 4;
@@ -252,7 +251,7 @@ public:
             if (m_build)
                 items.reserve(count);
             for (quint32 i = 0; i < count; ++i) {
-                Variant item = value(depth + 1);
+                Variant item = value();
                 if (m_build)
                     items.push_back(std::move(item));
             }
@@ -513,7 +512,7 @@ void CoreFile::OPEN(const QString& pFile, int pMode, const QString& pPassword, b
         payload = decode(content, pPassword);
         Reader check(payload, 0, false);
         while (!check.atEnd())
-            check.value(0);
+            check.value();
     } catch (const Error& e) {
         throw Error(e.number(), Source, QStringLiteral("'%1': %2").arg(pFile, e.description()));
     }
@@ -543,7 +542,7 @@ void CoreFile::WRITE(const Variant& value)
     if (m_state->mode != ModeWrite)
         notOpenFor("writing");
     QByteArray bytes;
-    putValue(bytes, value, 0);
+    putValue(bytes, value);
     m_state->data.append(bytes);
 }
 
@@ -554,7 +553,7 @@ void CoreFile::WRITE(std::initializer_list<Variant> values)
     // Encoded aside first, so a value that cannot be written leaves no partial record behind.
     QByteArray bytes;
     for (const Variant& v : values)
-        putValue(bytes, v, 0);
+        putValue(bytes, v);
     m_state->data.append(bytes);
 }
 
@@ -573,7 +572,7 @@ Variant CoreFile::READVALUE()
     Reader reader(m_state->data, m_state->pos, true);
     if (reader.atEnd())
         fail(QStringLiteral("'%1' holds no further values").arg(m_state->path));
-    Variant v = reader.value(0);
+    Variant v = reader.value();
     // Only a value read completely moves on; a failure leaves the position as it was.
     m_state->pos = reader.pos();
     return v;

@@ -7,6 +7,7 @@
 //                 | ARRAY                          "A" COUNT ":" value*COUNT
 //                 | "O" LEN ":" identity LEN ":" package   object of a registered class
 // Lengths count code units, so nested packages need no escaping.
+#include <vorn/NestingGuard.h>
 #include <vorn/Package.h>
 
 #include "core/ClassRegistry.h"
@@ -25,27 +26,6 @@ constexpr QLatin1String Magic("VP1");
 {
     throw Error(Source, QStringLiteral("Malformed package: %1").arg(what));
 }
-
-// Arrays and packages nested in one another, counted per thread: packages nest through objects
-// that pack and unpack their own packages, and every level costs stack.
-thread_local int t_packDepth = 0;
-thread_local int t_unpackDepth = 0;
-
-struct Nesting {
-    int& depth;
-    Nesting(int& counter, bool unpacking) : depth(counter)
-    {
-        if (++depth > Package::MaxDepth) {
-            --depth;
-            if (unpacking)
-                malformed(QStringLiteral("values are nested too deeply"));
-            throw Error(Source, QStringLiteral("Values are nested too deeply to be packed"));
-        }
-    }
-    ~Nesting() { --depth; }
-    Nesting(const Nesting&) = delete;
-    Nesting& operator=(const Nesting&) = delete;
-};
 
 class Writer {
 public:
@@ -68,7 +48,7 @@ public:
             out += QLatin1Char('W') + QString::number(v.date().toMSecsSinceEpoch()) + QLatin1Char(';');
             break;
         case K::Array: {
-            Nesting nesting(t_packDepth, false);
+            const NestingGuard nesting(Source);
             array(v.array());
             break;
         }
@@ -157,7 +137,7 @@ public:
             return Variant(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC));
         }
         case 'A': {
-            Nesting nesting(t_unpackDepth, true);
+            const NestingGuard nesting(Source);
             return Variant(array());
         }
         case 'O': {
@@ -236,9 +216,11 @@ private:
 
 } // namespace
 
+// Packages nest through objects that pack and unpack their own packages: each package counts
+// a level, like each array.
 QString Package::PACK(const VariantArray& values)
 {
-    Nesting nesting(t_packDepth, false);
+    const NestingGuard nesting(Source);
     Writer w;
     w.out = QString(Magic);
     w.array(values);
@@ -247,7 +229,7 @@ QString Package::PACK(const VariantArray& values)
 
 VariantArray Package::UNPACK(const QString& package, qsizetype count)
 {
-    Nesting nesting(t_unpackDepth, true);
+    const NestingGuard nesting(Source);
     VariantArray values = Reader(package).top();
     if (qsizetype(values.size()) != count)
         malformed(QStringLiteral("it holds %1 values where %2 were expected").arg(values.size()).arg(count));

@@ -210,9 +210,13 @@ bool cls_VornStructure::ERRORSGLOBAL()
 void cls_VornStructure::DataCopy(const Object& pOther, bool& pcDone)
 {
     auto& other = const_cast<cls_VornStructure&>(sameClass(pOther));
+    // The element tree is the part that can fail (an element among its own descendants): it is
+    // copied aside first, so that a failure leaves this structure as it was.
+    auto elements = cls_VornElements::create();
+    elements->DATA().COPY(*other.ELEMENTS());
     DATA().setKEY(other.DATA().KEY());
     DEFINITIONS()->DATA().COPY(*other.DEFINITIONS());
-    ELEMENTS()->DATA().COPY(*other.ELEMENTS());
+    ELEMENTS()->swapContents(*elements);
     ENUMERATIONS()->DATA().COPY(*other.ENUMERATIONS());
     INCLUDEFOLDERS()->DATA().COPY(*other.INCLUDEFOLDERS());
     m_errorText = other.m_errorText;

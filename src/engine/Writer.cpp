@@ -42,24 +42,33 @@ bool isPassThrough(qint32 type)
     return type == TypeObject || type == TypeCollection || type == TypeArray || type == TypeBinary;
 }
 
-} // namespace
+// Where the definition of a block-form element comes from: its parent, when the walk knows it,
+// else the parent the structure finds by its UID (the element a caller asked to write).
+struct Placement {
+    bool known = false;
+    const cls_VornElement* parent = nullptr;
+};
 
-void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
+// The lines of one element without its children: the whole element in line form, or its BEGIN
+// and attribute lines in block form. Answers whether a block was opened (its END is still due).
+// openBlocks counts the blocks of this write around the element.
+bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qint32 pIndent, int openBlocks,
+               const Ref<cls_VornStructure>& pStructure)
 {
-    if (m_sort.isEmpty())
-        return;
-    if (!pCol)
-        fail(*this, QString(), ErrorService, QStringLiteral("there is no list to write to"));
-    const ParentIndexScope scope(pStructure);
-
+    const QString& sort = e.SORT();
+    const Ref<cls_VornAttributes>& attributes = e.attributesIfAny();
     const QString indent(std::max(pIndent, 0), QLatin1Char('\t'));
-    const QString id = ID();
+    const QString id = e.ID();
     // A quote, line break or tab in the identifier would end it early, split the line or turn into a blank.
     if (!id.isEmpty() && !hasScriptForm(id))
-        fail(*this, QString(), ErrorConversion,
+        fail(e, QString(), ErrorConversion,
              QStringLiteral("the identifier holds a double quote, a line break or a tab and cannot be written"));
-    const qint32 count = m_attributes ? m_attributes->COUNT() : 0;
-    const bool block = count > 5 || hasElements();
+    const qint32 count = attributes ? attributes->COUNT() : 0;
+    const bool block = count > 5 || e.hasElements();
+    // The reader skips a block nested deeper than this, so its text would not read back.
+    if (block && openBlocks >= cls_VornStructure::MaxNesting)
+        fail(e, QString(), ErrorService,
+             QStringLiteral("it lies deeper than the %1 nested blocks a script may have").arg(cls_VornStructure::MaxNesting));
 
     // The block form chooses the definition by parent, the line form takes the first of the type.
     // Either answer is the same for every attribute, so it is asked once, at the first attribute.
@@ -69,37 +78,40 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
         if (!definitionKnown) {
             definitionKnown = true;
             if (!pStructure)
-                fail(*this, name, ErrorService, QStringLiteral("no structure holds its definition"));
+                fail(e, name, ErrorService, QStringLiteral("no structure holds its definition"));
             if (block) {
-                const cls_VornElement* parent = pStructure->ELEMENTPARENT(m_uid).get();
-                definition = pStructure->DEFINITIONS()->ITEMPARENT(m_sort, parent ? parent->SORT() : QStringLiteral("NONE"));
+                Ref<cls_VornElement> found;
+                if (!placement.known)
+                    found = pStructure->ELEMENTPARENT(e.UID());
+                const cls_VornElement* parent = placement.known ? placement.parent : found.get();
+                definition = pStructure->DEFINITIONS()->ITEMPARENT(sort, parent ? parent->SORT() : QStringLiteral("NONE"));
             } else {
-                definition = pStructure->DEFINITIONS()->Item(m_sort);
+                definition = pStructure->DEFINITIONS()->Item(sort);
             }
         }
         if (!definition)
-            fail(*this, name, ErrorService, QStringLiteral("the type has no definition"));
+            fail(e, name, ErrorService, QStringLiteral("the type has no definition"));
         const Ref<cls_VornAttributeDef> attribute = definition->ATTRIBUTES()->Item(name);
         // An empty text in a typed attribute is a value not given (the check fills it in for an
         // optional attribute without default); written as "" it would not read back.
         if (attribute && attribute->SORT() != TypeString && attribute->SORT() != TypeAtomic
             && !isPassThrough(attribute->SORT())) {
-            const Variant raw = m_attributes->VALUE(i, Variant());
+            const Variant raw = attributes->VALUE(i, Variant());
             if (raw.isText() && raw.text().isEmpty())
                 return QString();
         }
         QString text;
         try {
-            const Variant t = m_attributes->VALUEENCODED(i, attribute);
+            const Variant t = attributes->VALUEENCODED(i, attribute);
             if (t.isEmpty() || (t.isText() && t.text().isEmpty()))
                 return QString();
             text = t.toText();
         } catch (const Error& error) {
-            fail(*this, name, error.number(), error.description());
+            fail(e, name, error.number(), error.description());
         }
         // A value written as it is (not through its data type) must not break the line.
         if ((!attribute || isPassThrough(attribute->SORT())) && !hasScriptForm(text))
-            fail(*this, name, ErrorConversion,
+            fail(e, name, ErrorConversion,
                  QStringLiteral("the value holds a double quote, a line break or a tab and cannot be written"));
         return text;
     };
@@ -120,13 +132,13 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
     };
 
     if (block) {
-        QString head = startLine(9 + m_sort.size() + id.size());
+        QString head = startLine(9 + sort.size() + id.size());
         head += QLatin1String("BEGIN ");
-        head += m_sort;
+        head += sort;
         appendQuotedId(head);
-        pCol->ADD(head);
+        out.ADD(head);
         for (qint32 i = 1; i <= count; ++i) {
-            const QString name = m_attributes->NAME(i);
+            const QString name = attributes->NAME(i);
             const QString t = textOf(i, name);
             if (t.isEmpty())
                 continue;
@@ -135,20 +147,17 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
             line += name;
             line += QLatin1Char('=');
             line += t;
-            pCol->ADD(line);
+            out.ADD(line);
         }
-        if (hasElements())
-            m_elements->STORE(pCol, pIndent + 1, pStructure);
-        pCol->ADD(startLine(3) + QLatin1String("END"));
-        return;
+        return true;
     }
 
-    QString line = startLine(4 + m_sort.size() + id.size() + 24 * count);
-    line += m_sort;
+    QString line = startLine(4 + sort.size() + id.size() + 24 * count);
+    line += sort;
     appendQuotedId(line);
     bool first = true;
     for (qint32 i = 1; i <= count; ++i) {
-        const QString name = m_attributes->NAME(i);
+        const QString name = attributes->NAME(i);
         const QString t = textOf(i, name);
         if (t.isEmpty())
             continue;
@@ -158,15 +167,85 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
         line += QLatin1Char('=');
         line += t;
     }
-    pCol->ADD(line);
+    out.ADD(line);
+    return false;
+}
+
+void writeEnd(CoreList& out, qint32 pIndent)
+{
+    out.ADD(QString(std::max(pIndent, 0), QLatin1Char('\t')) + QLatin1String("END"));
+}
+
+// Writes the elements of `entries` and their subtrees with an explicit stack, so that the depth
+// of a tree costs no call stack. `owner` is the element whose children they are (its block is
+// open and closed here), or none for a list written on its own, whose elements get `placement`.
+void writeElements(const cls_VornElement* owner, const std::vector<Ref<cls_VornElement>>& entries,
+                   Placement placement, CoreList& out, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
+{
+    struct Level {
+        const cls_VornElement* owner;
+        const std::vector<Ref<cls_VornElement>>* entries;
+        size_t next;
+        qint32 indent;
+    };
+    std::vector<Level> stack{ Level{ owner, &entries, 0, pIndent } };
+    int openBlocks = owner ? 1 : 0;
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next >= level.entries->size()) {
+            if (level.owner) {
+                writeEnd(out, level.indent - 1);
+                --openBlocks;
+            }
+            stack.pop_back();
+            continue;
+        }
+        const cls_VornElement* e = level.entries->at(level.next++).get();
+        if (!e || e->SORT().isEmpty()) // no type: not even the children are written
+            continue;
+        const Placement here = level.owner ? Placement{ true, level.owner } : placement;
+        const qint32 indent = level.indent;
+        if (!writeHead(*e, here, out, indent, openBlocks, pStructure))
+            continue;
+        if (e->hasElements()) {
+            ++openBlocks;
+            stack.push_back(Level{ e, &e->elementsIfAny()->entries(), 0, indent + 1 }); // `level` ends here
+        } else {
+            writeEnd(out, indent);
+        }
+    }
+}
+
+} // namespace
+
+void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
+{
+    if (m_sort.isEmpty())
+        return;
+    if (!pCol)
+        fail(*this, QString(), ErrorService, QStringLiteral("there is no list to write to"));
+    // Only this element's parent is looked up (once); the walk knows every other parent.
+    if (!writeHead(*this, Placement(), *pCol, pIndent, 0, pStructure))
+        return;
+    if (hasElements())
+        writeElements(this, m_elements->entries(), Placement(), *pCol, pIndent + 1, pStructure);
+    else
+        writeEnd(*pCol, pIndent);
 }
 
 void cls_VornElements::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
 {
-    const ParentIndexScope scope(pStructure);
-    for (const Ref<cls_VornElement>& e : entries())
-        if (e)
-            e->STORE(pCol, pIndent, pStructure);
+    // The structure's own list has no parent to look up; any other list's elements each look
+    // theirs up, in an index built once.
+    const bool topLevel = pStructure && pStructure->ELEMENTS().get() == this;
+    const ParentIndexScope scope(topLevel ? Ref<cls_VornStructure>() : pStructure);
+    const auto first = std::find_if(entries().begin(), entries().end(),
+                                    [](const Ref<cls_VornElement>& e) { return e && !e->SORT().isEmpty(); });
+    if (first == entries().end())
+        return;
+    if (!pCol)
+        fail(**first, QString(), ErrorService, QStringLiteral("there is no list to write to"));
+    writeElements(nullptr, entries(), Placement{ topLevel, nullptr }, *pCol, pIndent, pStructure);
 }
 
 } // namespace vorn

@@ -9,6 +9,13 @@ namespace vorn {
 namespace {
 const QString Version = QStringLiteral("1.0");
 const QString CrLf = QStringLiteral("\r\n");
+
+// Stands in for the bag of an element that never had one.
+const cls_VornAttributes& noAttributes()
+{
+    static const Ref<cls_VornAttributes> empty = cls_VornAttributes::create();
+    return *empty;
+}
 }
 
 bool cls_VornElement::Reserved::isEmpty() const
@@ -139,18 +146,31 @@ void cls_VornElement::dropEmptyExtra() noexcept
         m_extra.reset();
 }
 
-void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
+void cls_VornElement::copyOwnFields(const cls_VornElement& other)
 {
-    auto& other = const_cast<cls_VornElement&>(sameClass(pOther));
     DATA().setKEY(other.DATA().KEY());
     setSORT(other.m_sort);
-    ATTRIBUTES()->COPY(*other.ATTRIBUTES());
-    ELEMENTS()->DATA().COPY(*other.ELEMENTS());
+    if (other.m_attributes || m_attributes)
+        ATTRIBUTES()->COPY(other.m_attributes ? *other.m_attributes : noAttributes());
     setERRORTEXT(other.ERRORTEXT());
     m_errors = other.m_errors;
     m_uid = other.m_uid;
     m_line = other.m_line;
     setSOURCEFILE(other.SOURCEFILE());
+}
+
+void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
+{
+    const cls_VornElement& other = sameClass(pOther);
+    // The children are copied aside first, so that a copy that fails leaves this element as it was.
+    auto children = cls_VornElements::create();
+    if (other.m_elements)
+        children->DATA().COPY(*other.m_elements);
+    copyOwnFields(other);
+    if (m_elements)
+        m_elements->swapContents(*children);
+    else
+        m_elements = std::move(children);
     pcDone = true;
 }
 
@@ -197,7 +217,7 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
     dropEmptyExtra();
 }
 
-void cls_VornElement::DataStore(CoreFile& pFile)
+void cls_VornElement::storeOwnRecord(CoreFile& pFile) const
 {
     const Reserved none;
     const Reserved& r = m_extra ? m_extra->reserved : none;
@@ -211,11 +231,16 @@ void cls_VornElement::DataStore(CoreFile& pFile)
     pFile.WRITE(m_errors);
     pFile.WRITE({ r.number[0], r.number[1], r.number[2], r.number[3] });
     pFile.WRITE(m_uid);
-    ATTRIBUTES()->STORE(pFile);
+    (m_attributes ? *m_attributes : noAttributes()).STORE(pFile);
+}
+
+void cls_VornElement::DataStore(CoreFile& pFile)
+{
+    storeOwnRecord(pFile);
     ELEMENTS()->DATA().STORE(pFile);
 }
 
-bool cls_VornElement::DataRead(CoreFile& pFile)
+bool cls_VornElement::readOwnRecord(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
@@ -238,7 +263,6 @@ bool cls_VornElement::DataRead(CoreFile& pFile)
         pFile.READ(number);
     pFile.READ(uid);
     ATTRIBUTES()->READ(pFile);
-    ELEMENTS()->DataRead(pFile);
 
     DATA().setKEY(std::move(key));
     setSORT(std::move(sort));
@@ -247,6 +271,14 @@ bool cls_VornElement::DataRead(CoreFile& pFile)
     m_uid = uid;
     extra().reserved = r;
     dropEmptyExtra();
+    return true;
+}
+
+bool cls_VornElement::DataRead(CoreFile& pFile)
+{
+    if (!readOwnRecord(pFile))
+        return false;
+    ELEMENTS()->DataRead(pFile);
     return true;
 }
 

@@ -14,21 +14,4 @@ QString trimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
-namespace {
-thread_local int t_collectionDepth = 0;
-}
-
-CollectionNesting::CollectionNesting(const char* operation)
-{
-    if (t_collectionDepth >= MaxDepth)
-        throw Error(QString::fromLatin1(operation),
-                    QStringLiteral("Collections are nested deeper than %1 levels").arg(MaxDepth));
-    ++t_collectionDepth;
-}
-
-CollectionNesting::~CollectionNesting()
-{
-    --t_collectionDepth;
-}
-
 } // namespace vorn

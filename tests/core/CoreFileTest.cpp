@@ -1,5 +1,6 @@
 #include <vorn/CoreFile.h>
 #include <vorn/CoreList.h>
+#include <vorn/NestingGuard.h>
 
 #include <QDir>
 #include <QFile>
@@ -207,7 +208,7 @@ TEST_F(CoreFileTest, DamagedFilesFailAtOpenWithoutHugeAllocations)
     expectError([&] { open(framed(deep + QByteArray(1, 0))); }, "nested");
 
     Variant tooDeep;
-    for (int i = 0; i < 4097; ++i) {
+    for (int i = 0; i <= NestingGuard::MaxDepth; ++i) {
         VariantArray wrap(1);
         wrap[0] = std::move(tooDeep);
         tooDeep = Variant(std::move(wrap));

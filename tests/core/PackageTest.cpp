@@ -202,7 +202,7 @@ TEST(PackageTest, DeepNestingRaisesErrorInsteadOfCrashing)
     EXPECT_THROW(Package::UNPACK(arrays, 1), Error);
 
     Variant deep; // a little deeper than the codec nests (destroying it recurses, too)
-    for (int i = 0; i < Package::MaxDepth + 10; ++i) {
+    for (int i = 0; i < NestingGuard::MaxDepth + 10; ++i) {
         VariantArray outer(1);
         outer[0] = std::move(deep);
         deep = std::move(outer);
