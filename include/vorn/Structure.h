@@ -142,43 +142,6 @@ private:
     qint64 m_structureErrorCount = 0; // every errorAt, texts kept or not
 };
 
-// Marks a script file as being read on this thread while it lives, so that an INCLUDE of a file
-// that is already being read ends the cycle instead of reading it again.
-class IncludeScope {
-public:
-    explicit IncludeScope(const QString& file);
-    ~IncludeScope();
-    IncludeScope(const IncludeScope&) = delete;
-    IncludeScope& operator=(const IncludeScope&) = delete;
-
-    // Whether the file (compared by its canonical path) is being read.
-    static bool isOpen(const QString& file);
-    // How many files are being read.
-    static int depth();
-    // The canonical path of the file read last (the one being read now), or "".
-    static QString innermost();
-};
-
-// While it lives, ELEMENTPARENT of this structure answers from an index built once on first use,
-// instead of walking the tree per call. For readers that do not change the tree meanwhile (the
-// writer, the viewer, a host listing ATTRIBUTELIST of every element). Scopes nest; an inner
-// scope for the same structure shares the outer one's index.
-class ParentIndexScope {
-public:
-    explicit ParentIndexScope(const Ref<cls_VornStructure>& structure);
-    ~ParentIndexScope();
-    ParentIndexScope(const ParentIndexScope&) = delete;
-    ParentIndexScope& operator=(const ParentIndexScope&) = delete;
-
-    struct Index;
-    // The open index for a structure on this thread, or none.
-    static Index* current(const cls_VornStructure* structure) noexcept;
-
-private:
-    std::unique_ptr<Index> m_own;
-    Index* m_outer = nullptr;
-};
-
 class cls_VornTool final : public Object {
 public:
     static QString staticClassName() { return QStringLiteral("cls_VornTool"); }

@@ -1,4 +1,4 @@
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 

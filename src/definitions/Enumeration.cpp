@@ -1,4 +1,5 @@
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
+#include "model/KeyedCollectionImpl.h"
 #include <vorn/CoreFile.h>
 #include <vorn/Enumeration.h>
 #include <vorn/Package.h>

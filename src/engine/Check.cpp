@@ -2,7 +2,7 @@
 #include "engine/Commands.h"
 #include "engine/ReaderSupport.h"
 
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/DataTypes.h>
 
 #include <QSet>

@@ -1,7 +1,7 @@
 // ELEMENT, MODIFY and CLONE: a script declares and changes its own element types.
 #include "engine/Commands.h"
 
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/DataTypes.h>
 
 #include <limits>

@@ -1,6 +1,7 @@
 // ATTRIBUTELIST's structure form: the values in the order of the type's definition.
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
+#include "engine/ParentIndexScope.h"
 
 namespace vorn {
 

@@ -1,10 +1,11 @@
 // ENUMERATION declares a value list; INCLUDE reads another script file into the structure.
 #include "engine/Commands.h"
 
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/CoreServices.h>
 
 #include <QFileInfo>
+#include "engine/IncludeScope.h"
 
 namespace vorn {
 

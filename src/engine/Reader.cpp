@@ -2,7 +2,7 @@
 // nests elements between BEGIN and END and hands every completed element to the check.
 #include "engine/ReaderSupport.h"
 
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <optional>
+#include "engine/IncludeScope.h"
 
 namespace vorn {
 

@@ -6,6 +6,8 @@
 #include "core/Logging.h"
 
 #include <QSaveFile>
+#include "engine/IncludeScope.h"
+#include "engine/ParentIndexScope.h"
 
 namespace vorn {
 

@@ -2,6 +2,7 @@
 #include <vorn/Structure.h>
 
 #include <algorithm>
+#include "engine/ParentIndexScope.h"
 
 namespace vorn {
 

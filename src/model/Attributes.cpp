@@ -1,4 +1,4 @@
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/AttributeDef.h>
 #include <vorn/Attributes.h>
 #include <vorn/CoreFile.h>

@@ -1,4 +1,4 @@
-#include <vorn/TextKeys.h>
+#include "core/TextKeys.h"
 #include <vorn/Elements.h>
 
 #include <QSet>

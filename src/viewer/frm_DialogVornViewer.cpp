@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <optional>
+#include "engine/ParentIndexScope.h"
 
 namespace vorn {
 namespace {

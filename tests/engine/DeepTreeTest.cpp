@@ -2,6 +2,7 @@
 // answers or raises Error and changes nothing; none may exhaust the call stack (the point of
 // running these under AddressSanitizer, whose frames are larger).
 #include "engine/Support.h"
+#include "engine/ParentIndexScope.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include "engine/IncludeScope.h"
 
 using namespace support;
 

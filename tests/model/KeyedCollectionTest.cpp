@@ -1,3 +1,5 @@
+#include "core/TextKeys.h"
+
 #include <vorn/vorn.h>
 
 #include <QTemporaryDir>

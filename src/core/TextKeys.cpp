@@ -1,4 +1,4 @@
-#include <vorn/KeyedCollection.h>
+#include "core/TextKeys.h"
 
 namespace vorn {
 
