@@ -43,6 +43,8 @@ public:
 
 private:
     cls_VornAttributeDef() = default;
+    // The plain fields in record order, named once for copy, package, record and swap.
+    struct Fields;
     struct Reserved {
         QString text1;
         bool flag1 = false;

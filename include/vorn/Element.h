@@ -86,6 +86,8 @@ private:
     bool readOwnRecord(CoreFile& file);
 
     // Fields only packages and records carry.
+    // The plain fields in record order, named once for package and record.
+    struct Fields;
     struct Reserved {
         QString text[4];
         bool flag[4] = {};

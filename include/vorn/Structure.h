@@ -123,6 +123,8 @@ private:
     cls_VornStructure();
     void installBuiltinDefinitions();
 
+    // The plain fields in record order, named once for copy, package, record and swap.
+    struct Fields;
     struct Reserved {
         QString text[3];
         bool flag[4] = {};

@@ -1,12 +1,9 @@
+#include "core/Record.h"
 #include <vorn/CoreFile.h>
 #include <vorn/CoreList.h>
 #include <vorn/Package.h>
 
 namespace vorn {
-
-namespace {
-const QString Version = QStringLiteral("1.0");
-}
 
 Ref<CoreList> CoreList::create()
 {
@@ -110,7 +107,7 @@ void CoreList::DataUnpack(const QString& prPackage)
 
 void CoreList::DataStore(CoreFile& pFile)
 {
-    pFile.WRITE(Version);
+    pFile.WRITE(record::version());
     pFile.WRITE(DATA().KEY());
     pFile.WRITE(COUNT());
     for (const QString& item : m_items)
@@ -121,7 +118,7 @@ bool CoreList::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (version.toUpper() != Version)
+    if (!record::isCurrent(version))
         return false;
     DATA().setKEY(pFile.READVALUE());
     qint32 n = 0;

@@ -1,12 +1,8 @@
 #include <vorn/AttributeDef.h>
 #include <vorn/CoreFile.h>
-#include <vorn/Package.h>
+#include "core/Record.h"
 
 namespace vorn {
-
-namespace {
-const QString Version = QStringLiteral("1.0");
-} // namespace
 
 Ref<cls_VornAttributeDef> cls_VornAttributeDef::create()
 {
@@ -23,80 +19,51 @@ QString cls_VornAttributeDef::SORTTEXT() const
     return m_enumId.isEmpty() ? DataTypes::TYPETEXT(m_sort) : QStringLiteral("ENUM");
 }
 
+struct cls_VornAttributeDef::Fields {
+    template <class Self>
+    static auto of(Self& d)
+    {
+        auto& r = d.m_reserved;
+        return std::tie(d.m_description, d.m_sort, d.m_required, d.m_default, r.text1, d.m_enumId, r.flag1,
+                        d.m_fixed, r.number1, r.number2);
+    }
+};
+
 void cls_VornAttributeDef::DataCopy(const Object& pOther, bool& pcDone)
 {
     const auto& other = sameClass(pOther);
     DATA().setKEY(other.DATA().KEY());
-    m_description = other.m_description;
-    m_sort = other.m_sort;
-    m_required = other.m_required;
-    m_default = other.m_default;
-    m_fixed = other.m_fixed;
-    m_enumId = other.m_enumId;
+    const Reserved keep = m_reserved; // the reserved fields are not copied
+    Fields::of(*this) = Fields::of(other);
+    m_reserved = keep;
     pcDone = true;
 }
 
 void cls_VornAttributeDef::DataPACK(QString& pcPackage)
 {
-    pcPackage = Package::PACK({ DATA().KEY(), m_description, m_sort, m_required, m_default, m_reserved.text1,
-                                m_enumId, m_reserved.flag1, m_fixed, m_reserved.number1, m_reserved.number2 });
+    pcPackage = record::pack(DATA().KEY(), Fields::of(*this));
 }
 
 void cls_VornAttributeDef::DataUnpack(const QString& prPackage)
 {
-    Variant name;
-    QString description, enumId;
-    qint32 sort = 0;
-    bool required = false, fixed = false;
-    Variant defaultValue;
-    Reserved r;
-    Package::UNPACK(prPackage, name, description, sort, required, defaultValue, r.text1, enumId, r.flag1, fixed,
-                    r.number1, r.number2);
-    m_description = description;
-    m_sort = sort;
-    m_required = required;
-    m_default = std::move(defaultValue);
-    m_enumId = enumId;
-    m_fixed = fixed;
-    m_reserved = r;
-    DATA().setKEY(std::move(name));
+    Variant key;
+    record::unpack(prPackage, key, Fields::of(*this));
+    DATA().setKEY(std::move(key));
 }
 
 void cls_VornAttributeDef::DataStore(CoreFile& pFile)
 {
-    pFile.WRITE({ Version, DATA().KEY(), m_description, m_sort, m_required, m_default, m_reserved.text1, m_enumId,
-                  m_reserved.flag1, m_fixed, m_reserved.number1, m_reserved.number2 });
+    record::write(pFile, record::version(), DATA().KEY(), Fields::of(*this));
 }
 
 bool cls_VornAttributeDef::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (version.toUpper() != Version)
+    if (!record::isCurrent(version))
         return false;
-    Variant key = pFile.READVALUE();
-    QString description, enumId;
-    qint32 sort = 0;
-    bool required = false, fixed = false;
-    Reserved r;
-    pFile.READ(description);
-    pFile.READ(sort);
-    pFile.READ(required);
-    Variant defaultValue = pFile.READVALUE();
-    pFile.READ(r.text1);
-    pFile.READ(enumId);
-    pFile.READ(r.flag1);
-    pFile.READ(fixed);
-    pFile.READ(r.number1);
-    pFile.READ(r.number2);
-    DATA().setKEY(std::move(key));
-    m_description = description;
-    m_sort = sort;
-    m_required = required;
-    m_default = std::move(defaultValue);
-    m_enumId = enumId;
-    m_fixed = fixed;
-    m_reserved = r;
+    DATA().setKEY(pFile.READVALUE());
+    record::read(pFile, Fields::of(*this));
     return true;
 }
 
@@ -104,13 +71,7 @@ void cls_VornAttributeDef::swapContents(DataEvents& other) noexcept
 {
     auto& o = same(other);
     swapKey(o);
-    m_description.swap(o.m_description);
-    std::swap(m_default, o.m_default);
-    m_enumId.swap(o.m_enumId);
-    std::swap(m_sort, o.m_sort);
-    std::swap(m_required, o.m_required);
-    std::swap(m_fixed, o.m_fixed);
-    std::swap(m_reserved, o.m_reserved);
+    record::swap(Fields::of(*this), Fields::of(o));
 }
 
 Ref<cls_VornAttributeDefs> cls_VornAttributeDefs::create()

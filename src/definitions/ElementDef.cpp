@@ -1,14 +1,12 @@
+#include "core/Record.h"
 #include "core/TextKeys.h"
 #include "model/KeyedCollectionImpl.h"
 #include <vorn/CoreFile.h>
 #include <vorn/ElementDef.h>
-#include <vorn/Package.h>
 
 namespace vorn {
 
 namespace {
-const QString Version = QStringLiteral("1.0");
-
 // The list fields in the order the file record writes them.
 constexpr int RecordOrder[] = { 6 /*ANCESTORS*/, -1 /*ATTRIBUTES*/, 0, 1, 2, 3, 4, 5 };
 } // namespace
@@ -38,74 +36,66 @@ QString cls_VornElementDef::NAME() const
     return DATA().KEYTEXT();
 }
 
+// The package puts the first five lists between the description and the rest.
+struct cls_VornElementDef::Fields {
+    template <class Self>
+    static auto head(Self& d)
+    {
+        return std::tie(d.m_description);
+    }
+    template <class Self>
+    static auto tail(Self& d)
+    {
+        auto& r = d.m_reserved;
+        return std::tie(d.m_childrenMin, d.m_childrenMax, d.m_unique, r.text[0], r.text[1], d.m_icon, d.m_group,
+                        d.m_source, r.flag[0], r.flag[1], r.flag[2], r.flag[3], d.m_internal, r.number[0],
+                        r.number[1], r.number[2], r.number[3], d.m_color);
+    }
+    template <class Self>
+    static auto of(Self& d)
+    {
+        return std::tuple_cat(head(d), tail(d));
+    }
+};
+
 void cls_VornElementDef::DataCopy(const Object& pOther, bool& pcDone)
 {
     auto& other = const_cast<cls_VornElementDef&>(sameClass(pOther));
     DATA().setKEY(other.DATA().KEY());
     ATTRIBUTES()->DATA().COPY(*other.ATTRIBUTES());
-    m_description = other.m_description;
-    for (ListField f : { ParentsAllowed, ParentClonesAllowed, ChildrenRequired, NextAllowed, PreviousAllowed })
-        list(f)->DATA().COPY(*other.list(f));
-    m_childrenMin = other.m_childrenMin;
-    m_childrenMax = other.m_childrenMax;
-    m_unique = other.m_unique;
-    list(Ancestors)->DATA().COPY(*other.list(Ancestors));
-    m_icon = other.m_icon;
-    m_group = other.m_group;
-    m_source = other.m_source;
-    m_internal = other.m_internal;
-    m_color = other.m_color;
-    list(ChildrenAllowed)->DATA().COPY(*other.list(ChildrenAllowed));
+    for (int f = 0; f < ListCount; ++f)
+        list(ListField(f))->DATA().COPY(*other.list(ListField(f)));
+    const Reserved keep = m_reserved; // the reserved fields are not copied
+    Fields::of(*this) = Fields::of(other);
+    m_reserved = keep;
     pcDone = true;
 }
 
 void cls_VornElementDef::DataPACK(QString& pcPackage)
 {
-    const Reserved& r = m_reserved;
     auto pkg = [this](ListField f) { return list(f)->DATA().PACKAGE(); };
-    pcPackage = Package::PACK({
-        DATA().KEY(), ATTRIBUTES()->DATA().PACKAGE(), m_description, pkg(ParentClonesAllowed), pkg(ParentsAllowed),
-        pkg(ChildrenRequired), pkg(NextAllowed), pkg(PreviousAllowed), m_childrenMin, m_childrenMax, m_unique,
-        r.text[0], r.text[1], m_icon, m_group, m_source, r.flag[0], r.flag[1], r.flag[2], r.flag[3], m_internal,
-        r.number[0], r.number[1], r.number[2], r.number[3], m_color, pkg(ChildrenAllowed), pkg(Ancestors) });
+    pcPackage = record::pack(DATA().KEY(), ATTRIBUTES()->DATA().PACKAGE(), Fields::head(*this),
+                             pkg(ParentClonesAllowed), pkg(ParentsAllowed), pkg(ChildrenRequired), pkg(NextAllowed),
+                             pkg(PreviousAllowed), Fields::tail(*this), pkg(ChildrenAllowed), pkg(Ancestors));
 }
 
 void cls_VornElementDef::DataUnpack(const QString& prPackage)
 {
-    Variant name;
-    QString attributes, description, icon, group, source;
+    Variant key;
+    QString attributes;
     QString lists[ListCount];
-    qint32 childrenMin = 0, childrenMax = 0, color = 0;
-    bool unique = false, internal = false;
-    Reserved r;
-    Package::UNPACK(prPackage, name, attributes, description, lists[ParentClonesAllowed], lists[ParentsAllowed],
-                    lists[ChildrenRequired], lists[NextAllowed], lists[PreviousAllowed], childrenMin, childrenMax,
-                    unique, r.text[0], r.text[1], icon, group, source, r.flag[0], r.flag[1], r.flag[2], r.flag[3],
-                    internal, r.number[0], r.number[1], r.number[2], r.number[3], color, lists[ChildrenAllowed],
-                    lists[Ancestors]);
-    m_description = description;
-    m_childrenMin = childrenMin;
-    m_childrenMax = childrenMax;
-    m_unique = unique;
-    m_icon = icon;
-    m_group = group;
-    m_source = source;
-    m_internal = internal;
-    m_color = color;
-    m_reserved = r;
-    list(Ancestors)->DataUnpack(lists[Ancestors]);
-    DATA().setKEY(std::move(name));
+    record::unpack(prPackage, key, attributes, Fields::head(*this), lists[ParentClonesAllowed],
+                   lists[ParentsAllowed], lists[ChildrenRequired], lists[NextAllowed], lists[PreviousAllowed],
+                   Fields::tail(*this), lists[ChildrenAllowed], lists[Ancestors]);
+    DATA().setKEY(std::move(key));
     ATTRIBUTES()->DataUnpack(attributes);
-    for (ListField f : { ParentClonesAllowed, ParentsAllowed, ChildrenRequired, NextAllowed, PreviousAllowed, ChildrenAllowed })
-        list(f)->DataUnpack(lists[f]);
+    for (int f = 0; f < ListCount; ++f)
+        list(ListField(f))->DataUnpack(lists[f]);
 }
 
 void cls_VornElementDef::DataStore(CoreFile& pFile)
 {
-    const Reserved& r = m_reserved;
-    pFile.WRITE({ Version, DATA().KEY(), m_description, m_childrenMin, m_childrenMax, m_unique, r.text[0], r.text[1],
-                  m_icon, m_group, m_source, r.flag[0], r.flag[1], r.flag[2], r.flag[3], m_internal, r.number[0],
-                  r.number[1], r.number[2], r.number[3], m_color });
+    record::write(pFile, record::version(), DATA().KEY(), Fields::of(*this));
     for (int f : RecordOrder) {
         if (f < 0)
             ATTRIBUTES()->DATA().STORE(pFile);
@@ -118,25 +108,10 @@ bool cls_VornElementDef::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (upperCased(version) != Version)
+    if (!record::isCurrent(version))
         return false;
     DATA().setKEY(pFile.READVALUE());
-    Reserved& r = m_reserved;
-    pFile.READ(m_description);
-    pFile.READ(m_childrenMin);
-    pFile.READ(m_childrenMax);
-    pFile.READ(m_unique);
-    pFile.READ(r.text[0]);
-    pFile.READ(r.text[1]);
-    pFile.READ(m_icon);
-    pFile.READ(m_group);
-    pFile.READ(m_source);
-    for (bool& flag : r.flag)
-        pFile.READ(flag);
-    pFile.READ(m_internal);
-    for (qint32& number : r.number)
-        pFile.READ(number);
-    pFile.READ(m_color);
+    record::read(pFile, Fields::of(*this));
     for (int f : RecordOrder) {
         if (f < 0)
             ATTRIBUTES()->DataRead(pFile);
@@ -160,16 +135,7 @@ void cls_VornElementDef::swapContents(DataEvents& other) noexcept
         else
             m_lists[f].swap(o.m_lists[f]);
     }
-    m_description.swap(o.m_description);
-    m_group.swap(o.m_group);
-    m_icon.swap(o.m_icon);
-    m_source.swap(o.m_source);
-    std::swap(m_childrenMin, o.m_childrenMin);
-    std::swap(m_childrenMax, o.m_childrenMax);
-    std::swap(m_color, o.m_color);
-    std::swap(m_unique, o.m_unique);
-    std::swap(m_internal, o.m_internal);
-    std::swap(m_reserved, o.m_reserved);
+    record::swap(Fields::of(*this), Fields::of(o));
 }
 
 Ref<cls_VornElementDefs> cls_VornElementDefs::create()

@@ -1,3 +1,4 @@
+#include "core/Record.h"
 #include "core/TextKeys.h"
 #include "model/KeyedCollectionImpl.h"
 #include <vorn/CoreFile.h>
@@ -7,7 +8,6 @@
 namespace vorn {
 
 namespace {
-const QString Version = QStringLiteral("1.0");
 const QString Failure = QStringLiteral("!ERROR!");
 }
 
@@ -158,7 +158,7 @@ void cls_VornEnumeration::setPACKAGE(const QString& package)
 
 bool cls_VornEnumeration::STORE(CoreFile& pFile) const
 {
-    pFile.WRITETAG(Version);
+    pFile.WRITETAG(record::version());
     pFile.WRITE({ DATA().KEY(), m_description, m_count });
     for (qint32 i = 1; i <= m_count; ++i) {
         const Member& m = m_members[size_t(i)];
@@ -169,7 +169,7 @@ bool cls_VornEnumeration::STORE(CoreFile& pFile) const
 
 bool cls_VornEnumeration::READ(CoreFile& pFile)
 {
-    if (pFile.READTAG() != Version)
+    if (!record::isCurrent(pFile.READTAG()))
         return false;
     Variant id;
     QString description;

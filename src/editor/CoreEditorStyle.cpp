@@ -1,5 +1,6 @@
 // Style and options of the editing engine, and the style file "vorn.stl" (an INI file).
 
+#include "core/Record.h"
 #include "CoreEditorPrivate.h"
 
 #include <vorn/CoreFile.h>
@@ -12,8 +13,6 @@
 namespace vorn {
 
 namespace {
-
-const QString Version = QStringLiteral("1.0");
 
 const char* const CategoryKeys[] = { "comment", "keyword", "type", "attribute", "text", "number", "boolean", "reference" };
 const char* const RoleKeys[] = { "background", "text", "selection", "selectedtext", "cursor", "currentline", "margin", "linenumber" };
@@ -192,7 +191,7 @@ void CoreEditorOptions::DataUnpack(const QString& prPackage)
 
 void CoreEditorOptions::DataStore(CoreFile& pFile)
 {
-    pFile.WRITE(Version);
+    pFile.WRITE(record::version());
     pFile.WRITE(DATA().KEY());
     pFile.WRITE(textsToArray(settings()));
 }
@@ -201,7 +200,7 @@ bool CoreEditorOptions::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (version != Version)
+    if (!record::isCurrent(version))
         return false;
     DATA().setKEY(pFile.READVALUE());
     VariantArray texts;
@@ -456,7 +455,7 @@ void CoreEditorStyle::DataUnpack(const QString& prPackage)
 
 void CoreEditorStyle::DataStore(CoreFile& pFile)
 {
-    pFile.WRITE(Version);
+    pFile.WRITE(record::version());
     pFile.WRITE(DATA().KEY());
     pFile.WRITE(textsToArray(settings()));
     m_optionSet->DATA().STORE(pFile);
@@ -466,7 +465,7 @@ bool CoreEditorStyle::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (version != Version)
+    if (!record::isCurrent(version))
         return false;
     Variant key = pFile.READVALUE();
     VariantArray texts;

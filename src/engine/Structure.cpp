@@ -4,6 +4,7 @@
 #include <vorn/Structure.h>
 #include <vorn/ErrorTextBudget.h>
 #include "core/Logging.h"
+#include "core/Record.h"
 
 #include <QSaveFile>
 #include "engine/IncludeScope.h"
@@ -14,6 +15,8 @@ namespace vorn {
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
+// The structure's records carry their own version.
+const QString StructureVersion = QStringLiteral("1.1");
 
 cls_VornStructure::ViewerHook& viewerHook()
 {
@@ -209,6 +212,16 @@ bool cls_VornStructure::ERRORSGLOBAL()
     return ELEMENTS()->ERRORSGLOBAL();
 }
 
+struct cls_VornStructure::Fields {
+    template <class Self>
+    static auto of(Self& s)
+    {
+        auto& r = s.m_reserved;
+        return std::tie(r.text[0], r.text[1], r.text[2], s.m_errorText, s.m_root, r.flag[0], r.flag[1], r.flag[2],
+                        r.flag[3], s.m_errors, r.number[0], r.number[1], r.number[2], r.number[3], s.m_uidLast);
+    }
+};
+
 void cls_VornStructure::DataCopy(const Object& pOther, bool& pcDone)
 {
     auto& other = const_cast<cls_VornStructure&>(sameClass(pOther));
@@ -221,42 +234,23 @@ void cls_VornStructure::DataCopy(const Object& pOther, bool& pcDone)
     ELEMENTS()->swapContents(*elements);
     ENUMERATIONS()->DATA().COPY(*other.ENUMERATIONS());
     INCLUDEFOLDERS()->DATA().COPY(*other.INCLUDEFOLDERS());
-    m_errorText = other.m_errorText;
-    m_root = other.m_root;
-    m_errors = other.m_errors;
-    m_uidLast = other.m_uidLast;
+    const Reserved keep = m_reserved; // the reserved fields are not copied
+    Fields::of(*this) = Fields::of(other);
+    m_reserved = keep;
     pcDone = true;
 }
 
 void cls_VornStructure::DataPACK(QString& pcPackage)
 {
-    Variant key = DATA().KEY();
-    QString definitions = DEFINITIONS()->DATA().PACKAGE();
-    QString elements = ELEMENTS()->DATA().PACKAGE();
-    QString enumerations = ENUMERATIONS()->DATA().PACKAGE();
-    QString folders = INCLUDEFOLDERS()->DATA().PACKAGE();
-    const Reserved& r = m_reserved;
-    pcPackage = Package::PACK({ std::move(key), std::move(definitions), std::move(elements), r.text[0], r.text[1],
-                                r.text[2], m_errorText, m_root, r.flag[0], r.flag[1], r.flag[2], r.flag[3], m_errors,
-                                r.number[0], r.number[1], r.number[2], r.number[3], m_uidLast, std::move(enumerations),
-                                std::move(folders) });
+    pcPackage = record::pack(DATA().KEY(), DEFINITIONS()->DATA().PACKAGE(), ELEMENTS()->DATA().PACKAGE(),
+                             Fields::of(*this), ENUMERATIONS()->DATA().PACKAGE(), INCLUDEFOLDERS()->DATA().PACKAGE());
 }
 
 void cls_VornStructure::DataUnpack(const QString& prPackage)
 {
     Variant key;
-    QString definitions, elements, enumerations, folders, errorText, root;
-    Reserved r;
-    bool errors = false;
-    qint32 uidLast = 0;
-    Package::UNPACK(prPackage, key, definitions, elements, r.text[0], r.text[1], r.text[2], errorText, root, r.flag[0],
-                    r.flag[1], r.flag[2], r.flag[3], errors, r.number[0], r.number[1], r.number[2], r.number[3],
-                    uidLast, enumerations, folders);
-    m_reserved = r;
-    m_errorText = errorText;
-    m_root = root;
-    m_errors = errors;
-    m_uidLast = uidLast;
+    QString definitions, elements, enumerations, folders;
+    record::unpack(prPackage, key, definitions, elements, Fields::of(*this), enumerations, folders);
     INCLUDEFOLDERS()->DataUnpack(folders);
     DATA().setKEY(std::move(key));
     DEFINITIONS()->DataUnpack(definitions);
@@ -266,37 +260,23 @@ void cls_VornStructure::DataUnpack(const QString& prPackage)
 
 void cls_VornStructure::DataStore(CoreFile& pFile)
 {
-    const Reserved& r = m_reserved;
-    pFile.WRITE({ QStringLiteral("1.1"), DATA().KEY(), r.text[0], r.text[1], r.text[2], m_errorText, m_root, r.flag[0],
-                  r.flag[1], r.flag[2], r.flag[3], m_errors, r.number[0], r.number[1], r.number[2], r.number[3],
-                  m_uidLast });
+    record::write(pFile, StructureVersion, DATA().KEY(), Fields::of(*this));
     DEFINITIONS()->DATA().STORE(pFile);
     ELEMENTS()->DATA().STORE(pFile);
     ENUMERATIONS()->DATA().STORE(pFile);
     INCLUDEFOLDERS()->DATA().STORE(pFile);
 }
 
-// Accepts the version this class writes ("1.1") and the older "1.0"; no trailing count is read,
-// since no writer produces one.
+// Accepts the version this class writes and the common one; no trailing count is read, since no
+// writer produces one.
 bool cls_VornStructure::DataRead(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    version = version.toUpper();
-    if (version != QLatin1String("1.1") && version != QLatin1String("1.0"))
+    if (version != StructureVersion && !record::isCurrent(version))
         return false;
     DATA().setKEY(pFile.READVALUE());
-    Reserved& r = m_reserved;
-    for (QString& t : r.text)
-        pFile.READ(t);
-    pFile.READ(m_errorText);
-    pFile.READ(m_root);
-    for (bool& f : r.flag)
-        pFile.READ(f);
-    pFile.READ(m_errors);
-    for (qint32& n : r.number)
-        pFile.READ(n);
-    pFile.READ(m_uidLast);
+    record::read(pFile, Fields::of(*this));
     // The fresh object's built-in definitions give way to the stored ones.
     DEFINITIONS()->DataRead(pFile);
     ELEMENTS()->DataRead(pFile);
@@ -319,11 +299,7 @@ void cls_VornStructure::swapContents(DataEvents& other) noexcept
     swapObjects(m_elements, o.m_elements);
     swapObjects(m_enumerations, o.m_enumerations);
     swapObjects(m_includeFolders, o.m_includeFolders);
-    m_root.swap(o.m_root);
-    m_errorText.swap(o.m_errorText);
-    std::swap(m_uidLast, o.m_uidLast);
-    std::swap(m_errors, o.m_errors);
-    std::swap(m_reserved, o.m_reserved);
+    record::swap(Fields::of(*this), Fields::of(o));
 }
 
 } // namespace vorn

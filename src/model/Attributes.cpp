@@ -1,3 +1,4 @@
+#include "core/Record.h"
 #include "core/TextKeys.h"
 #include <vorn/AttributeDef.h>
 #include <vorn/Attributes.h>
@@ -6,10 +7,6 @@
 #include <vorn/Package.h>
 
 namespace vorn {
-
-namespace {
-const QString Version = QStringLiteral("1.0");
-}
 
 Ref<cls_VornAttributes> cls_VornAttributes::create()
 {
@@ -168,7 +165,7 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
 
 bool cls_VornAttributes::STORE(CoreFile& pFile) const
 {
-    pFile.WRITETAG(Version);
+    pFile.WRITETAG(record::version());
     pFile.WRITE(COUNT());
     for (const Pair& p : m_pairs) {
         pFile.WRITE(p.name);
@@ -179,7 +176,7 @@ bool cls_VornAttributes::STORE(CoreFile& pFile) const
 
 bool cls_VornAttributes::READ(CoreFile& pFile)
 {
-    if (pFile.READTAG() != Version)
+    if (!record::isCurrent(pFile.READTAG()))
         return false;
     qint32 count = 0;
     pFile.READ(count);

@@ -2,12 +2,11 @@
 #include <vorn/DataTypes.h>
 #include <vorn/Elements.h>
 #include <vorn/ErrorTextBudget.h>
-#include <vorn/Package.h>
+#include "core/Record.h"
 
 namespace vorn {
 
 namespace {
-const QString Version = QStringLiteral("1.0");
 const QString CrLf = QStringLiteral("\r\n");
 
 // Stands in for the bag of an element that never had one.
@@ -174,27 +173,36 @@ void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
     pcDone = true;
 }
 
+// The error text and the reserved fields live in the rarely allocated extra part: reading a
+// record fills it (and drops it again when it stays empty), writing one reads an empty stand-in.
+struct cls_VornElement::Fields {
+    template <class Self, class Part>
+    static auto tie(Self& e, Part& x)
+    {
+        auto& r = x.reserved;
+        return std::tie(r.text[0], r.text[1], r.text[2], x.errorText, r.text[3], r.flag[0], r.flag[1], r.flag[2],
+                        r.flag[3], e.m_errors, r.number[0], r.number[1], r.number[2], r.number[3], e.m_uid);
+    }
+    static auto of(const cls_VornElement& e)
+    {
+        static const Extra none;
+        return tie(e, e.m_extra ? *e.m_extra : none);
+    }
+    static auto into(cls_VornElement& e) { return tie(e, e.extra()); }
+};
+
 void cls_VornElement::DataPACK(QString& pcPackage)
 {
-    const Reserved none;
-    const Reserved& r = m_extra ? m_extra->reserved : none;
-    pcPackage = Package::PACK({
-        DATA().KEY(), m_sort, ATTRIBUTES()->PACKAGE(), ELEMENTS()->DATA().PACKAGE(),
-        r.text[0], r.text[1], r.text[2], ERRORTEXT(), r.text[3],
-        r.flag[0], r.flag[1], r.flag[2], r.flag[3], m_errors,
-        r.number[0], r.number[1], r.number[2], r.number[3], m_uid });
+    pcPackage = record::pack(DATA().KEY(), m_sort, ATTRIBUTES()->PACKAGE(), ELEMENTS()->DATA().PACKAGE(),
+                             Fields::of(*this));
 }
 
 void cls_VornElement::DataUnpack(const QString& prPackage)
 {
     Variant id;
-    QString sort, attributes, elements, errorText;
-    Reserved r;
-    bool errors = false;
-    qint32 uid = 0;
-    Package::UNPACK(prPackage, id, sort, attributes, elements, r.text[0], r.text[1], r.text[2], errorText, r.text[3],
-                    r.flag[0], r.flag[1], r.flag[2], r.flag[3], errors, r.number[0], r.number[1], r.number[2],
-                    r.number[3], uid);
+    QString sort, attributes, elements;
+    record::unpack(prPackage, id, sort, attributes, elements, Fields::into(*this));
+    dropEmptyExtra();
     auto bag = cls_VornAttributes::create();
     bag->setPACKAGE(attributes);
     auto children = cls_VornElements::create();
@@ -210,27 +218,11 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
         m_elements->swapContents(*children);
     else
         m_elements = std::move(children);
-    setERRORTEXT(errorText);
-    m_errors = errors;
-    m_uid = uid;
-    extra().reserved = r;
-    dropEmptyExtra();
 }
 
 void cls_VornElement::storeOwnRecord(CoreFile& pFile) const
 {
-    const Reserved none;
-    const Reserved& r = m_extra ? m_extra->reserved : none;
-    pFile.WRITE(Version);
-    pFile.WRITE(DATA().KEY());
-    pFile.WRITE(m_sort);
-    pFile.WRITE({ r.text[0], r.text[1], r.text[2] });
-    pFile.WRITE(ERRORTEXT());
-    pFile.WRITE(r.text[3]);
-    pFile.WRITE({ r.flag[0], r.flag[1], r.flag[2], r.flag[3] });
-    pFile.WRITE(m_errors);
-    pFile.WRITE({ r.number[0], r.number[1], r.number[2], r.number[3] });
-    pFile.WRITE(m_uid);
+    record::write(pFile, record::version(), DATA().KEY(), m_sort, Fields::of(*this));
     (m_attributes ? *m_attributes : noAttributes()).STORE(pFile);
 }
 
@@ -240,37 +232,20 @@ void cls_VornElement::DataStore(CoreFile& pFile)
     ELEMENTS()->DATA().STORE(pFile);
 }
 
+// Fills a fresh element: a record that fails halfway leaves nothing anyone sees.
 bool cls_VornElement::readOwnRecord(CoreFile& pFile)
 {
     QString version;
     pFile.READ(version);
-    if (version.toUpper() != Version)
+    if (!record::isCurrent(version))
         return false;
-    Variant key = pFile.READVALUE();
-    QString sort, errorText;
-    Reserved r;
-    bool errors = false;
-    qint32 uid = 0;
+    DATA().setKEY(pFile.READVALUE());
+    QString sort;
     pFile.READ(sort);
-    for (int i = 0; i < 3; ++i)
-        pFile.READ(r.text[i]);
-    pFile.READ(errorText);
-    pFile.READ(r.text[3]);
-    for (bool& flag : r.flag)
-        pFile.READ(flag);
-    pFile.READ(errors);
-    for (qint32& number : r.number)
-        pFile.READ(number);
-    pFile.READ(uid);
-    ATTRIBUTES()->READ(pFile);
-
-    DATA().setKEY(std::move(key));
     setSORT(std::move(sort));
-    setERRORTEXT(errorText);
-    m_errors = errors;
-    m_uid = uid;
-    extra().reserved = r;
+    record::read(pFile, Fields::into(*this));
     dropEmptyExtra();
+    ATTRIBUTES()->READ(pFile);
     return true;
 }
 

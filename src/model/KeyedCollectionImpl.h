@@ -3,6 +3,7 @@
 // the four collections are instantiated once in KeyedCollections.cpp, and the collections'
 // own files use the member templates.
 
+#include "core/Record.h"
 #include <vorn/KeyedCollection.h>
 #include <vorn/Package.h>
 
@@ -248,7 +249,7 @@ void KeyedCollection<Derived, Entry>::DataUnpack(const QString& prPackage)
 template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::storeRecordHead(CoreFile& file, const Variant& key, qint32 count)
 {
-    file.WRITE(QStringLiteral("1.0"));
+    file.WRITE(record::version());
     file.WRITE(key);
     file.WRITE(count);
 }
@@ -258,7 +259,7 @@ bool KeyedCollection<Derived, Entry>::readRecordHead(CoreFile& file, Variant& ke
 {
     QString version;
     file.READ(version);
-    if (version.toUpper() != QLatin1String("1.0"))
+    if (!record::isCurrent(version))
         return false;
     key = file.READVALUE();
     file.READ(count);
