@@ -1,3 +1,4 @@
+#include "core/Vocabulary.h"
 #include "core/TextKeys.h"
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
@@ -225,16 +226,7 @@ qint32 DataTypes::TYPEOFWORD(const QString& word)
 
 std::optional<bool> DataTypes::booleanWord(const QString& word)
 {
-    const QString w = upperCased(word);
-    for (const char* t : { "WAHR", "TRUE", "YES", "OK", "JA" }) {
-        if (w == QLatin1String(t))
-            return true;
-    }
-    for (const char* f : { "NO", "FALSE", "NEIN" }) {
-        if (w == QLatin1String(f))
-            return false;
-    }
-    return std::nullopt;
+    return vocabulary::booleanWord(word);
 }
 
 std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)

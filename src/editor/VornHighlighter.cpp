@@ -1,42 +1,12 @@
 #include "VornHighlighter.h"
+#include "core/Vocabulary.h"
 
 #include <vorn/CoreServices.h>
 
 namespace vorn {
 
-namespace {
-
-// The reader's name characters.
-bool isNameChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
-        || u == '-';
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-bool isBooleanWord(QStringView word)
-{
-    static const char16_t* const words[] = { u"WAHR", u"TRUE", u"YES", u"OK", u"JA", u"NO", u"FALSE", u"NEIN" };
-    for (const char16_t* w : words)
-        if (word.compare(QStringView(w), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-// Whole comment lines, as the reader removes them: after leading blanks "#", "//", "'" or
-// "REM " in any case.
-bool isComment(QStringView line)
-{
-    return line.startsWith(u'#') || line.startsWith(u"//") || line.startsWith(u'\'')
-        || (line.size() >= 4 && line.first(4).compare(u"REM ", Qt::CaseInsensitive) == 0);
-}
-
-} // namespace
+using vocabulary::isBlank;
+using vocabulary::isNameChar;
 
 VornHighlighter::VornHighlighter(QTextDocument* document) : QSyntaxHighlighter(document)
 {
@@ -73,7 +43,7 @@ void VornHighlighter::highlightBlock(const QString& text)
         ++i;
     // Comment and empty lines are dropped before continuation lines are joined, so they pass
     // the open state on unchanged.
-    if (i == n || (!(carried & InQuote) && isComment(QStringView(text).sliced(i)))) {
+    if (i == n || (!(carried & InQuote) && vocabulary::isCommentLine(QStringView(text).sliced(i)))) {
         if (i < n)
             setFormat(i, n - i, m_formats[CoreEditorStyle::Comment]);
         setCurrentBlockState(carried);
@@ -143,7 +113,7 @@ void VornHighlighter::highlightBlock(const QString& text)
             lineStart = false;
             afterCommand = false;
         } else if (lineStart && !afterEquals
-                   && (word.compare(u"BEGIN", Qt::CaseInsensitive) == 0 || word.compare(u"END", Qt::CaseInsensitive) == 0)) {
+                   && (vocabulary::isBegin(word) || vocabulary::isEnd(word))) {
             setFormat(pos, end - pos, f[CoreEditorStyle::Keyword]);
             lineStart = false;
             afterCommand = true;
@@ -156,9 +126,9 @@ void VornHighlighter::highlightBlock(const QString& text)
             CoreServices::readNumber(word, &number);
             if (number)
                 setFormat(pos, end - pos, f[CoreEditorStyle::Number]);
-            else if (isBooleanWord(word))
+            else if (vocabulary::booleanWord(word.toString()))
                 setFormat(pos, end - pos, f[CoreEditorStyle::Boolean]);
-            else if (word.startsWith(u"ID_"))
+            else if (word.startsWith(QStringView(vocabulary::ReferencePrefix)))
                 setFormat(pos, end - pos, f[CoreEditorStyle::Reference]);
             afterEquals = false;
         }
@@ -170,7 +140,8 @@ void VornHighlighter::highlightBlock(const QString& text)
     while (last >= 0 && isBlank(text[last]))
         --last;
     const QStringView trimmed = QStringView(text).first(last + 1);
-    const bool continues = trimmed.endsWith(u',') || trimmed.endsWith(u"...");
+    const bool continues = trimmed.endsWith(vocabulary::Separator)
+        || trimmed.endsWith(QStringView(vocabulary::Continuation));
     int state = 0;
     if (continues) {
         state = Continues;

@@ -1,4 +1,5 @@
 // ELEMENT, MODIFY and CLONE: a script declares and changes its own element types.
+#include "core/Vocabulary.h"
 #include "engine/Commands.h"
 
 #include "core/TextKeys.h"
@@ -169,7 +170,7 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
         attributes.CREATE(name, TypeEnum, lists.ENCODE(list, defaultValue), required, description)->setENUMID(list);
     }
 
-    block.setSORT(QStringLiteral("_NONE_"));
+    block.setSORT(QString::fromUtf16(vocabulary::DeclarationSort));
     return true;
 }
 

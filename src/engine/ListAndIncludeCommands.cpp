@@ -1,4 +1,5 @@
 // ENUMERATION declares a value list; INCLUDE reads another script file into the structure.
+#include "core/Vocabulary.h"
 #include "engine/Commands.h"
 
 #include "core/TextKeys.h"
@@ -37,7 +38,7 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
         list->CREATE(member, item->ATTRIBUTES()->VALUE(QStringLiteral("VALUE"), QString()),
                      attributeText(*item, u"DESCRIPTION"));
     }
-    block.setSORT(QStringLiteral("_NONE_"));
+    block.setSORT(QString::fromUtf16(vocabulary::DeclarationSort));
     return true;
 }
 
@@ -184,7 +185,7 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
     adoptElements(included->droppedWithErrors(), structure, path);
     structure.adoptFindings(*included, path);
     block.setELEMENTS(included->ELEMENTS());
-    block.setSORT(QStringLiteral("_INCLUDE_"));
+    block.setSORT(QString::fromUtf16(vocabulary::IncludeSort));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/ReaderSupport.h"
 
 #include "core/TextKeys.h"
+#include "core/Vocabulary.h"
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
@@ -23,12 +24,6 @@ struct Line {
     QString text;
     qint32 number; // physical line where it starts, from 1
 };
-
-bool isCommentLine(const QString& line)
-{
-    return line.startsWith(u'#') || line.startsWith(QLatin1String("//")) || line.startsWith(u'\'')
-        || (line.size() >= 4 && QStringView(line).left(4).compare(u"REM ", Qt::CaseInsensitive) == 0);
-}
 
 // Line ends, tabs, trimming, comments and continuation lines. Lines without tabs point into
 // `script` instead of being copied, so `script` must outlive the result unchanged.
@@ -58,7 +53,7 @@ std::vector<Line> prepareLines(const QString& script)
                 --b;
             text = QString::fromRawData(raw.data() + a, b - a);
         }
-        if (!text.isEmpty() && !isCommentLine(text))
+        if (!text.isEmpty() && !vocabulary::isCommentLine(text))
             lines.push_back(Line{ std::move(text), number });
         if (!end && c == u'\r' && i + 1 < n && data[i + 1] == u'\n')
             ++i;
@@ -71,12 +66,12 @@ std::vector<Line> prepareLines(const QString& script)
     for (size_t i = 0; i < lines.size(); ++i) {
         Line line = std::move(lines[i]);
         for (;;) {
-            const bool comma = line.text.endsWith(u',');
-            const bool dots = !comma && line.text.endsWith(QLatin1String("..."));
+            const bool comma = line.text.endsWith(vocabulary::Separator);
+            const bool dots = !comma && line.text.endsWith(QStringView(vocabulary::Continuation));
             if (!comma && !dots)
                 break;
             if (dots)
-                line.text.chop(3);
+                line.text.chop(QStringView(vocabulary::Continuation).size());
             // With no line after it, the continuation joins the empty text.
             if (i + 1 < lines.size())
                 line.text += lines[++i].text;
@@ -91,13 +86,6 @@ std::vector<Line> prepareLines(const QString& script)
 // The invalid and misplaced characters of one line are reported until the texts reported for
 // that line reach this size (the first is always reported): each text holds the whole line.
 constexpr qsizetype MaxReportedPerLine = qsizetype(1) << 16;
-
-bool isNameChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
-        || u == '-';
-}
 
 // The characters of the token being read: appending to a QString one character at a time
 // costs far more than the reading itself.
@@ -197,14 +185,14 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
     };
     // Tokens read before the type hold name characters only (ASCII, no blanks).
     auto isCommandWord = [](QStringView t) {
-        return t.compare(u"BEGIN", Qt::CaseInsensitive) == 0 || t.compare(u"END", Qt::CaseInsensitive) == 0;
+        return vocabulary::isBegin(t) || vocabulary::isEnd(t);
     };
 
     // Whether a character only extends the token in the current state: such runs are taken
     // in one step before the state machine, which therefore sees only the other characters.
     auto extendsToken = [&state](QChar ch) {
         switch (state) {
-        case 0: case 1: case 2: return isNameChar(ch);
+        case 0: case 1: case 2: return vocabulary::isNameChar(ch);
         case 3: return ch != u'"';
         case 4: return ch != u'(' && ch != u',' && ch != u' ' && ch != u'"';
         case 5: return ch != u')' && ch != u'"';
@@ -365,7 +353,7 @@ void readLine(const QString& line, NameCache& names, LineReading& r)
 
 const QString& emptyMarker()
 {
-    static const QString marker = QStringLiteral("_EMPTY_");
+    static const QString marker = QString::fromUtf16(vocabulary::EmptyValue);
     return marker;
 }
 
@@ -418,7 +406,7 @@ Variant readValue(QString text, const std::function<void(const QString&)>& error
         return number;
     if (const auto flag = DataTypes::booleanWord(text))
         return *flag;
-    if (text.startsWith(QLatin1String("ID_")))
+    if (text.startsWith(QStringView(vocabulary::ReferencePrefix)))
         return text;
     if (text.startsWith(ArrayMarker))
         return readArray(QStringView(text).mid(ArrayMarker.size()), error);
@@ -469,10 +457,11 @@ public:
         if (!unclosedError.isEmpty())
             element->ERRORSET(unclosedError);
         const QString& sort = element->SORT();
-        const bool dropped = sort == QLatin1String("_INCLUDE_") || sort == QLatin1String("_NONE_");
+        const bool include = sort == QStringView(vocabulary::IncludeSort);
+        const bool dropped = include || sort == QStringView(vocabulary::DeclarationSort);
         if (dropped && element->ERRORS())
             m_dropped.push_back(Dropped{ size_t(m_structure->ELEMENTS()->COUNT(false)), element });
-        if (sort == QLatin1String("_INCLUDE_"))
+        if (include)
             collection().MERGE(*element->ELEMENTS());
         else if (!dropped)
             collection().ADD(element);
@@ -585,9 +574,9 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     for (const Line& line : prepareLines(script)) {
         if (skipped > 0) {
             const QString word = firstWord(line.text);
-            if (word == QLatin1String("BEGIN"))
+            if (vocabulary::isBegin(word))
                 ++skipped;
-            else if (word == QLatin1String("END"))
+            else if (vocabulary::isEnd(word))
                 --skipped;
             continue;
         }
@@ -608,7 +597,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         }
 
         const QString command = upperCased(trimBlanks(reading.command));
-        if (command == QLatin1String("BEGIN") && blocks.depth() >= MaxNesting) {
+        if (vocabulary::isBegin(command) && blocks.depth() >= MaxNesting) {
             blocks.error(line.number, QStringLiteral("Die Zeile '") + line.text
                                           + QStringLiteral("' öffnet mehr als %1 verschachtelte Elemente; der Block wird übersprungen").arg(MaxNesting));
             skipped = 1;
@@ -624,9 +613,9 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             element->setID(reading.command);
         storeValues(std::move(reading.slots_), *element->ATTRIBUTES(), [&](const QString& e) { element->ERRORSET(e); });
 
-        if (command == QLatin1String("BEGIN")) {
+        if (vocabulary::isBegin(command)) {
             blocks.open(element);
-        } else if (command == QLatin1String("END")) {
+        } else if (vocabulary::isEnd(command)) {
             if (blocks.atTop()) {
                 errorAt(line.number, QStringLiteral("Die Zeile '") + line.text
                                          + QStringLiteral("' schließt kein mit BEGIN geöffnetes Element"));

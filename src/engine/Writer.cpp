@@ -1,4 +1,5 @@
 // The script writer: an element tree back to script lines.
+#include "core/Vocabulary.h"
 #include <vorn/Structure.h>
 
 #include <algorithm>
@@ -134,7 +135,8 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
 
     if (block) {
         QString head = startLine(9 + sort.size() + id.size());
-        head += QLatin1String("BEGIN ");
+        head += QStringView(vocabulary::Begin);
+        head += u' ';
         head += sort;
         appendQuotedId(head);
         out.ADD(head);
@@ -174,7 +176,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
 
 void writeEnd(CoreList& out, qint32 pIndent)
 {
-    out.ADD(QString(std::max(pIndent, 0), QLatin1Char('\t')) + QLatin1String("END"));
+    out.ADD(QString(std::max(pIndent, 0), QLatin1Char('\t')) + QStringView(vocabulary::End));
 }
 
 // Writes the elements of `entries` and their subtrees with an explicit stack, so that the depth

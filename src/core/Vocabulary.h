@@ -1,0 +1,57 @@
+#pragma once
+// The language's own words and marks, known once for the reader, the writer, the value
+// conversions and the editor's highlighter: keywords, Boolean words, comment markers,
+// separators, name characters and the markers the engine uses inside a structure.
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace vorn::vocabulary {
+
+// Block keywords, compared without regard to case.
+inline constexpr char16_t Begin[] = u"BEGIN";
+inline constexpr char16_t End[] = u"END";
+
+bool isBegin(QStringView word);
+bool isEnd(QStringView word);
+
+// A reference to an element by its ID: ID_ followed by the ID.
+inline constexpr char16_t ReferencePrefix[] = u"ID_";
+// A value written without content, which counts as not given.
+inline constexpr char16_t EmptyValue[] = u"_EMPTY_";
+// The types the engine gives to blocks that leave no element behind: declarations and includes.
+inline constexpr char16_t DeclarationSort[] = u"_NONE_";
+inline constexpr char16_t IncludeSort[] = u"_INCLUDE_";
+
+inline constexpr QChar Assign = u'=';
+inline constexpr QChar Separator = u',';
+inline constexpr QChar Quote = u'"';
+inline constexpr QChar ArrayOpen = u'(';
+inline constexpr QChar ArrayClose = u')';
+// A line ending in the separator or in this goes on in the next line (which the three dots
+// themselves do not join).
+inline constexpr char16_t Continuation[] = u"...";
+
+// True for the words of the Boolean data type (any case), false for the false ones.
+std::optional<bool> booleanWord(const QString& word);
+
+// A whole comment line, once its leading blanks are gone: "#", "//", "'" or "REM " in any case.
+bool isCommentLine(QStringView line);
+
+// The characters of type, attribute and value-list names.
+inline bool isNameChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
+        || u == '-';
+}
+
+// The blanks between tokens (tabs count as spaces).
+inline bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+} // namespace vorn::vocabulary
