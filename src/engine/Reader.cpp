@@ -137,216 +137,290 @@ struct LineReading {
     QStringList errors;
 };
 
-// Fills `r`, which the caller reuses from line to line to keep its storage.
-void readLine(const QString& line, NameCache& names, LineReading& r)
-{
-    r.command.clear();
-    r.type.clear();
-    r.slots_.clear();
-    r.errors.clear();
-    TokenBuffer token;
-    int state = 0;
-    QVarLengthArray<int, 8> returns; // states to go back to; nests one level per quote or list
-    auto pop = [&returns] {
-        if (returns.isEmpty())
-            return 2;
-        const int s = returns.back();
-        returns.pop_back();
-        return s;
-    };
-    qsizetype i = 0;
-    const qsizetype n = line.size();
-    qsizetype reported = 0;
-    auto report = [&](QString text) {
-        reported += text.size();
-        r.errors.append(std::move(text));
-    };
-    // A character outside the basic plane is reported whole, not as two halves.
-    auto invalid = [&](QChar c) {
-        QString character(c);
-        if (c.isHighSurrogate() && i + 1 < n && line[i + 1].isLowSurrogate())
-            character += line[++i];
-        if (reported < MaxReportedPerLine)
-            report(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält ungültige Zeichen: ") + character);
-    };
-    auto misplaced = [&](QChar c) {
-        if (reported < MaxReportedPerLine)
-            report(QStringLiteral("Die Zeile '") + line + QStringLiteral("' enthält Fehler: ") + c
-                   + QStringLiteral(" ist an dieser Stelle ungültig"));
-    };
-    auto openSlot = [&](QString value = QString()) {
-        r.slots_.emplace_back(positionName(qint32(r.slots_.size() + 1)), std::move(value));
-    };
-    auto openNamedSlot = [&](const QString& key) { r.slots_.emplace_back(key, QString()); };
-    auto lastValue = [&]() -> QString& {
-        if (r.slots_.empty())
-            openSlot();
-        return r.slots_.back().second;
-    };
-    // Tokens read before the type hold name characters only (ASCII, no blanks).
-    auto isCommandWord = [](QStringView t) {
-        return vocabulary::isBegin(t) || vocabulary::isEnd(t);
-    };
+// Where the reader stands between two characters of a line.
+enum class State : std::uint8_t {
+    LineStart,    // the first word: BEGIN, END or the type
+    AfterKeyword, // the type after BEGIN or END
+    Values,       // between values
+    Quoted,       // inside quotes
+    NamedValue,   // after a name and "="
+    Array,        // inside parentheses
+};
 
-    // Whether a character only extends the token in the current state: such runs are taken
-    // in one step before the state machine, which therefore sees only the other characters.
-    auto extendsToken = [&state](QChar ch) {
-        switch (state) {
-        case 0: case 1: case 2: return vocabulary::isNameChar(ch);
-        case 3: return ch != u'"';
-        case 4: return ch != u'(' && ch != u',' && ch != u' ' && ch != u'"';
-        case 5: return ch != u')' && ch != u'"';
-        default: return false;
-        }
-    };
-    const QChar* chars = line.constData();
-    for (; i < n; ++i) {
-        if (extendsToken(chars[i])) {
-            const qsizetype start = i;
-            while (i + 1 < n && extendsToken(chars[i + 1]))
-                ++i;
-            token.add(chars + start, i - start + 1);
-            continue;
-        }
-        const QChar c = line[i];
-        const QChar prev = i > 0 ? line[i - 1] : QChar();
-        const QChar next = i + 1 < n ? line[i + 1] : QChar();
-        bool again = true;
-        while (again) { // a character may be read again in the state it leads to
-            again = false;
-            switch (state) {
-            case 0:
-                if (c == u' ') {
-                    if (next != u',' && prev != u',') {
-                        if (isCommandWord(token.view())) {
-                            r.command = token.text();
-                            state = 1;
-                        } else {
-                            r.type = names.get(token.view());
-                            state = 2;
-                        }
-                        token.clear();
-                    }
-                } else if (c == u'=') {
-                    state = 2;
-                    again = true;
-                } else {
-                    invalid(c);
-                }
-                break;
-            case 1:
-                if (c == u'"' || c == u'\'' || c == u'(') {
-                    r.type = names.get(token.view());
-                    token.clear();
-                    state = 2;
-                    again = true;
-                } else if (c == u'=') {
-                    misplaced(c);
-                } else if (c == u' ') {
-                    r.type = names.get(token.view());
-                    token.clear();
-                    state = 2;
-                } else {
-                    invalid(c);
-                }
-                break;
-            case 2:
-                if (c == u'"') {
-                    openSlot();
-                    returns.push_back(2);
-                    state = 3;
-                } else if (c == u'=') {
-                    if (token.isEmpty()) {
-                        if (!r.type.isEmpty() && r.slots_.empty()) {
-                            openNamedSlot(r.type);
-                            r.type.clear();
-                        } else {
-                            openSlot();
-                        }
-                    } else {
-                        openNamedSlot(names.get(token.view()));
-                    }
-                    token.clear();
-                    returns.push_back(2);
-                    state = 4;
-                } else if (c == u',') {
-                    if (!token.isEmpty())
-                        openSlot(token.text());
-                    else if (prev == u',')
-                        openSlot(emptyMarker());
-                    else if (r.slots_.empty())
-                        misplaced(c);
-                    token.clear();
-                } else if (c == u'(') {
-                    openSlot();
-                    returns.push_back(2);
-                    state = 5;
-                } else if (c == u' ') {
-                    token.clear();
-                } else {
-                    invalid(c);
-                }
-                break;
-            case 3:
-                // Only the closing quote gets here. Inside parentheses the quoted item stays
-                // part of the array's raw text; elsewhere it is the slot's whole value.
-                state = pop();
-                if (state == 5) {
-                    token.add(c);
-                } else {
-                    lastValue() = token.enclosed(u"\"", u"\"");
-                    token.clear();
-                }
-                break;
-            case 4:
-                if (c == u'(') {
-                    if (!token.isEmpty())
-                        misplaced(c);
-                    state = 5;
-                } else if (c == u',' || c == u' ') {
-                    state = pop();
-                    if (!token.isEmpty())
-                        lastValue() = token.text();
-                    else if (lastValue().isEmpty())
-                        misplaced(c);
-                    token.clear();
-                } else if (c == u'"') {
-                    if (!token.isEmpty())
-                        misplaced(c);
-                    returns.push_back(4);
-                    state = 3;
-                }
-                break;
-            case 5:
-                if (c == u')') {
-                    lastValue() = token.enclosed(ArrayMarker);
-                    token.clear();
-                    state = pop();
-                } else if (c == u'"') {
-                    token.add(c);
-                    returns.push_back(5);
-                    state = 3;
-                }
-                break;
+// Reads one line into `r`, which the caller reuses from line to line to keep its storage. Each
+// state has its own step; a step answers true when the character must be read again in the
+// state it led to.
+class LineReader {
+public:
+    LineReader(const QString& line, NameCache& names, LineReading& r) : m_line(line), m_names(names), m_r(r)
+    {
+        r.command.clear();
+        r.type.clear();
+        r.slots_.clear();
+        r.errors.clear();
+    }
+
+    void read()
+    {
+        const QChar* chars = m_line.constData();
+        const qsizetype n = m_line.size();
+        for (m_at = 0; m_at < n; ++m_at) {
+            if (extendsToken(chars[m_at])) {
+                const qsizetype start = m_at;
+                while (m_at + 1 < n && extendsToken(chars[m_at + 1]))
+                    ++m_at;
+                m_token.add(chars + start, m_at - start + 1);
+                continue;
+            }
+            const QChar c = chars[m_at];
+            const QChar prev = m_at > 0 ? chars[m_at - 1] : QChar();
+            const QChar next = m_at + 1 < n ? chars[m_at + 1] : QChar();
+            while (step(c, prev, next)) {
             }
         }
+        finish();
     }
 
-    if (!token.isEmpty()) {
-        switch (state) {
-        case 0:
-            if (isCommandWord(token.view()))
-                r.command = token.text();
-            else
-                r.type = names.get(token.view());
-            break;
-        case 1: r.type = names.get(token.view()); break;
-        case 2: openSlot(token.text()); break;
-        case 4: lastValue() = token.text(); break;
-        default:
-            r.errors.append(QStringLiteral("Die Zeile '") + line + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
+private:
+    // Whether a character only extends the token in the current state: such runs are taken in
+    // one go, so that the steps see only the other characters.
+    bool extendsToken(QChar ch) const
+    {
+        switch (m_state) {
+        case State::LineStart:
+        case State::AfterKeyword:
+        case State::Values: return vocabulary::isNameChar(ch);
+        case State::Quoted: return ch != vocabulary::Quote;
+        case State::NamedValue:
+            return ch != vocabulary::ArrayOpen && ch != vocabulary::Separator && ch != u' ' && ch != vocabulary::Quote;
+        case State::Array: return ch != vocabulary::ArrayClose && ch != vocabulary::Quote;
+        }
+        return false;
+    }
+
+    bool step(QChar c, QChar prev, QChar next)
+    {
+        switch (m_state) {
+        case State::LineStart: return atLineStart(c, prev, next);
+        case State::AfterKeyword: return afterKeyword(c);
+        case State::Values: betweenValues(c, prev); return false;
+        case State::Quoted: closeQuote(c); return false;
+        case State::NamedValue: namedValue(c); return false;
+        case State::Array: inArray(c); return false;
+        }
+        return false;
+    }
+
+    // Tokens read before the type hold name characters only (ASCII, no blanks).
+    static bool isKeyword(QStringView t) { return vocabulary::isBegin(t) || vocabulary::isEnd(t); }
+
+    bool atLineStart(QChar c, QChar prev, QChar next)
+    {
+        if (c == u' ') {
+            if (next != vocabulary::Separator && prev != vocabulary::Separator) {
+                if (isKeyword(m_token.view())) {
+                    m_r.command = m_token.text();
+                    m_state = State::AfterKeyword;
+                } else {
+                    m_r.type = m_names.get(m_token.view());
+                    m_state = State::Values;
+                }
+                m_token.clear();
+            }
+        } else if (c == vocabulary::Assign) {
+            m_state = State::Values;
+            return true;
+        } else {
+            invalid(c);
+        }
+        return false;
+    }
+
+    bool afterKeyword(QChar c)
+    {
+        if (c == vocabulary::Quote || c == u'\'' || c == vocabulary::ArrayOpen) {
+            takeType();
+            return true;
+        }
+        if (c == vocabulary::Assign)
+            misplaced(c);
+        else if (c == u' ')
+            takeType();
+        else
+            invalid(c);
+        return false;
+    }
+
+    void takeType()
+    {
+        m_r.type = m_names.get(m_token.view());
+        m_token.clear();
+        m_state = State::Values;
+    }
+
+    void betweenValues(QChar c, QChar prev)
+    {
+        if (c == vocabulary::Quote) {
+            openSlot();
+            enter(State::Quoted);
+        } else if (c == vocabulary::Assign) {
+            if (m_token.isEmpty()) {
+                // "TYPE=..." names the first value after what looked like the type.
+                if (!m_r.type.isEmpty() && m_r.slots_.empty()) {
+                    openNamedSlot(m_r.type);
+                    m_r.type.clear();
+                } else {
+                    openSlot();
+                }
+            } else {
+                openNamedSlot(m_names.get(m_token.view()));
+            }
+            m_token.clear();
+            enter(State::NamedValue);
+        } else if (c == vocabulary::Separator) {
+            if (!m_token.isEmpty())
+                openSlot(m_token.text());
+            else if (prev == vocabulary::Separator)
+                openSlot(emptyMarker());
+            else if (m_r.slots_.empty())
+                misplaced(c);
+            m_token.clear();
+        } else if (c == vocabulary::ArrayOpen) {
+            openSlot();
+            enter(State::Array);
+        } else if (c == u' ') {
+            m_token.clear();
+        } else {
+            invalid(c);
         }
     }
+
+    // Only the closing quote gets here. Inside parentheses the quoted item stays part of the
+    // array's raw text; elsewhere it is the slot's whole value.
+    void closeQuote(QChar c)
+    {
+        leave();
+        if (m_state == State::Array) {
+            m_token.add(c);
+        } else {
+            lastValue() = m_token.enclosed(u"\"", u"\"");
+            m_token.clear();
+        }
+    }
+
+    void namedValue(QChar c)
+    {
+        if (c == vocabulary::ArrayOpen) {
+            if (!m_token.isEmpty())
+                misplaced(c);
+            m_state = State::Array;
+        } else if (c == vocabulary::Separator || c == u' ') {
+            leave();
+            if (!m_token.isEmpty())
+                lastValue() = m_token.text();
+            else if (lastValue().isEmpty())
+                misplaced(c);
+            m_token.clear();
+        } else if (c == vocabulary::Quote) {
+            if (!m_token.isEmpty())
+                misplaced(c);
+            enter(State::Quoted);
+        }
+    }
+
+    void inArray(QChar c)
+    {
+        if (c == vocabulary::ArrayClose) {
+            lastValue() = m_token.enclosed(ArrayMarker);
+            m_token.clear();
+            leave();
+        } else if (c == vocabulary::Quote) {
+            m_token.add(c);
+            enter(State::Quoted);
+        }
+    }
+
+    void finish()
+    {
+        if (m_token.isEmpty())
+            return;
+        switch (m_state) {
+        case State::LineStart:
+            if (isKeyword(m_token.view()))
+                m_r.command = m_token.text();
+            else
+                m_r.type = m_names.get(m_token.view());
+            break;
+        case State::AfterKeyword: m_r.type = m_names.get(m_token.view()); break;
+        case State::Values: openSlot(m_token.text()); break;
+        case State::NamedValue: lastValue() = m_token.text(); break;
+        default:
+            m_r.errors.append(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
+        }
+    }
+
+    // Quotes and lists nest: the state to go back to is kept, one level per quote or list.
+    void enter(State inner)
+    {
+        m_returns.push_back(m_state);
+        m_state = inner;
+    }
+    void leave()
+    {
+        if (m_returns.isEmpty()) {
+            m_state = State::Values;
+        } else {
+            m_state = m_returns.back();
+            m_returns.pop_back();
+        }
+    }
+
+    void report(QString text)
+    {
+        m_reported += text.size();
+        m_r.errors.append(std::move(text));
+    }
+    // A character outside the basic plane is reported whole, not as two halves.
+    void invalid(QChar c)
+    {
+        QString character(c);
+        if (c.isHighSurrogate() && m_at + 1 < m_line.size() && m_line[m_at + 1].isLowSurrogate())
+            character += m_line[++m_at];
+        if (m_reported < MaxReportedPerLine)
+            report(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält ungültige Zeichen: ") + character);
+    }
+    void misplaced(QChar c)
+    {
+        if (m_reported < MaxReportedPerLine)
+            report(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält Fehler: ") + c
+                   + QStringLiteral(" ist an dieser Stelle ungültig"));
+    }
+
+    void openSlot(QString value = QString())
+    {
+        m_r.slots_.emplace_back(positionName(qint32(m_r.slots_.size() + 1)), std::move(value));
+    }
+    void openNamedSlot(const QString& key) { m_r.slots_.emplace_back(key, QString()); }
+    QString& lastValue()
+    {
+        if (m_r.slots_.empty())
+            openSlot();
+        return m_r.slots_.back().second;
+    }
+
+    const QString& m_line;
+    NameCache& m_names;
+    LineReading& m_r;
+    TokenBuffer m_token;
+    State m_state = State::LineStart;
+    QVarLengthArray<State, 8> m_returns;
+    qsizetype m_at = 0;
+    qsizetype m_reported = 0; // size of the texts reported for this line
+};
+
+void readLine(const QString& line, NameCache& names, LineReading& r)
+{
+    LineReader(line, names, r).read();
 }
 
 } // namespace
