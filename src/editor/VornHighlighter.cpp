@@ -1,4 +1,5 @@
 #include "VornHighlighter.h"
+#include "EditorCharacters.h"
 
 #include <vorn/CoreServices.h>
 
@@ -12,11 +13,6 @@ bool isNameChar(QChar c)
     const char16_t u = c.unicode();
     return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
         || u == '-';
-}
-
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
 }
 
 bool isBooleanWord(QStringView word)
