@@ -1,4 +1,5 @@
 #include "core/TextKeys.h"
+#include "definitions/PlacementRules.h"
 #include "model/KeyedCollectionImpl.h"
 #include <vorn/CoreFile.h>
 #include <vorn/ElementDef.h>
@@ -196,7 +197,7 @@ Ref<cls_VornElementDef> cls_VornElementDefs::ITEMPARENT(const QString& pSort, co
             return false;
         if (!firstNamed)
             firstNamed = d;
-        if (parent.isEmpty() || d->PARENTSALLOWED()->EXISTS(parent)) {
+        if (parent.isEmpty() || namesParent(*d, parent)) {
             fitting = d;
             return true;
         }

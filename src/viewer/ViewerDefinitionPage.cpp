@@ -4,6 +4,7 @@
 
 #include "ViewerHandlers.h"
 #include "ViewerItems.h"
+#include "definitions/PlacementRules.h"
 
 #include <vorn/DataTypes.h>
 
@@ -70,7 +71,6 @@ void frm_DialogVornViewer::showDefinition(const QString& keyText)
     // A name the structure does not define shows empty details.
     if (!d)
         return;
-    const QStringList ancestors = entries(d->ANCESTORS());
     const bool internal = d->INTERNAL();
 
     for (const Ref<cls_VornAttributeDef>& a : d->ATTRIBUTES()->entries()) {
@@ -110,36 +110,8 @@ void frm_DialogVornViewer::showDefinition(const QString& keyText)
             childKeys.insert(ck);
         });
     };
-    if (d->CHILDRENALLOWED()->COUNT() > 0) {
-        for (const QString& entry : entries(d->CHILDRENALLOWED()))
-            addChild(entry, true);
-    } else {
-        std::vector<Ref<cls_VornElementDef>> kin;
-        for (const Ref<cls_VornElementDef>& x : m_structure->DEFINITIONS()->entries())
-            if (x && x->INTERNAL() == internal)
-                kin.push_back(x);
-        const QString dName = d->NAME();
-        const auto namesD = [&](const Ref<cls_VornElementDef>& x) { return x->PARENTSALLOWED()->EXISTS(dName); };
-        // Children allowed below D itself.
-        for (const auto& x : kin)
-            if (namesD(x))
-                addChild(x->NAME(), true);
-        // Children allowed below D or below a type D derives from.
-        for (const auto& x : kin) {
-            if (namesD(x))
-                continue;
-            for (const QString& e : entries(x->PARENTCLONESALLOWED())) {
-                if (e.compare(dName, Qt::CaseInsensitive) == 0 || ancestors.contains(e, Qt::CaseInsensitive)) {
-                    addChild(x->NAME(), true);
-                    break;
-                }
-            }
-        }
-        // Children that may stand anywhere.
-        for (const auto& x : kin)
-            if (x->PARENTSALLOWED()->COUNT() == 0 && x->PARENTCLONESALLOWED()->COUNT() == 0)
-                addChild(x->NAME(), false);
-    }
+    for (const PossibleChild& child : possibleChildren(*m_structure->DEFINITIONS(), *d))
+        addChild(child.name, child.namedByRule);
 
     QStringList lines;
     const QString sep = QStringLiteral(", ");
