@@ -50,6 +50,18 @@ QPlainTextEdit* makeText(const char* name)
     return text;
 }
 
+// A page of the window: hidden until its step is chosen, the content filling it.
+QWidget* makePage(const char* name, QWidget* content)
+{
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(content);
+    page->setVisible(false);
+    return page;
+}
+
 } // namespace
 
 QWidget* frm_DialogVornViewer::buildElementsPage()
@@ -96,13 +108,7 @@ QWidget* frm_DialogVornViewer::buildElementsPage()
     split->setChildrenCollapsible(false);
     split->setSizes({ 500, 560 });
 
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("frm_PageElements"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(split);
-    page->setVisible(false);
-    return page;
+    return makePage("frm_PageElements", split);
 }
 
 QWidget* frm_DialogVornViewer::buildDefinitionsPage()
@@ -139,13 +145,7 @@ QWidget* frm_DialogVornViewer::buildDefinitionsPage()
     split->setChildrenCollapsible(false);
     split->setSizes({ 480, 580 });
 
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("frm_PageDefinition"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(split);
-    page->setVisible(false);
-    return page;
+    return makePage("frm_PageDefinition", split);
 }
 
 QWidget* frm_DialogVornViewer::buildEnumerationsPage()
@@ -163,13 +163,7 @@ QWidget* frm_DialogVornViewer::buildEnumerationsPage()
     split->addWidget(memberFrame);
     split->setChildrenCollapsible(false);
 
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("frm_PageEnumerations"));
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(split);
-    page->setVisible(false);
-    return page;
+    return makePage("frm_PageEnumerations", split);
 }
 
 } // namespace vorn
