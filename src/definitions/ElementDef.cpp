@@ -1,5 +1,6 @@
 #include "core/Record.h"
 #include "core/TextKeys.h"
+#include "definitions/PlacementRules.h"
 #include "model/KeyedCollectionImpl.h"
 #include <vorn/CoreFile.h>
 #include <vorn/ElementDef.h>
@@ -162,7 +163,7 @@ Ref<cls_VornElementDef> cls_VornElementDefs::ITEMPARENT(const QString& pSort, co
             return false;
         if (!firstNamed)
             firstNamed = d;
-        if (parent.isEmpty() || d->PARENTSALLOWED()->EXISTS(parent)) {
+        if (parent.isEmpty() || namesParent(*d, parent)) {
             fitting = d;
             return true;
         }

@@ -1,5 +1,6 @@
 #pragma once
-// Inner state of the editing engine, shared by its parts.
+// Inner state of the editing engine, shared by its parts; each group of members below is
+// defined in the file it names.
 
 #include <vorn/editor/CoreEditor.h>
 
@@ -61,17 +62,28 @@ public:
     qreal digitWidth = 8;
     static constexpr int Padding = 4;
 
+    // Following style and options (CoreEditor.cpp).
     void styleChanged();
     void optionsChanged();
+
+    // The text (CoreEditorText.cpp).
+    static QString normalise(const QString& text);
     void contentsChanged(int position, int removed, int added);
     QString textOf(int position, int length) const;
     QString currentText() const;
     void replaceText(const QString& normalised);
-
     qint32 lineCount() const;
     QTextBlock blockAtRow(qint32 row) const;
+
+    // Lines laid out on demand (CoreEditorLineLayout.cpp).
     QTextLayout* laidOut(const QTextBlock& block) const;
     qreal naturalWidth(const QTextBlock& block) const;
+    void releaseGlyphs(int keepFrom, int keepTo);
+    mutable std::vector<int> cachedRows; // lines whose layouts keep their glyphs
+    int knownBlockCount = 1;
+    void followLineShift(int position);
+
+    // The visible window (CoreEditorViewport.cpp).
     int marginWidth() const;
     int textOrigin() const;
     int canvasWidth() const;
@@ -81,38 +93,35 @@ public:
     qint32 maxFirstRow() const;
     int widestVisibleLine() const;
     qreal cursorX() const;
-
-    // Cursor moves; `extend` keeps the anchor.
-    void moveTo(int position, bool extend);
-    void moveVertically(int rows, bool extend);
-    void afterMove(bool keepPreferredX = false);
-    void afterEdit();
     void ensureCursorVisible();
     void clampOffset();
     void repaint();
     int hitTest(int x, int y) const;
+
+    // Cursor moves and the selection (CoreEditorCursor.cpp); `extend` keeps the anchor.
+    void moveTo(int position, bool extend);
+    void moveVertically(int rows, bool extend);
+    void afterMove(bool keepPreferredX = false);
+    void afterEdit();
     int wordStart(int position) const;
     int wordEnd(int position) const;
     void selectWordAt(int position);
+    void selectAll();
 
-    // Editing helpers for keys.
+    // Editing keys (CoreEditorEditing.cpp).
     void insertTyped(const QString& text);
     void newLine();
     void tab(bool outdent);
     void backspace(bool word);
     void deleteForward(bool word);
     QString indentUnit() const;
+
+    // The clipboard (CoreEditorClipboard.cpp).
     void copyToClipboard(bool cut);
     void pasteFromClipboard();
-    void selectAll();
 
+    // Drawing (CoreEditorPainting.cpp).
     void paint(QPainter& painter, const QRect& area);
-    void releaseGlyphs(int keepFrom, int keepTo);
-    mutable std::vector<int> cachedRows; // lines whose layouts keep their glyphs
-    int knownBlockCount = 1;
-    void followLineShift(int position);
-
-    static QString normalise(const QString& text);
 };
 
 } // namespace vorn

@@ -3,6 +3,7 @@
 #include "engine/ReaderSupport.h"
 
 #include "core/TextKeys.h"
+#include "definitions/PlacementRules.h"
 #include <vorn/DataTypes.h>
 
 #include <QSet>
@@ -28,11 +29,11 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     bool accepted = false;
     if (allowed.COUNT() >= 1) {
         if (upperCased(allowed.ITEM(1)) != QLatin1String("NONE"))
-            accepted = allowed.EXISTS(parentType);
+            accepted = namesParent(definition, parentType);
         else if (!parentType.isEmpty())
             element.ERRORSET(QStringLiteral("Dieses Element muss auf der Hauptebene definiert werden!"));
     } else {
-        accepted = clones.COUNT() == 0;
+        accepted = standsAnywhere(definition);
     }
     if (!accepted && clones.COUNT() >= 1) {
         const Ref<cls_VornElementDef> parentDefinition = structure.DEFINITIONS()->Item(parentType);
@@ -40,12 +41,7 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
             element.ERRORSET(QStringLiteral("Eltern-Element '") + parentType + QStringLiteral("' wurde nicht definiert!"));
             return false;
         }
-        CoreList& ancestors = *parentDefinition->ANCESTORS();
-        for (const QString& c : clones.items())
-            if (ancestors.EXISTS(c) || parentType == c) {
-                accepted = true;
-                break;
-            }
+        accepted = acceptsDerivedParent(definition, parentType, *parentDefinition->ANCESTORS(), Qt::CaseSensitive);
     }
     const bool noneFirst = allowed.COUNT() >= 1 && allowed.ITEM(1) == QLatin1String("NONE");
     if (!accepted && !noneFirst) {
