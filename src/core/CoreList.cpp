@@ -1,4 +1,4 @@
-#include "core/Record.h"
+#include "core/RecordFields.h"
 #include <vorn/CoreFile.h>
 #include <vorn/CoreList.h>
 #include <vorn/Package.h>

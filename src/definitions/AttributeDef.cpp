@@ -1,6 +1,6 @@
 #include <vorn/AttributeDef.h>
 #include <vorn/CoreFile.h>
-#include "core/Record.h"
+#include "core/RecordFields.h"
 
 namespace vorn {
 

@@ -1,4 +1,4 @@
-#include "core/Record.h"
+#include "core/RecordFields.h"
 #include "core/TextKeys.h"
 #include "definitions/PlacementRules.h"
 #include "model/KeyedCollectionImpl.h"

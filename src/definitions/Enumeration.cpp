@@ -1,4 +1,4 @@
-#include "core/Record.h"
+#include "core/RecordFields.h"
 #include "core/TextKeys.h"
 #include "model/KeyedCollectionImpl.h"
 #include <vorn/CoreFile.h>

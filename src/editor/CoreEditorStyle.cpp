@@ -1,6 +1,6 @@
 // Style and options of the editing engine, and the style file "vorn.stl" (an INI file).
 
-#include "core/Record.h"
+#include "core/RecordFields.h"
 #include "CoreEditorPrivate.h"
 
 #include <vorn/CoreFile.h>

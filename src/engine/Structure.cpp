@@ -4,7 +4,7 @@
 #include <vorn/Structure.h>
 #include <vorn/ErrorTextBudget.h>
 #include "core/Logging.h"
-#include "core/Record.h"
+#include "core/RecordFields.h"
 
 #include <QSaveFile>
 #include "engine/IncludeScope.h"

@@ -1,4 +1,4 @@
-#include "core/Record.h"
+#include "core/RecordFields.h"
 #include "core/TextKeys.h"
 #include <vorn/AttributeDef.h>
 #include <vorn/Attributes.h>

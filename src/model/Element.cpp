@@ -2,7 +2,7 @@
 #include <vorn/DataTypes.h>
 #include <vorn/Elements.h>
 #include <vorn/ErrorTextBudget.h>
-#include "core/Record.h"
+#include "core/RecordFields.h"
 
 namespace vorn {
 

@@ -3,7 +3,7 @@
 // the four collections are instantiated once in KeyedCollections.cpp, and the collections'
 // own files use the member templates.
 
-#include "core/Record.h"
+#include "core/RecordFields.h"
 #include <vorn/KeyedCollection.h>
 #include <vorn/Package.h>
 
