@@ -1,10 +1,14 @@
 // vorn: checks, dumps and writes Vorn Script files from the command line.
 
-#include "EditorWindow.h"
 #include "JsonDump.h"
+#ifdef VORN_WITH_WIDGETS
+#include "EditorWindow.h"
 #include "ViewCommand.h"
+#endif
 
+#ifdef VORN_WITH_WIDGETS
 #include <vorn/viewer/Viewer.h>
+#endif
 
 #include <QCommandLineParser>
 
@@ -201,6 +205,7 @@ int runWrite(const Options& o)
     return ExitOk;
 }
 
+#ifdef VORN_WITH_WIDGETS
 int runView(const Options& o)
 {
     return runViewer(o.argc, o.argv, o.files.first(), o.includeDirs, o.startPage, o.preselect, o.screenshot);
@@ -211,6 +216,14 @@ int runEdit(const Options& o)
     vorn::installViewer(); // "Struktur anzeigen" opens the viewer
     return runEditor(o.argc, o.argv, o.files.isEmpty() ? QString() : o.files.first());
 }
+#else
+int runWithoutWidgets(const Options&)
+{
+    return usageError(QStringLiteral("this vorn was built without the viewer and the editor (VORN_BUILD_WIDGETS=OFF)"));
+}
+const auto runView = runWithoutWidgets;
+const auto runEdit = runWithoutWidgets;
+#endif
 
 struct Command {
     const char* name;
