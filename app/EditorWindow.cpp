@@ -31,10 +31,7 @@ using namespace vorn;
 
 namespace {
 
-void tell(const QString& title, const QString& text)
-{
-    CoreServices::instance().dialogs().message(text, title);
-}
+void tell(const QString& title, const QString& text) { CoreServices::instance().dialogs().message(text, title); }
 
 QString describe(const std::exception& e)
 {
@@ -82,7 +79,8 @@ void EditorWindow::buildMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Datei"));
     add(file, QStringLiteral("Ö&ffnen…"), { QKeySequence::Open }, [this] { openDialog(); });
     add(file, QStringLiteral("&Speichern"), { QKeySequence::Save }, [this] { save(); });
-    add(file, QStringLiteral("Speichern &unter…"), { QKeySequence(QStringLiteral("Ctrl+Shift+S")) }, [this] { saveAs(); });
+    add(file, QStringLiteral("Speichern &unter…"), { QKeySequence(QStringLiteral("Ctrl+Shift+S")) },
+        [this] { saveAs(); });
     file->addSeparator();
     add(file, QStringLiteral("&Beenden"), { QKeySequence(QStringLiteral("Ctrl+Q")) }, [this] { close(); });
 
@@ -91,7 +89,8 @@ void EditorWindow::buildMenus()
         add(edit, text, keys, [this, word] { run(word); });
     };
     command(QStringLiteral("&Rückgängig"), { QKeySequence::Undo }, QStringLiteral("EDIT.UNDO"));
-    command(QStringLiteral("&Wiederherstellen"), { QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z")) },
+    command(QStringLiteral("&Wiederherstellen"),
+            { QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z")) },
             QStringLiteral("EDIT.REDO"));
     edit->addSeparator();
     command(QStringLiteral("&Ausschneiden"), { QKeySequence::Cut }, QStringLiteral("EDIT.CUT"));
@@ -108,7 +107,8 @@ void EditorWindow::buildMenus()
 
     QMenu* script = menuBar()->addMenu(QStringLiteral("&Skript"));
     add(script, QStringLiteral("&Prüfen"), { QKeySequence(QStringLiteral("F7")) }, [this] { showFindings(); });
-    add(script, QStringLiteral("Struktur &anzeigen"), { QKeySequence(QStringLiteral("F8")) }, [this] { showStructure(); });
+    add(script, QStringLiteral("Struktur &anzeigen"), { QKeySequence(QStringLiteral("F8")) },
+        [this] { showStructure(); });
 }
 
 void EditorWindow::run(const QString& command)
@@ -118,7 +118,8 @@ void EditorWindow::run(const QString& command)
         // The host brings bars and history in line at once instead of at the next key.
         m_edit->synchronise();
     } catch (const std::exception& e) {
-        tell(QStringLiteral("Bearbeiten"), QStringLiteral("Der Befehl %1 ist fehlgeschlagen:\n%2").arg(command, describe(e)));
+        tell(QStringLiteral("Bearbeiten"),
+             QStringLiteral("Der Befehl %1 ist fehlgeschlagen:\n%2").arg(command, describe(e)));
     }
     m_edit->pic_Edit()->setFocus();
     refreshStatus();
@@ -170,8 +171,7 @@ bool EditorWindow::openFile(const QString& path)
 {
     try {
         if (!m_edit->LOAD(path)) {
-            tell(QStringLiteral("Öffnen"),
-                                 QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
+            tell(QStringLiteral("Öffnen"), QStringLiteral("Die Datei „%1“ kann nicht gelesen werden.").arg(path));
             return false;
         }
         // Saving keeps the line ends the file came with.
@@ -223,7 +223,7 @@ bool EditorWindow::writeTo(const QString& path)
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
             tell(QStringLiteral("Speichern"),
-                                  QStringLiteral("„%1“ kann nicht gespeichert werden: %2").arg(path, file.errorString()));
+                 QStringLiteral("„%1“ kann nicht gespeichert werden: %2").arg(path, file.errorString()));
             return false;
         }
         m_path = path;
@@ -283,7 +283,8 @@ void EditorWindow::showFindings()
     try {
         const std::vector<Finding> findings = check();
         for (const Finding& f : findings) {
-            auto* item = new QListWidgetItem(f.line > 0 ? QStringLiteral("Zeile %1: %2").arg(f.line).arg(f.text) : f.text);
+            auto* item = new QListWidgetItem(f.line > 0 ? QStringLiteral("Zeile %1: %2").arg(f.line).arg(f.text)
+                                                        : f.text);
             item->setData(Qt::UserRole, f.line);
             m_findings->addItem(item);
         }
@@ -323,7 +324,7 @@ void EditorWindow::showStructure()
         m_shown = structure;
     } catch (const std::exception& e) {
         tell(QStringLiteral("Struktur anzeigen"),
-                                 QStringLiteral("Die Struktur kann nicht angezeigt werden:\n%1").arg(describe(e)));
+             QStringLiteral("Die Struktur kann nicht angezeigt werden:\n%1").arg(describe(e)));
     }
 }
 
@@ -333,9 +334,11 @@ int runEditor(int argc, char** argv, const QString& file)
 {
     QString why;
     if (!displayReachable(why)) {
-        complain(QStringLiteral("vorn edit"), why + QStringLiteral(".\nRun it under a display server, for example "
-                                                                  "xvfb-run vorn edit FILE (Debian package xvfb), or set "
-                                                                  "QT_QPA_PLATFORM=offscreen to run it without showing anything."));
+        complain(QStringLiteral("vorn edit"),
+                 why
+                     + QStringLiteral(".\nRun it under a display server, for example "
+                                      "xvfb-run vorn edit FILE (Debian package xvfb), or set "
+                                      "QT_QPA_PLATFORM=offscreen to run it without showing anything."));
         return 2;
     }
     static char programName[] = "vorn";

@@ -26,9 +26,7 @@ void value(JsonWriter& w, const Variant& v)
     w.key("t");
     switch (v.kind()) {
     case Variant::Kind::Empty:
-    case Variant::Kind::Missing:
-        w.string(QStringLiteral("empty"));
-        break;
+    case Variant::Kind::Missing: w.string(QStringLiteral("empty")); break;
     case Variant::Kind::Text:
         w.string(QStringLiteral("text"));
         w.key("v");

@@ -49,7 +49,9 @@ int runViewer(int argc, char** argv, const QString& file, const QStringList& inc
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QString why;
         if (!screenshot && !displayReachable(why)) {
-            complain(Command, why + QStringLiteral(".\nRun it under a display server (for example xvfb-run vorn view FILE), "
+            complain(Command,
+                     why
+                         + QStringLiteral(".\nRun it under a display server (for example xvfb-run vorn view FILE), "
                                           "set QT_QPA_PLATFORM=offscreen, or write a picture with "
                                           "vorn view --screenshot OUT.png FILE."));
             return ExitFailure;
@@ -62,7 +64,7 @@ int runViewer(int argc, char** argv, const QString& file, const QStringList& inc
 
     if (startPage == ID_VornInspectorView_Auto)
         startPage = structure->ELEMENTS()->COUNT(false) >= 1 ? ID_VornInspectorView_Elements
-                                                              : ID_VornInspectorView_Definitions;
+                                                             : ID_VornInspectorView_Definitions;
 
     frm_DialogVornViewer dialog;
     dialog.setStructure(structure);

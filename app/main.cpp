@@ -34,10 +34,10 @@ void fail(const QString& message) { err(QStringLiteral("vorn: %1\n").arg(message
 struct Options {
     QStringList files;
     QStringList includeDirs;
-    int maxErrors = 100;    // check: messages shown per file; 0 shows all
-    QString screenshot;     // view: render to this PNG and exit
-    int startPage = -1;     // view: -1 auto, 1 elements, 2 definitions
-    QString preselect;      // view: a definition name or an element's UID
+    int maxErrors = 100; // check: messages shown per file; 0 shows all
+    QString screenshot;  // view: render to this PNG and exit
+    int startPage = -1;  // view: -1 auto, 1 elements, 2 definitions
+    QString preselect;   // view: a definition name or an element's UID
     int argc = 0;
     char** argv = nullptr;
 };
@@ -234,11 +234,8 @@ struct Command {
 
 // view and edit join this table with the viewer and the editor.
 const Command Commands[] = {
-    { "check", 1, -1, runCheck },
-    { "dump", 1, 1, runDump },
-    { "write", 1, 1, runWrite },
-    { "view", 1, 1, runView },
-    { "edit", 0, 1, runEdit },
+    { "check", 1, -1, runCheck }, { "dump", 1, 1, runDump }, { "write", 1, 1, runWrite },
+    { "view", 1, 1, runView },    { "edit", 0, 1, runEdit },
 };
 
 int run(const QStringList& arguments, int argc, char** argv)
@@ -252,11 +249,13 @@ int run(const QStringList& arguments, int argc, char** argv)
                                      QStringLiteral("Show the version."));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Render the viewer to a PNG."),
                                         QStringLiteral("png"));
-    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Start page of the viewer."), QStringLiteral("page"));
+    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Start page of the viewer."),
+                                  QStringLiteral("page"));
     const QCommandLineOption select(QStringLiteral("select"), QStringLiteral("Preselected definition or UID."),
                                     QStringLiteral("name"));
     const QCommandLineOption includeRoot(QStringLiteral("include-root"),
-                                         QStringLiteral("Folder that included files must lie in."), QStringLiteral("dir"));
+                                         QStringLiteral("Folder that included files must lie in."),
+                                         QStringLiteral("dir"));
     const QCommandLineOption maxErrors(QStringLiteral("max-errors"), QStringLiteral("Messages shown per file."),
                                        QStringLiteral("n"));
     parser.addOptions({ include, includeRoot, maxErrors, help, version, screenshot, page, select });

@@ -38,22 +38,46 @@ const char* const Colours[] = { "RED", "GREEN", "BLUE", "YELLOW", "CYAN", "MAGEN
 
 // Four levels; the fan-out makes an average top-level group of about 150 elements.
 const TypeDef Types[] = {
-    { "GROUP", 'G', "NONE",
-      { { "NAME", Kind::String }, { "CREATED", Kind::Date }, { "ACTIVE", Kind::Bool }, { "COLOUR", Kind::Enum },
+    { "GROUP",
+      'G',
+      "NONE",
+      { { "NAME", Kind::String },
+        { "CREATED", Kind::Date },
+        { "ACTIVE", Kind::Bool },
+        { "COLOUR", Kind::Enum },
         { "WEIGHT", Kind::Double } },
-      2, 8 },
-    { "SECTION", 'S', "GROUP",
-      { { "TITLE", Kind::String }, { "LEVEL", Kind::Long }, { "RATIO", Kind::Double }, { "COLOUR", Kind::Enum },
+      2,
+      8 },
+    { "SECTION",
+      'S',
+      "GROUP",
+      { { "TITLE", Kind::String },
+        { "LEVEL", Kind::Long },
+        { "RATIO", Kind::Double },
+        { "COLOUR", Kind::Enum },
         { "OPEN", Kind::Bool } },
-      2, 8 },
-    { "ITEM", 'I', "SECTION",
-      { { "NAME", Kind::String }, { "COUNT", Kind::Long }, { "PRICE", Kind::Double }, { "DUE", Kind::Date },
+      2,
+      8 },
+    { "ITEM",
+      'I',
+      "SECTION",
+      { { "NAME", Kind::String },
+        { "COUNT", Kind::Long },
+        { "PRICE", Kind::Double },
+        { "DUE", Kind::Date },
         { "COLOUR", Kind::Enum } },
-      0, 10 },
-    { "LEAF", 'L', "ITEM",
-      { { "LABEL", Kind::String }, { "AMOUNT", Kind::Double }, { "FLAG", Kind::Bool }, { "CODE", Kind::Long },
+      0,
+      10 },
+    { "LEAF",
+      'L',
+      "ITEM",
+      { { "LABEL", Kind::String },
+        { "AMOUNT", Kind::Double },
+        { "FLAG", Kind::Bool },
+        { "CODE", Kind::Long },
         { "SHADE", Kind::Enum } },
-      0, 0 },
+      0,
+      0 },
 };
 constexpr int Levels = int(std::size(Types));
 
@@ -150,8 +174,8 @@ public:
 private:
     bool full() const
     {
-        return (m_limits.bytes && m_vorn.bytes() >= m_limits.bytes) ||
-               (m_limits.elements && m_count >= m_limits.elements) || (m_limits.lines && m_lines >= m_limits.lines);
+        return (m_limits.bytes && m_vorn.bytes() >= m_limits.bytes)
+            || (m_limits.elements && m_count >= m_limits.elements) || (m_limits.lines && m_lines >= m_limits.lines);
     }
 
     void vornLine(int indent, std::string_view text)
@@ -210,8 +234,7 @@ private:
             }
             return { kind, s };
         }
-        case Kind::Long:
-            return { kind, std::to_string(uniform(-1000000, 1000000)) };
+        case Kind::Long: return { kind, std::to_string(uniform(-1000000, 1000000)) };
         case Kind::Double: {
             const double d = uniform(-9999999, 9999999) / 1000.0;
             auto r = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, 3);
@@ -222,8 +245,7 @@ private:
             v.flag = uniform(0, 1) == 1;
             return v;
         }
-        case Kind::Enum:
-            return { kind, Colours[uniform(0, int(std::size(Colours)) - 1)] };
+        case Kind::Enum: return { kind, Colours[uniform(0, int(std::size(Colours)) - 1)] };
         case Kind::Date:
             std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", uniform(1990, 2030), uniform(1, 12), uniform(1, 28));
             return { kind, buf };
@@ -268,8 +290,8 @@ private:
             m_xml << '<' << t.name << " ID=\"" << id << '"';
             for (size_t i = 0; i < values.size(); ++i) {
                 const Value& v = values[i];
-                m_xml << ' ' << t.attrs[i].name << "=\"" << (v.kind == Kind::Bool ? (v.flag ? "true" : "false") : v.text)
-                      << '"';
+                m_xml << ' ' << t.attrs[i].name << "=\""
+                      << (v.kind == Kind::Bool ? (v.flag ? "true" : "false") : v.text) << '"';
             }
             m_xml << (children ? ">\n" : "/>\n");
 
@@ -344,9 +366,10 @@ private:
 
 [[noreturn]] void usage()
 {
-    std::fputs("usage: vorn_bench_gen --out DIR --name NAME [--seed N] (--mb N | --elements N | --lines N) "
-               "[--vorn-only]\n",
-               stderr);
+    std::fputs(
+        "usage: vorn_bench_gen --out DIR --name NAME [--seed N] (--mb N | --elements N | --lines N) "
+        "[--vorn-only]\n",
+        stderr);
     std::exit(2);
 }
 
@@ -387,8 +410,8 @@ int main(int argc, char** argv)
 
     const std::string base = out + "/" + name;
     const nlohmann::json request = { { "version", GeneratorVersion }, { "seed", seed },
-                                     { "bytes", limits.bytes }, { "elements", limits.elements },
-                                     { "lines", limits.lines }, { "vornOnly", vornOnly } };
+                                     { "bytes", limits.bytes },       { "elements", limits.elements },
+                                     { "lines", limits.lines },       { "vornOnly", vornOnly } };
     {
         std::ifstream old(base + ".meta.json");
         if (old) {

@@ -220,8 +220,10 @@ int main(int argc, char** argv)
             add("record_load_pw", [s](benchmark::State& st) { recordLoad(st, s, true); });
         }
         if (s != "1mb") {
-            add("find_id", [s](benchmark::State& st) { find(st, s, false); }, true);
-            add("find_uid", [s](benchmark::State& st) { find(st, s, true); }, true);
+            add(
+                "find_id", [s](benchmark::State& st) { find(st, s, false); }, true);
+            add(
+                "find_uid", [s](benchmark::State& st) { find(st, s, true); }, true);
         }
     }
     return bench::runRegisteredBenchmarks(argc, argv);

@@ -58,8 +58,8 @@ std::shared_ptr<void> parseVorn(const Input& in)
     const auto errors = vorn::CoreList::create();
     auto structure = vorn::VORN()->PARSE(in.text, errors);
     if (errors->COUNT() != 0 || structure->ERRORS())
-        throw std::runtime_error("script has errors: " + errors->ITEM(1).toStdString() +
-                                 structure->ERRORTEXT().toStdString());
+        throw std::runtime_error("script has errors: " + errors->ITEM(1).toStdString()
+                                 + structure->ERRORTEXT().toStdString());
     return structure;
 }
 
@@ -138,9 +138,9 @@ int rssMode(const std::string& parser, const std::string& set)
             const std::int64_t before = bench::procStatus("VmHWM");
             auto dom = p.parse(in);
             const std::int64_t after = bench::procStatus("VmHWM");
-            const nlohmann::json j = { { "parser", parser }, { "set", set }, { "elements", in.elements },
-                                       { "input_bytes", in.bytes.size() }, { "hwm_before", before },
-                                       { "hwm_after", after } };
+            const nlohmann::json j = { { "parser", parser },        { "set", set },
+                                       { "elements", in.elements }, { "input_bytes", in.bytes.size() },
+                                       { "hwm_before", before },    { "hwm_after", after } };
             std::printf("%s\n", j.dump().c_str());
             std::fflush(stdout);
             std::_Exit(0); // the measure is taken; skip freeing the DOM
@@ -166,7 +166,7 @@ int main(int argc, char** argv)
             if (large && std::string(p.name) == "yaml-cpp")
                 continue;
             auto* b = benchmark::RegisterBenchmark((std::string("parse/") + p.name + "/" + set).c_str(),
-                                                  [&p, set](benchmark::State& s) { run(s, p, set); });
+                                                   [&p, set](benchmark::State& s) { run(s, p, set); });
             b->Unit(benchmark::kMillisecond);
             if (large)
                 b->Iterations(1);

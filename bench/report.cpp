@@ -110,16 +110,18 @@ int main(int argc, char** argv)
                           { "cpus", ctx.value("num_cpus", 0) },
                           { "mhz_per_cpu", ctx.value("mhz_per_cpu", 0) },
                           { "load_avg", ctx.value("load_avg", json::array()) } };
-    result["note"] = "Times are medians of processor time (CPU) per run; wall times are under real_ms. "
-                     "heap_B_per_elem: mallinfo2 uordblks+hblkhd growth while the DOM is alive. "
-                     "peak_rss: VmHWM of a fresh process that read the input and parsed it once.";
+    result["note"] =
+        "Times are medians of processor time (CPU) per run; wall times are under real_ms. "
+        "heap_B_per_elem: mallinfo2 uordblks+hblkhd growth while the DOM is alive. "
+        "peak_rss: VmHWM of a fresh process that read the input and parsed it once.";
 
     const char* sets[] = { "1mb", "10mb", "100mb" };
     const char* parsers[] = { "vorn", "pugixml", "rapidjson", "nlohmann", "yaml-cpp" };
 
     std::printf("\n### Parsing the same tree (CPU time, median)\n\n");
-    std::printf("| parser | form | set | elements | input MB | ms | MB/s | k elements/s | heap B/element "
-                "(retained DOM) | peak RSS MB (fresh process) |\n");
+    std::printf(
+        "| parser | form | set | elements | input MB | ms | MB/s | k elements/s | heap B/element "
+        "(retained DOM) | peak RSS MB (fresh process) |\n");
     std::printf("|---|---|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const char* set : sets)
         for (const char* p : parsers) {
@@ -132,8 +134,13 @@ int main(int argc, char** argv)
             const double ms = toMs(b, "cpu_time");
             const double inputMb = mbps * ms / 1e3;
             std::string peak = "–";
-            json row = { { "parser", p }, { "set", set }, { "elements", elements }, { "input_MB", inputMb },
-                         { "cpu_ms", ms }, { "real_ms", toMs(b, "real_time") }, { "MB_per_s", mbps },
+            json row = { { "parser", p },
+                         { "set", set },
+                         { "elements", elements },
+                         { "input_MB", inputMb },
+                         { "cpu_ms", ms },
+                         { "real_ms", toMs(b, "real_time") },
+                         { "MB_per_s", mbps },
                          { "elements_per_s", b.value("items_per_second", 0.0) },
                          { "heap_B_per_elem", b.value("heap_B_per_elem", 0.0) } };
             if (rss.count(std::string(p) + "/" + set)) {
@@ -144,9 +151,10 @@ int main(int argc, char** argv)
                 row["peak_rss_growth_MB"] = (after - before) / MB;
             }
             result["parse"].push_back(row);
-            const std::string form = p == std::string("vorn") ? "Vorn" : p == std::string("pugixml") ? "XML"
-                                   : p == std::string("yaml-cpp")                                  ? "YAML"
-                                                                                                   : "JSON";
+            const std::string form = p == std::string("vorn") ? "Vorn"
+                : p == std::string("pugixml")                 ? "XML"
+                : p == std::string("yaml-cpp")                ? "YAML"
+                                                              : "JSON";
             std::printf("| %s | %s | %s | %.0f | %s | %s | %s | %s | %s | %s |\n", p, form.c_str(), set, elements,
                         sig(inputMb).c_str(), sig(ms).c_str(), sig(mbps).c_str(),
                         sig(b.value("items_per_second", 0.0) / 1e3).c_str(),
@@ -162,8 +170,10 @@ int main(int argc, char** argv)
         }
         if (std::isnan(t[0]) && std::isnan(t[1]))
             return;
-        result["growth"].push_back({ { "what", label }, { "cpu_ms", { t[0], t[1], t[2] } },
-                                     { "ratio_10_1", t[1] / t[0] }, { "ratio_100_10", t[2] / t[1] } });
+        result["growth"].push_back({ { "what", label },
+                                     { "cpu_ms", { t[0], t[1], t[2] } },
+                                     { "ratio_10_1", t[1] / t[0] },
+                                     { "ratio_100_10", t[2] / t[1] } });
         std::printf("| %s | %s | %s | %s | %s | %s |\n", label.c_str(), sig(t[0]).c_str(), sig(t[1]).c_str(),
                     sig(t[2]).c_str(), fmt(t[1] / t[0]).c_str(), fmt(t[2] / t[1]).c_str());
     };
@@ -172,17 +182,21 @@ int main(int argc, char** argv)
     for (const char* p : parsers)
         growth(parse, std::string("parse/") + p + "/", std::string("parse ") + p);
     const std::pair<const char*, const char*> opNames[] = {
-        { "write", "writer (vorn write)" },         { "package_get", "PACKAGE get" },
-        { "package_put", "PACKAGE put" },           { "record_save", "record SAVE" },
-        { "record_load", "record LOAD" },           { "record_save_pw", "record SAVE, password" },
+        { "write", "writer (vorn write)" },
+        { "package_get", "PACKAGE get" },
+        { "package_put", "PACKAGE put" },
+        { "record_save", "record SAVE" },
+        { "record_load", "record LOAD" },
+        { "record_save_pw", "record SAVE, password" },
         { "record_load_pw", "record LOAD, password" },
     };
     for (const auto& [op, label] : opNames)
         growth(ops, std::string(op) + "/", label);
 
     std::printf("\n### Writer, packages and record files (MB/s of the text each one makes or reads, CPU time)\n\n");
-    std::printf("| what | MB/s at 1 MB | MB/s at 10 MB | MB/s at 100 MB | MB of its text at 10 MB |\n"
-                "|---|---:|---:|---:|---:|\n");
+    std::printf(
+        "| what | MB/s at 1 MB | MB/s at 10 MB | MB/s at 100 MB | MB of its text at 10 MB |\n"
+        "|---|---:|---:|---:|---:|\n");
     for (const auto& [op, label] : opNames) {
         std::string cells[3], size10 = "–";
         for (int i = 0; i < 3; ++i) {
@@ -194,28 +208,36 @@ int main(int argc, char** argv)
             cells[i] = sig(b.value("bytes_per_second", 0.0) / MB);
             if (i == 1)
                 size10 = sig(b.value("bytes", 0.0) / MB);
-            result["ops"].push_back({ { "what", op }, { "set", sets[i] }, { "MB_per_s", b.value("bytes_per_second", 0.0) / MB },
-                                      { "bytes", b.value("bytes", 0.0) }, { "cpu_ms", toMs(b, "cpu_time") },
+            result["ops"].push_back({ { "what", op },
+                                      { "set", sets[i] },
+                                      { "MB_per_s", b.value("bytes_per_second", 0.0) / MB },
+                                      { "bytes", b.value("bytes", 0.0) },
+                                      { "cpu_ms", toMs(b, "cpu_time") },
                                       { "real_ms", toMs(b, "real_time") } });
         }
         std::printf("| %s | %s | %s | %s | %s |\n", label, cells[0].c_str(), cells[1].c_str(), cells[2].c_str(),
                     size10.c_str());
     }
 
-    std::printf("\n### FIND on a large tree (per lookup, CPU time)\n\n| tree | elements | by ID | by UID |\n|---|---:|---:|---:|\n");
+    std::printf(
+        "\n### FIND on a large tree (per lookup, CPU time)\n\n| tree | elements | by ID | by UID "
+        "|\n|---|---:|---:|---:|\n");
     for (const char* set : sets) {
         const std::string id = std::string("find_id/") + set, uid = std::string("find_uid/") + set;
         if (!ops.count(id) || !ops.count(uid))
             continue;
         const double a = toMs(ops.at(id), "cpu_time"), b = toMs(ops.at(uid), "cpu_time");
-        result["find"].push_back({ { "set", set }, { "elements", ops.at(id).value("elements", 0.0) },
-                                   { "by_id_ms", a }, { "by_uid_ms", b } });
+        result["find"].push_back({ { "set", set },
+                                   { "elements", ops.at(id).value("elements", 0.0) },
+                                   { "by_id_ms", a },
+                                   { "by_uid_ms", b } });
         std::printf("| %s | %.0f | %s ms | %s ms |\n", set, ops.at(id).value("elements", 0.0), sig(a).c_str(),
                     sig(b).c_str());
     }
 
-    std::printf("\n### Editor and viewer (offscreen)\n\n| what | median wall ms | p95 wall ms | median CPU ms | notes |\n"
-                "|---|---:|---:|---:|---|\n");
+    std::printf(
+        "\n### Editor and viewer (offscreen)\n\n| what | median wall ms | p95 wall ms | median CPU ms | notes |\n"
+        "|---|---:|---:|---:|---|\n");
     for (const auto& [key, b] : ui) {
         std::string note;
         if (b.contains("lines"))
@@ -223,10 +245,12 @@ int main(int argc, char** argv)
         if (b.contains("elements"))
             note = fmt(b.value("elements", 0.0), 0) + " elements";
         if (b.contains("press_cpu_ms"))
-            note += "; CPU ms in press " + sig(b.value("press_cpu_ms", 0.0)) + ", release " +
-                    sig(b.value("release_cpu_ms", 0.0)) + ", repaint " + sig(b.value("paint_cpu_ms", 0.0));
-        result["ui"].push_back({ { "what", key }, { "median_ms", b.value("median_ms", 0.0) },
-                                 { "p95_ms", b.value("p95_ms", 0.0) }, { "cpu_median_ms", b.value("cpu_median_ms", 0.0) },
+            note += "; CPU ms in press " + sig(b.value("press_cpu_ms", 0.0)) + ", release "
+                + sig(b.value("release_cpu_ms", 0.0)) + ", repaint " + sig(b.value("paint_cpu_ms", 0.0));
+        result["ui"].push_back({ { "what", key },
+                                 { "median_ms", b.value("median_ms", 0.0) },
+                                 { "p95_ms", b.value("p95_ms", 0.0) },
+                                 { "cpu_median_ms", b.value("cpu_median_ms", 0.0) },
                                  { "note", note } });
         std::printf("| %s | %s | %s | %s | %s |\n", key.c_str(), sig(b.value("median_ms", 0.0)).c_str(),
                     sig(b.value("p95_ms", 0.0)).c_str(), sig(b.value("cpu_median_ms", 0.0)).c_str(), note.c_str());

@@ -51,7 +51,8 @@ int main()
     child->setUID(2);
     child->ATTRIBUTES()->setVALUE(QStringLiteral("X"), 1.5);
     child->ATTRIBUTES()->setVALUE(QStringLiteral("Y"), -2.0);
-    child->ATTRIBUTES()->setVALUE(QStringLiteral("COLOUR"), lists->ENCODE(QStringLiteral("COLOURS"), QStringLiteral("GREEN")));
+    child->ATTRIBUTES()->setVALUE(QStringLiteral("COLOUR"),
+                                  lists->ENCODE(QStringLiteral("COLOURS"), QStringLiteral("GREEN")));
 
     // Pack everything and unpack it into fresh objects.
     auto freshTree = cls_VornElements::create();
@@ -66,10 +67,16 @@ int main()
     expect(found && found->ATTRIBUTES()->VALUE(QStringLiteral("X")) == Variant(1.5), "P1 keeps its X");
     expect(found && freshTree->FINDPARENT(2)->ID() == QLatin1String("ORIGIN"), "P1's parent is ORIGIN");
     auto freshPoint = freshDefinitions->ITEMPARENT(QStringLiteral("point"), QStringLiteral("POINT"));
-    expect(freshPoint && freshPoint->ATTRIBUTES()->LIST() == QLatin1String("X, Y, COLOUR"), "POINT keeps its attributes");
-    expect(found && freshLists->DECODE(QStringLiteral("Colours"), found->ATTRIBUTES()->VALUE(QStringLiteral("COLOUR"))) == QLatin1String("GREEN"),
+    expect(freshPoint && freshPoint->ATTRIBUTES()->LIST() == QLatin1String("X, Y, COLOUR"),
+           "POINT keeps its attributes");
+    expect(found
+               && freshLists->DECODE(QStringLiteral("Colours"), found->ATTRIBUTES()->VALUE(QStringLiteral("COLOUR")))
+                   == QLatin1String("GREEN"),
            "the colour decodes to GREEN");
-    expect(found && found->ATTRIBUTES()->VALUEENCODED(QStringLiteral("X"), freshPoint->ATTRIBUTES()->Item(QStringLiteral("X"))) == Variant(QStringLiteral("1.5")),
+    expect(found
+               && found->ATTRIBUTES()->VALUEENCODED(QStringLiteral("X"),
+                                                    freshPoint->ATTRIBUTES()->Item(QStringLiteral("X")))
+                   == Variant(QStringLiteral("1.5")),
            "X is written as 1.5");
 
     // Store the tree in a password-protected record file and read it back.

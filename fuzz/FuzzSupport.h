@@ -58,10 +58,17 @@ bool onlyVornErrors(F&& f, const char* what)
 inline std::vector<vorn::Ref<vorn::DataEvents>> persistentSamples()
 {
     using namespace vorn;
-    return { CoreList::create(),          cls_VornAttributes::create(),    cls_VornElement::create(),
-             cls_VornElements::create(),  cls_VornAttributeDef::create(),  cls_VornAttributeDefs::create(),
-             cls_VornElementDef::create(), cls_VornElementDefs::create(),  cls_VornEnumeration::create(),
-             cls_VornEnumerations::create(), cls_VornStructure::create() };
+    return { CoreList::create(),
+             cls_VornAttributes::create(),
+             cls_VornElement::create(),
+             cls_VornElements::create(),
+             cls_VornAttributeDef::create(),
+             cls_VornAttributeDefs::create(),
+             cls_VornElementDef::create(),
+             cls_VornElementDefs::create(),
+             cls_VornEnumeration::create(),
+             cls_VornEnumerations::create(),
+             cls_VornStructure::create() };
 }
 
 } // namespace fuzz

@@ -20,16 +20,27 @@ QApplication* app = nullptr;
 std::shared_ptr<ScriptedDialogService> dialogs;
 ctl_VornEdit* edit = nullptr;
 
-const int Keys[] = { Qt::Key_Left,     Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Home,
-                     Qt::Key_End,      Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_PageUp, Qt::Key_PageDown,
-                     Qt::Key_Return,   Qt::Key_Tab,   Qt::Key_Backtab, Qt::Key_Insert, Qt::Key_Escape,
-                     Qt::Key_A,        Qt::Key_C,     Qt::Key_X,      Qt::Key_V,      Qt::Key_Z,
-                     Qt::Key_Y,        Qt::Key_G };
-const char* const Commands[] = { "EDIT.UNDO", "EDIT.REDO", "EDIT.COPY", "EDIT.CUT", "EDIT.PASTE", "EDIT.DELETE",
-                                 "EDIT.MARKALL", "EDIT.MARK.ALL", "EDIT.GOTO", "PASTE.ICON", "edit.undo", "EDIT.",
-                                 "NOTHING", "" };
-const char* const Words[] = { "BEGIN ", "END\n", "ELEMENT NAME=\"A\"\n", "STRING NAME=\"ID\"\n", "# c\n", "\"", ", ",
-                              "...\n", "\t", "\r\n", "ä", "\xF0\x9F\x98\x80", "ID_X", "(1, 2)" };
+const int Keys[] = { Qt::Key_Left,      Qt::Key_Right,  Qt::Key_Up,     Qt::Key_Down,     Qt::Key_Home,   Qt::Key_End,
+                     Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Return, Qt::Key_Tab,
+                     Qt::Key_Backtab,   Qt::Key_Insert, Qt::Key_Escape, Qt::Key_A,        Qt::Key_C,      Qt::Key_X,
+                     Qt::Key_V,         Qt::Key_Z,      Qt::Key_Y,      Qt::Key_G };
+const char* const Commands[] = { "EDIT.UNDO",   "EDIT.REDO",    "EDIT.COPY",     "EDIT.CUT",  "EDIT.PASTE",
+                                 "EDIT.DELETE", "EDIT.MARKALL", "EDIT.MARK.ALL", "EDIT.GOTO", "PASTE.ICON",
+                                 "edit.undo",   "EDIT.",        "NOTHING",       "" };
+const char* const Words[] = { "BEGIN ",
+                              "END\n",
+                              "ELEMENT NAME=\"A\"\n",
+                              "STRING NAME=\"ID\"\n",
+                              "# c\n",
+                              "\"",
+                              ", ",
+                              "...\n",
+                              "\t",
+                              "\r\n",
+                              "ä",
+                              "\xF0\x9F\x98\x80",
+                              "ID_X",
+                              "(1, 2)" };
 
 // Reads the input byte by byte; past the end every read answers 0.
 struct Input {
@@ -64,9 +75,12 @@ void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButton
 Qt::KeyboardModifiers modifiers(uint8_t b)
 {
     Qt::KeyboardModifiers m;
-    if (b & 1) m |= Qt::ShiftModifier;
-    if (b & 2) m |= Qt::ControlModifier;
-    if (b & 4) m |= Qt::AltModifier;
+    if (b & 1)
+        m |= Qt::ShiftModifier;
+    if (b & 2)
+        m |= Qt::ControlModifier;
+    if (b & 4)
+        m |= Qt::AltModifier;
     return m;
 }
 
@@ -104,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const uint8_t op = in.byte();
         QString step = QStringLiteral("step %1 op %2").arg(steps).arg(op % 12);
         switch (op % 12) {
-        case 0: case 1: // typed text
+        case 0:
+        case 1: // typed text
             key(Qt::Key_unknown, Qt::NoModifier, in.text());
             break;
         case 2: { // a word of the language
@@ -113,7 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 key(Qt::Key_unknown, Qt::NoModifier, QString(c));
             break;
         }
-        case 3: case 4: { // an editing key
+        case 3:
+        case 4: { // an editing key
             const int k = Keys[in.byte() % std::size(Keys)];
             key(k, modifiers(in.byte()));
             break;
@@ -137,7 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, mods);
             if (how >= 1)
-                mouse(QEvent::MouseMove, at + QPoint(in.byte() - 128, in.byte() - 128), Qt::NoButton, Qt::LeftButton, mods);
+                mouse(QEvent::MouseMove, at + QPoint(in.byte() - 128, in.byte() - 128), Qt::NoButton, Qt::LeftButton,
+                      mods);
             mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton, mods);
             break;
         }
@@ -156,8 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fuzz::onlyVornErrors([&] { edit->EXECUTE(QStringLiteral("EDIT.UNDO")); }, "UNDO");
             if (edit->CONTENT() != before) {
                 fuzz::onlyVornErrors([&] { edit->EXECUTE(QStringLiteral("EDIT.REDO")); }, "REDO");
-                FUZZ_CHECK(edit->CONTENT() == before, step + QStringLiteral(": REDO gave\n") + edit->CONTENT()
-                                                          + QStringLiteral("\n--- instead of\n") + before);
+                FUZZ_CHECK(edit->CONTENT() == before,
+                           step + QStringLiteral(": REDO gave\n") + edit->CONTENT()
+                               + QStringLiteral("\n--- instead of\n") + before);
             }
             break;
         }

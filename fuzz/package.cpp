@@ -14,10 +14,11 @@ const std::vector<QString>& startPackages()
 {
     static const std::vector<QString> packages = [] {
         auto s = cls_VornStructure::create();
-        s->PARSE(QStringLiteral("BEGIN ENUMERATION NAME=\"KINDS\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-                                "BEGIN ELEMENT NAME=\"ROOM\"\n  STRING NAME=\"ID\"\n  DOUBLE NAME=\"AREA\", REQUIRED=no\n"
-                                "  ENUM NAME=\"KIND\", ENUMID=\"KINDS\", DEFAULT=\"A\", REQUIRED=no\nEND\n"
-                                "BEGIN ROOM \"R1\", AREA=2.5\n  ROOM \"R2\", KIND=\"A\"\nEND\n"));
+        s->PARSE(
+            QStringLiteral("BEGIN ENUMERATION NAME=\"KINDS\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+                           "BEGIN ELEMENT NAME=\"ROOM\"\n  STRING NAME=\"ID\"\n  DOUBLE NAME=\"AREA\", REQUIRED=no\n"
+                           "  ENUM NAME=\"KIND\", ENUMID=\"KINDS\", DEFAULT=\"A\", REQUIRED=no\nEND\n"
+                           "BEGIN ROOM \"R1\", AREA=2.5\n  ROOM \"R2\", KIND=\"A\"\nEND\n"));
         auto list = CoreList::create();
         list->ADD(QStringLiteral("one"));
         list->ADD(QStringLiteral("two"));
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         // Into an empty object of its class, and into one with content.
         for (int full = 0; full < 2; ++full) {
             QFile f(dir + QStringLiteral("/class%1-%2").arg(n).arg(full));
-            if (!f.open(QIODevice::WriteOnly) || f.write(QByteArray(1, char(n << 2 | full << 1)) + packages[n].toLatin1()) < 0)
+            if (!f.open(QIODevice::WriteOnly)
+                || f.write(QByteArray(1, char(n << 2 | full << 1)) + packages[n].toLatin1()) < 0)
                 std::abort();
         }
     }
@@ -73,8 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         Ref<DataEvents> fresh = std::dynamic_pointer_cast<DataEvents>(object.DATA().SPAWN());
         fresh->DATA().setPACKAGE(before);
-        FUZZ_CHECK(fresh->DATA().PACKAGE() == before, object.className() + QStringLiteral(": start package changed:\n")
-                                                          + before + QStringLiteral("\n---\n") + fresh->DATA().PACKAGE());
+        FUZZ_CHECK(fresh->DATA().PACKAGE() == before,
+                   object.className() + QStringLiteral(": start package changed:\n") + before
+                       + QStringLiteral("\n---\n") + fresh->DATA().PACKAGE());
     }
     const bool taken = fuzz::onlyVornErrors([&] { object.DATA().setPACKAGE(text); }, "setPACKAGE");
     const QString after = object.DATA().PACKAGE();
@@ -86,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(fresh, object.className());
     const bool again = fuzz::onlyVornErrors([&] { fresh->DATA().setPACKAGE(after); }, "setPACKAGE again");
     FUZZ_CHECK(again, object.className() + QStringLiteral(": its own package was refused:\n") + after);
-    FUZZ_CHECK(fresh->DATA().PACKAGE() == after, object.className() + QStringLiteral(": package changed on the way back:\n")
-                                                     + after + QStringLiteral("\n---\n") + fresh->DATA().PACKAGE());
+    FUZZ_CHECK(fresh->DATA().PACKAGE() == after,
+               object.className() + QStringLiteral(": package changed on the way back:\n") + after
+                   + QStringLiteral("\n---\n") + fresh->DATA().PACKAGE());
     return 0;
 }

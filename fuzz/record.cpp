@@ -8,8 +8,8 @@
 
 #include <QFile>
 
-#include <tuple>
 #include <QTemporaryDir>
+#include <tuple>
 
 using namespace vorn;
 
@@ -39,16 +39,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     if (dir.isEmpty())
         return 0;
     auto s = cls_VornStructure::create();
-    s->PARSE(QStringLiteral("BEGIN ENUMERATION NAME=\"KINDS\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-                            "BEGIN ELEMENT NAME=\"ROOM\"\n  STRING NAME=\"ID\"\n  DATE NAME=\"D\", REQUIRED=no\n"
-                            "  ENUM NAME=\"KIND\", ENUMID=\"KINDS\", DEFAULT=\"A\", REQUIRED=no\nEND\n"
-                            "BEGIN ROOM \"R1\", D=\"2020-02-03\"\n  ROOM \"R2\", KIND=\"A\"\nEND\n"));
+    s->PARSE(
+        QStringLiteral("BEGIN ENUMERATION NAME=\"KINDS\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+                       "BEGIN ELEMENT NAME=\"ROOM\"\n  STRING NAME=\"ID\"\n  DATE NAME=\"D\", REQUIRED=no\n"
+                       "  ENUM NAME=\"KIND\", ENUMID=\"KINDS\", DEFAULT=\"A\", REQUIRED=no\nEND\n"
+                       "BEGIN ROOM \"R1\", D=\"2020-02-03\"\n  ROOM \"R2\", KIND=\"A\"\nEND\n"));
     auto list = CoreList::create();
     list->ADD(QStringLiteral("one"));
     // With the class numbers of persistentSamples().
-    const std::tuple<const char*, DataEvents*, int> objects[] = {
-        { "structure", s.get(), 10 }, { "elements", s->ELEMENTS().get(), 3 }, { "element", s->ELEMENTS()->Item(1).get(), 2 },
-        { "definitions", s->DEFINITIONS().get(), 7 }, { "enumerations", s->ENUMERATIONS().get(), 9 }, { "list", list.get(), 0 } };
+    const std::tuple<const char*, DataEvents*, int> objects[] = { { "structure", s.get(), 10 },
+                                                                  { "elements", s->ELEMENTS().get(), 3 },
+                                                                  { "element", s->ELEMENTS()->Item(1).get(), 2 },
+                                                                  { "definitions", s->DEFINITIONS().get(), 7 },
+                                                                  { "enumerations", s->ENUMERATIONS().get(), 9 },
+                                                                  { "list", list.get(), 0 } };
     const QString scratch = folder() + QStringLiteral("seed.rec");
     for (const auto& [name, object, n] : objects) {
         if (!saveObject(*object, scratch, QString()))
@@ -97,11 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             return 0;
         }
         // Saved without a password: sealing costs a key derivation per run.
-        FUZZ_CHECK(saveObject(*object, copy, QString()), object->className() + QStringLiteral(": SAVE of a loaded object failed"));
+        FUZZ_CHECK(saveObject(*object, copy, QString()),
+                   object->className() + QStringLiteral(": SAVE of a loaded object failed"));
         Ref<DataEvents> fresh = std::dynamic_pointer_cast<DataEvents>(object->DATA().SPAWN());
-        FUZZ_CHECK(loadObject(*fresh, copy, QString()), object->className() + QStringLiteral(": its own file was refused"));
-        FUZZ_CHECK(fresh->DATA().PACKAGE() == after, object->className() + QStringLiteral(": changed on the way back:\n")
-                                                          + after + QStringLiteral("\n---\n") + fresh->DATA().PACKAGE());
+        FUZZ_CHECK(loadObject(*fresh, copy, QString()),
+                   object->className() + QStringLiteral(": its own file was refused"));
+        FUZZ_CHECK(fresh->DATA().PACKAGE() == after,
+                   object->className() + QStringLiteral(": changed on the way back:\n") + after
+                       + QStringLiteral("\n---\n") + fresh->DATA().PACKAGE());
     }
     return 0;
 }

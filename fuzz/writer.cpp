@@ -73,8 +73,9 @@ QString generatedScript(const uint8_t* data, size_t size)
     };
     static const char* const Words[] = { "STRING", "LONG", "DOUBLE", "BOOL", "DATE", "ENUM", "ATOMIC" };
     const int types = 1 + byte() % 3;
-    QString out = QStringLiteral("BEGIN ENUMERATION NAME=\"L\"\n  ENUMITEM NAME=\"X\", VALUE=1\n"
-                                 "  ENUMITEM NAME=\"Y\", VALUE=2\nEND\n");
+    QString out = QStringLiteral(
+        "BEGIN ENUMERATION NAME=\"L\"\n  ENUMITEM NAME=\"X\", VALUE=1\n"
+        "  ENUMITEM NAME=\"Y\", VALUE=2\nEND\n");
     std::vector<std::vector<int>> attributes(static_cast<size_t>(types));
     for (int t = 0; t < types; ++t) {
         out += QStringLiteral("BEGIN ELEMENT NAME=\"T%1\"\n  STRING NAME=\"ID\", REQUIRED=no\n").arg(t);
@@ -117,8 +118,12 @@ QString generatedScript(const uint8_t* data, size_t size)
             const auto number = [&] { return QString::number(qint32(byte() << 8 | byte()) - 32768); };
             const auto fraction = [&] { return QString::number((qint32(byte()) - 128) / 8.0, 'g', 17); };
             const auto date = [&] {
-                return QStringLiteral("\"2%1%2%3-0%4-1%5\"").arg(byte() % 10).arg(byte() % 10).arg(byte() % 10)
-                    .arg(1 + byte() % 9).arg(byte() % 10);
+                return QStringLiteral("\"2%1%2%3-0%4-1%5\"")
+                    .arg(byte() % 10)
+                    .arg(byte() % 10)
+                    .arg(byte() % 10)
+                    .arg(1 + byte() % 9)
+                    .arg(byte() % 10);
             };
             const auto quotedRaw = [&] { return QLatin1Char('"') + raw() + QLatin1Char('"'); };
             // Mostly a value of the attribute's type, now and then anything.
@@ -135,7 +140,9 @@ QString generatedScript(const uint8_t* data, size_t size)
             case 3: value = QLatin1String(Booleans[byte() % std::size(Booleans)]); break;
             case 4: value = date(); break;
             case 5: value = byte() & 1 ? QStringLiteral("\"Y\"") : QStringLiteral("\"X\""); break;
-            case 6: value = QStringLiteral("(1, ") + quotedRaw() + QStringLiteral(", ") + fraction() + QLatin1Char(')'); break;
+            case 6:
+                value = QStringLiteral("(1, ") + quotedRaw() + QStringLiteral(", ") + fraction() + QLatin1Char(')');
+                break;
             default: value = raw(); break;
             }
             text += (first ? QStringLiteral(" A%1=") : QStringLiteral(", A%1=")).arg(a) + value;
@@ -163,7 +170,8 @@ const bool counting = [] {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // The first byte: bit 1 chooses a generated script, else the bytes are the script.
-    const QString script = size > 0 && (data[0] & 2) ? generatedScript(data + 1, size - 1) : fuzz::scriptText(data, size);
+    const QString script = size > 0 && (data[0] & 2) ? generatedScript(data + 1, size - 1)
+                                                     : fuzz::scriptText(data, size);
     auto first = cls_VornStructure::create();
     auto errors = CoreList::create();
     if (!fuzz::onlyVornErrors([&] { first->PARSE(script, errors); }, "PARSE"))
@@ -174,14 +182,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto copy = cls_VornStructure::create();
     FUZZ_CHECK(fuzz::onlyVornErrors([&] { copy->DATA().setPACKAGE(package); }, "setPACKAGE"),
                QStringLiteral("a structure's own package was refused"));
-    FUZZ_CHECK(copy->DATA().PACKAGE() == package, QStringLiteral("the structure's package changed on the way back:\n") + package
-                                                           + QStringLiteral("\n---\n") + copy->DATA().PACKAGE());
+    FUZZ_CHECK(copy->DATA().PACKAGE() == package,
+               QStringLiteral("the structure's package changed on the way back:\n") + package
+                   + QStringLiteral("\n---\n") + copy->DATA().PACKAGE());
 
     QString text;
-    const bool wrote = fuzz::onlyVornErrors([&] { text = first->scriptLines()->JOIN(QString(), QStringLiteral("\n"), QString()); },
-                                            "scriptLines");
+    const bool wrote = fuzz::onlyVornErrors(
+        [&] { text = first->scriptLines()->JOIN(QString(), QStringLiteral("\n"), QString()); }, "scriptLines");
     if (qEnvironmentVariableIsSet("VORN_FUZZ_SHOW"))
-        std::fprintf(stderr, "--- errors\n%s\n--- written\n%s\n", qPrintable(errors->items().join(u'\n')), qPrintable(text));
+        std::fprintf(stderr, "--- errors\n%s\n--- written\n%s\n", qPrintable(errors->items().join(u'\n')),
+                     qPrintable(text));
     if (!wrote || errors->COUNT() > 0 || first->ERRORS() || first->ERRORSGLOBAL())
         return 0;
     if (!withoutIdentifiers(*first->ELEMENTS()))

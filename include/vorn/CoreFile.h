@@ -25,8 +25,8 @@ public:
     // Opens pFile for reading (mode 1) or writing (mode 2). A non-empty password seals the file
     // (writing) or is needed to open it (reading). The flags and the last argument are accepted
     // for the caller's convenience and change nothing. Raises Error on any failure.
-    void OPEN(const QString& pFile, int pMode, const QString& pPassword = QString(),
-              bool pFlag1 = true, bool pFlag2 = true, const Ref<Object>& pOwner = {});
+    void OPEN(const QString& pFile, int pMode, const QString& pPassword = QString(), bool pFlag1 = true,
+              bool pFlag2 = true, const Ref<Object>& pOwner = {});
     // Finishes the file: after writing, the file on disk is replaced in one step.
     void CLOSE();
     bool isOpen() const noexcept;

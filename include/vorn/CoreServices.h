@@ -19,8 +19,7 @@ public:
     virtual ~DialogService() = default;
     virtual void message(const QString& text, const QString& title) = 0;
     // std::nullopt when the user cancelled.
-    virtual std::optional<QString> input(const QString& prompt, const QString& title,
-                                         const QString& proposal) = 0;
+    virtual std::optional<QString> input(const QString& prompt, const QString& title, const QString& proposal) = 0;
     // The chosen path, or std::nullopt when cancelled.
     virtual std::optional<QString> chooseFile(const QString& title, const QString& startPath) = 0;
 };

@@ -66,8 +66,16 @@ private:
     cls_VornElementDef() = default;
     // The plain fields in record order, named once for copy, package, record and swap.
     struct Fields;
-    enum ListField { ParentsAllowed, ParentClonesAllowed, ChildrenRequired, NextAllowed, PreviousAllowed,
-                     ChildrenAllowed, Ancestors, ListCount };
+    enum ListField {
+        ParentsAllowed,
+        ParentClonesAllowed,
+        ChildrenRequired,
+        NextAllowed,
+        PreviousAllowed,
+        ChildrenAllowed,
+        Ancestors,
+        ListCount
+    };
     const Ref<CoreList>& list(ListField field);
 
     struct Reserved {

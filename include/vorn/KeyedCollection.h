@@ -33,7 +33,10 @@ public:
     CoreDatabase& DATABASE() noexcept { return m_database; }
 
     // By key for a text, else by position (1..COUNT); empty when nothing matches.
-    Ref<Entry> Item(const Variant& pIDOrIndex) { return std::static_pointer_cast<Entry>(m_database.ITEM(pIDOrIndex, !pIDOrIndex.isText())); }
+    Ref<Entry> Item(const Variant& pIDOrIndex)
+    {
+        return std::static_pointer_cast<Entry>(m_database.ITEM(pIDOrIndex, !pIDOrIndex.isText()));
+    }
     Ref<Entry> operator[](const Variant& pIDOrIndex) { return Item(pIDOrIndex); }
     // Whether an entry's key matches; a number is matched against keys, not taken as a position.
     bool EXISTS(const Variant& pID) { return m_database.EXISTS(pID); }
@@ -80,7 +83,11 @@ protected:
     // other kinds exist: the caller must then walk the entries itself.
     template <class Visit>
     bool forEachTextKey(const QString& normalized, Visit visit);
-    void invalidateIndex() noexcept { m_index.valid = false; ++m_version; }
+    void invalidateIndex() noexcept
+    {
+        m_index.valid = false;
+        ++m_version;
+    }
     // The start of a collection's file record (version, key, count) and its reading: False for
     // a record of another version, of which only the version was read.
     static void storeRecordHead(CoreFile& file, const Variant& key, qint32 count);
@@ -104,13 +111,13 @@ private:
         struct Chain {
             qint32 first, last;
         };
-        QHash<QString, Chain> text;     // normalized text key -> first and last position
-        std::vector<qint32> nextSame;   // position -> next position with the same text key
-        bool nonText = false;           // keys that are not texts exist
-        QHash<double, qint32> numeric;  // numeric value (Empty counts as 0) -> first position
-        qint32 firstEmpty = 0;          // first Empty key: also equals the text ""
-        bool irregular = false;         // keys of other kinds exist: search by walking
-        QSet<const Entry*> members;     // the entries indexed, to notice one added twice
+        QHash<QString, Chain> text;    // normalized text key -> first and last position
+        std::vector<qint32> nextSame;  // position -> next position with the same text key
+        bool nonText = false;          // keys that are not texts exist
+        QHash<double, qint32> numeric; // numeric value (Empty counts as 0) -> first position
+        qint32 firstEmpty = 0;         // first Empty key: also equals the text ""
+        bool irregular = false;        // keys of other kinds exist: search by walking
+        QSet<const Entry*> members;    // the entries indexed, to notice one added twice
     };
 
     CoreDatabase m_database;

@@ -51,10 +51,10 @@ private:
 
 // Error numbers of the component's own failures.
 enum ErrorNumber : int {
-    ErrorParse = 4000,       // VORN.PARSE on request
-    ErrorService = 5000,     // a core service refused its input
-    ErrorConversion = 13,    // a value does not convert (type mismatch)
-    ErrorOverflow = 6,       // a number does not fit
+    ErrorParse = 4000,    // VORN.PARSE on request
+    ErrorService = 5000,  // a core service refused its input
+    ErrorConversion = 13, // a value does not convert (type mismatch)
+    ErrorOverflow = 6,    // a number does not fit
 };
 
 } // namespace vorn

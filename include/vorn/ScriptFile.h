@@ -13,8 +13,8 @@ namespace vorn {
 
 // One message about a script: an error text of the structure or of an element, or a note.
 struct Diagnostic {
-    QString file;      // the file as messages name it; included files by their path
-    qint32 line = 0;   // from 1; 0 when the reader noted no line
+    QString file;    // the file as messages name it; included files by their path
+    qint32 line = 0; // from 1; 0 when the reader noted no line
     QString text;
     bool note = false; // a hint, not an error
 };

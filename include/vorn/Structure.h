@@ -57,7 +57,8 @@ public:
     // The script text of the whole element tree, one line per entry.
     Ref<CoreList> scriptLines();
     // Opens the structure viewer; raises Error while no viewer is installed.
-    void VIEW(bool pModal = true, qint32 pStartView = ID_VornInspectorView_Auto, const Variant& pPreselectID = QString());
+    void VIEW(bool pModal = true, qint32 pStartView = ID_VornInspectorView_Auto,
+              const Variant& pPreselectID = QString());
     // The next unique element number.
     qint32 UIDCREATE() noexcept { return ++m_uidLast; }
     // ELEMENTS.FIND and ELEMENTS.FINDPARENT over the whole tree.
@@ -103,8 +104,8 @@ public:
     void adoptFindings(cls_VornStructure& included, const QString& file);
 
     // The viewer library installs the hook that VIEW calls.
-    using ViewerHook = std::function<void(const Ref<cls_VornStructure>&, bool modal, qint32 startView,
-                                          const Variant& preselect)>;
+    using ViewerHook =
+        std::function<void(const Ref<cls_VornStructure>&, bool modal, qint32 startView, const Variant& preselect)>;
     static void setViewerHook(ViewerHook hook);
 
     // Deepest BEGIN nesting the reader accepts; deeper blocks are reported and skipped.

@@ -21,8 +21,15 @@ public:
 
     // Automation type codes, as TYPEOFVALUE expects them.
     enum TypeCode : int {
-        CodeEmpty = 0, CodeLong = 3, CodeDouble = 5, CodeDate = 7, CodeText = 8,
-        CodeObject = 9, CodeMissing = 10, CodeBool = 11, CodeArray = 8204
+        CodeEmpty = 0,
+        CodeLong = 3,
+        CodeDouble = 5,
+        CodeDate = 7,
+        CodeText = 8,
+        CodeObject = 9,
+        CodeMissing = 10,
+        CodeBool = 11,
+        CodeArray = 8204
     };
 
     Variant() noexcept = default;
@@ -36,11 +43,18 @@ public:
     Variant(const QDateTime& date) : m_value(date) {}
     Variant(Ref<Object> object) noexcept : m_value(std::move(object)) {}
     template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
-    Variant(Ref<T> object) noexcept : m_value(Ref<Object>(std::move(object))) {}
+    Variant(Ref<T> object) noexcept : m_value(Ref<Object>(std::move(object)))
+    {
+    }
     Variant(VariantArray array) noexcept : m_value(std::move(array)) {}
 
     // The value of an optional argument that was not given.
-    static Variant missing() { Variant v; v.m_value = MissingTag{}; return v; }
+    static Variant missing()
+    {
+        Variant v;
+        v.m_value = MissingTag{};
+        return v;
+    }
 
     Kind kind() const noexcept { return static_cast<Kind>(m_value.index()); }
     int typeCode() const noexcept;
@@ -69,11 +83,11 @@ public:
 
     // Conversions as the automation model makes them; a value that does not convert raises Error.
     QString toText() const;
-    qint32 toLong() const;      // numbers rounded half to even; Bool gives -1 or 0
+    qint32 toLong() const; // numbers rounded half to even; Bool gives -1 or 0
     double toDouble() const;
     bool toBool() const;
     QDateTime toDate() const;
-    Ref<Object> toObject() const;  // Empty gives none
+    Ref<Object> toObject() const; // Empty gives none
 
     // Numeric value of Long, Double, Bool (-1/0), Date (days since 1899-12-30) and Empty (0).
     double numeric() const;
@@ -85,7 +99,8 @@ private:
     struct MissingTag {
         bool operator==(const MissingTag&) const = default;
     };
-    std::variant<std::monostate, MissingTag, QString, qint32, double, bool, QDateTime, Ref<Object>, VariantArray> m_value;
+    std::variant<std::monostate, MissingTag, QString, qint32, double, bool, QDateTime, Ref<Object>, VariantArray>
+        m_value;
 };
 
 static_assert(sizeof(Variant) <= 32, "a Variant holds its text in place within 32 bytes");

@@ -1,7 +1,7 @@
+#include "core/Logging.h"
 #include <vorn/CoreData.h>
 #include <vorn/CoreFile.h>
 #include <vorn/Persistent.h>
-#include "core/Logging.h"
 
 namespace vorn {
 
@@ -73,10 +73,7 @@ void CoreData::setPACKAGE(const QString& package)
     m_owner->swapContents(*fresh);
 }
 
-void CoreData::STORE(CoreFile& file)
-{
-    m_owner->DataStore(file);
-}
+void CoreData::STORE(CoreFile& file) { m_owner->DataStore(file); }
 
 bool CoreData::READ(CoreFile& file)
 {

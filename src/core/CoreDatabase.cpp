@@ -23,10 +23,7 @@ qint32 CoreDatabase::position(const Variant& key, bool byPosition) const
     }
 }
 
-bool CoreDatabase::EXISTS(const Variant& key) const
-{
-    return position(key, false) > 0;
-}
+bool CoreDatabase::EXISTS(const Variant& key) const { return position(key, false) > 0; }
 
 Ref<Object> CoreDatabase::ITEM(const Variant& key, bool pByPosition) const
 {
@@ -57,14 +54,8 @@ bool CoreDatabase::REMOVE(const Variant& key, bool pByPosition)
     return true;
 }
 
-void CoreDatabase::ADD(const Ref<Object>& entry, const Variant& key)
-{
-    m_owner->DatabaseImport(entry, key);
-}
+void CoreDatabase::ADD(const Ref<Object>& entry, const Variant& key) { m_owner->DatabaseImport(entry, key); }
 
-void CoreDatabase::CLEAR()
-{
-    m_owner->DatabaseClear();
-}
+void CoreDatabase::CLEAR() { m_owner->DatabaseClear(); }
 
 } // namespace vorn

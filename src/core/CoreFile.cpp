@@ -25,25 +25,19 @@ namespace {
 } // namespace
 
 struct CoreFile::State {
-    int mode = 0;  // 0 closed, else the Mode it was opened with
+    int mode = 0; // 0 closed, else the Mode it was opened with
     QString path;
     QString password;
-    QByteArray data;  // writing: the payload so far; reading: the whole payload
+    QByteArray data; // writing: the payload so far; reading: the whole payload
     qsizetype pos = 0;
 };
 
 CoreFile::CoreFile() : m_state(std::make_unique<State>()) {}
 CoreFile::~CoreFile() = default;
 
-Ref<CoreFile> CoreFile::create()
-{
-    return Ref<CoreFile>(new CoreFile());
-}
+Ref<CoreFile> CoreFile::create() { return Ref<CoreFile>(new CoreFile()); }
 
-bool CoreFile::isOpen() const noexcept
-{
-    return m_state->mode != 0;
-}
+bool CoreFile::isOpen() const noexcept { return m_state->mode != 0; }
 
 void CoreFile::OPEN(const QString& pFile, int pMode, const QString& pPassword, bool, bool, const Ref<Object>&)
 {
@@ -153,7 +147,8 @@ QString CoreFile::READTAG()
         m_state->pos = before;
         throw Error(ErrorConversion, Source,
                     QStringLiteral("A text was expected in '%1' but a value of type code %2 was found")
-                        .arg(m_state->path).arg(v.typeCode()));
+                        .arg(m_state->path)
+                        .arg(v.typeCode()));
     }
     return v.text();
 }
@@ -174,8 +169,9 @@ void assignValue(const Variant& value, VariantArray& target)
     else if (value.isEmpty())
         target.clear();
     else
-        throw Error(ErrorConversion, Source,
-                    QStringLiteral("An array was expected but a value of type code %1 was found").arg(value.typeCode()));
+        throw Error(
+            ErrorConversion, Source,
+            QStringLiteral("An array was expected but a value of type code %1 was found").arg(value.typeCode()));
 }
 
 } // namespace vorn

@@ -5,10 +5,7 @@
 
 namespace vorn {
 
-Ref<CoreList> CoreList::create()
-{
-    return Ref<CoreList>(new CoreList);
-}
+Ref<CoreList> CoreList::create() { return Ref<CoreList>(new CoreList); }
 
 QString CoreList::ITEM(qint32 position) const
 {
@@ -23,10 +20,7 @@ void CoreList::setITEM(qint32 position, const QString& text)
         m_items[position - 1] = text;
 }
 
-bool CoreList::EXISTS(const QString& text) const
-{
-    return m_items.contains(text, Qt::CaseInsensitive);
-}
+bool CoreList::EXISTS(const QString& text) const { return m_items.contains(text, Qt::CaseInsensitive); }
 
 QString CoreList::JOIN(const QString& pre, const QString& sep, const QString& post) const
 {
@@ -54,10 +48,7 @@ void CoreList::REMOVEVALUE(const QString& text)
         }
 }
 
-void CoreList::INSERT(const QString& value, qint32)
-{
-    m_items.prepend(value);
-}
+void CoreList::INSERT(const QString& value, qint32) { m_items.prepend(value); }
 
 void CoreList::CUT(qint32 n)
 {
@@ -67,10 +58,7 @@ void CoreList::CUT(qint32 n)
         m_items.resize(n);
 }
 
-void CoreList::SPLIT(const QString& text, const QString& separator)
-{
-    m_items = text.split(separator);
-}
+void CoreList::SPLIT(const QString& text, const QString& separator) { m_items = text.split(separator); }
 
 void CoreList::DataCopy(const Object& pOther, bool& pcDone)
 {

@@ -1,5 +1,5 @@
-#include "core/Vocabulary.h"
 #include "core/TextKeys.h"
+#include "core/Vocabulary.h"
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 
@@ -15,10 +15,7 @@ bool isPassThrough(qint32 type)
 }
 
 // Long and Double are the numbers of the conversion table; Bool and Date are named apart.
-bool isNumber(const Variant& v)
-{
-    return v.isLong() || v.isDouble();
-}
+bool isNumber(const Variant& v) { return v.isLong() || v.isDouble(); }
 
 std::optional<double> numberOf(const Variant& v, bool boolCounts)
 {
@@ -46,9 +43,12 @@ std::optional<qint32> roundedLong(double d, double low, double high)
 int hexDigit(QChar c)
 {
     const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9') return u - '0';
-    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
     return -1;
 }
 
@@ -117,10 +117,7 @@ QString quoted(const QString& text, bool display)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-QString dateScriptText(const QDateTime& d)
-{
-    return QLatin1Char('"') + Variant(d).toText() + QLatin1Char('"');
-}
+QString dateScriptText(const QDateTime& d) { return QLatin1Char('"') + Variant(d).toText() + QLatin1Char('"'); }
 
 QString ownText(const Variant& value, bool display);
 
@@ -203,8 +200,10 @@ QString DataTypes::TYPETEXT(qint32 type)
 qint32 DataTypes::TYPEOFVALUE(int typeCode)
 {
     switch (typeCode) {
-    case 2: case 3: return TypeLong;
-    case 4: case 5: return TypeDouble;
+    case 2:
+    case 3: return TypeLong;
+    case 4:
+    case 5: return TypeDouble;
     case 7: return TypeDate;
     case 8: return TypeString;
     case 9: return TypeObject;
@@ -224,10 +223,7 @@ qint32 DataTypes::TYPEOFWORD(const QString& word)
     return TypeNone;
 }
 
-std::optional<bool> DataTypes::booleanWord(const QString& word)
-{
-    return vocabulary::booleanWord(word);
-}
+std::optional<bool> DataTypes::booleanWord(const QString& word) { return vocabulary::booleanWord(word); }
 
 std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
 {
@@ -242,8 +238,7 @@ std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
         return zeroValue(type);
 
     switch (type) {
-    case TypeString:
-        return Variant(value.toText());
+    case TypeString: return Variant(value.toText());
     case TypeBool:
         if (value.isBool())
             return value;
@@ -268,8 +263,7 @@ std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
         if (const auto d = numberOf(value, true))
             return Variant(*d);
         return std::nullopt;
-    case TypeDate:
-        return toDateValue(value);
+    case TypeDate: return toDateValue(value);
     case TypeColor:
         if (value.isText()) {
             if (const auto c = colorFromHex(value.text()))
@@ -280,8 +274,7 @@ std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
                 return Variant(*l);
         }
         return std::nullopt;
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -316,9 +309,6 @@ QString DataTypes::VALUETEXT(const Variant& value, qint32 type)
     }
 }
 
-QString DataTypes::FORMAT(const Variant& value)
-{
-    return ownText(value, true);
-}
+QString DataTypes::FORMAT(const Variant& value) { return ownText(value, true); }
 
 } // namespace vorn

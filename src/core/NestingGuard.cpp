@@ -13,9 +13,6 @@ NestingGuard::NestingGuard(const QString& source)
     ++t_depth;
 }
 
-NestingGuard::~NestingGuard()
-{
-    --t_depth;
-}
+NestingGuard::~NestingGuard() { --t_depth; }
 
 } // namespace vorn

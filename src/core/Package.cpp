@@ -31,8 +31,17 @@ class Writer {
 public:
     QString out;
 
-    void length(qsizetype n) { out += QString::number(n); out += QLatin1Char(':'); }
-    void text(const QString& t) { out += QLatin1Char('S'); length(t.size()); out += t; }
+    void length(qsizetype n)
+    {
+        out += QString::number(n);
+        out += QLatin1Char(':');
+    }
+    void text(const QString& t)
+    {
+        out += QLatin1Char('S');
+        length(t.size());
+        out += t;
+    }
 
     void value(const Variant& v)
     {
@@ -44,9 +53,7 @@ public:
         case K::Long: out += QLatin1Char('L') + QString::number(v.longValue()) + QLatin1Char(';'); break;
         case K::Double: out += QLatin1Char('D') + numberText(v.doubleValue()) + QLatin1Char(';'); break;
         case K::Bool: out += QLatin1Char(v.boolValue() ? 'T' : 'F'); break;
-        case K::Date:
-            out += QLatin1Char('W') + QString::number(v.date().toMSecsSinceEpoch()) + QLatin1Char(';');
-            break;
+        case K::Date: out += QLatin1Char('W') + QString::number(v.date().toMSecsSinceEpoch()) + QLatin1Char(';'); break;
         case K::Array: {
             const NestingGuard nesting(Source);
             array(v.array());
@@ -147,8 +154,7 @@ public:
             object->DataUnpack(package);
             return Variant(Ref<Object>(std::move(object)));
         }
-        default:
-            malformed(QStringLiteral("unknown value kind '%1'").arg(kind));
+        default: malformed(QStringLiteral("unknown value kind '%1'").arg(kind));
         }
     }
 

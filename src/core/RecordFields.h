@@ -14,22 +14,18 @@
 namespace vorn::record {
 
 // The version text every record starts with; the structure writes its own.
-inline QString version()
-{
-    return QStringLiteral("1.0");
-}
+inline QString version() { return QStringLiteral("1.0"); }
 
 // A record's version compares exactly: case makes no difference to "1.0".
-inline bool isCurrent(const QString& text)
-{
-    return text == version();
-}
+inline bool isCurrent(const QString& text) { return text == version(); }
 
 namespace detail {
 template <class T>
-struct IsTuple : std::false_type {};
+struct IsTuple : std::false_type {
+};
 template <class... T>
-struct IsTuple<std::tuple<T...>> : std::true_type {};
+struct IsTuple<std::tuple<T...>> : std::true_type {
+};
 
 template <class Part, class F>
 void each(Part&& part, F& f)

@@ -54,29 +54,29 @@ constexpr quint8 FlagSealed = 0x01;
 constexpr qsizetype HeaderSize = 10;
 
 enum Kind : quint8 {
-    KindEmpty = 0, KindMissing = 1, KindText = 2, KindLong = 3, KindDouble = 4, KindBool = 5,
-    KindDate = 6, KindArray = 7, KindObject = 8, KindNoObject = 9, KindTag = 10
+    KindEmpty = 0,
+    KindMissing = 1,
+    KindText = 2,
+    KindLong = 3,
+    KindDouble = 4,
+    KindBool = 5,
+    KindDate = 6,
+    KindArray = 7,
+    KindObject = 8,
+    KindNoObject = 9,
+    KindTag = 10
 };
 
-[[noreturn]] inline void fail(const QString& description)
-{
-    throw Error(Source, description);
-}
+[[noreturn]] inline void fail(const QString& description) { throw Error(Source, description); }
 
-[[noreturn]] inline void damaged(const QString& what)
-{
-    fail(QStringLiteral("The file is damaged: %1").arg(what));
-}
+[[noreturn]] inline void damaged(const QString& what) { fail(QStringLiteral("The file is damaged: %1").arg(what)); }
 
 inline const unsigned char* bytes(const QByteArray& a, qsizetype at = 0)
 {
     return reinterpret_cast<const unsigned char*>(a.constData()) + at;
 }
 
-inline unsigned char* bytes(QByteArray& a, qsizetype at = 0)
-{
-    return reinterpret_cast<unsigned char*>(a.data()) + at;
-}
+inline unsigned char* bytes(QByteArray& a, qsizetype at = 0) { return reinterpret_cast<unsigned char*>(a.data()) + at; }
 
 template <class T>
 void put(QByteArray& out, T value)

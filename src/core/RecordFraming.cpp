@@ -47,7 +47,9 @@ QByteArray CoreFile::decode(const QByteArray& file, const QString& password)
     const quint8 flags = quint8(file[9]);
     if (version != FormatVersion || (flags & ~FlagSealed) != 0)
         fail(QStringLiteral("The record file has format version %1 (flags %2); only version %3 can be read")
-                 .arg(version).arg(flags).arg(FormatVersion));
+                 .arg(version)
+                 .arg(flags)
+                 .arg(FormatVersion));
     const bool sealed = flags & FlagSealed;
     if (sealed && password.isEmpty())
         fail(QStringLiteral("The file is sealed; a password is needed to open it"));

@@ -20,10 +20,7 @@ constexpr qsizetype ChunkOverhead = crypto_secretstream_xchacha20poly1305_ABYTES
 constexpr quint64 MaxOpsLimit = 16;
 constexpr quint64 MaxMemLimit = quint64(1) << 30;
 
-[[noreturn]] void wrongPassword()
-{
-    fail(QStringLiteral("Wrong password or damaged file"));
-}
+[[noreturn]] void wrongPassword() { fail(QStringLiteral("Wrong password or damaged file")); }
 
 // Wiped on every way out, so the key never outlives its use.
 struct StreamKey {
@@ -117,7 +114,8 @@ QByteArray unseal(const QByteArray& file, const QString& password)
         payload.resize(at + qsizetype(length) - ChunkOverhead);
         unsigned char tag = 0;
         if (crypto_secretstream_xchacha20poly1305_pull(&state, bytes(payload, at), nullptr, &tag, bytes(file, pos),
-                                                       length, bytes(ad), quint64(ad.size())) != 0)
+                                                       length, bytes(ad), quint64(ad.size()))
+            != 0)
             wrongPassword();
         pos += length;
         if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL)

@@ -17,9 +17,9 @@ const QDateTime& dayZero()
 
 [[noreturn]] void mismatch(const Variant& v, const char* target)
 {
-    throw Error(ErrorConversion, QStringLiteral("Variant"),
-                QStringLiteral("A value of type code %1 does not convert to %2")
-                    .arg(v.typeCode()).arg(QLatin1String(target)));
+    throw Error(
+        ErrorConversion, QStringLiteral("Variant"),
+        QStringLiteral("A value of type code %1 does not convert to %2").arg(v.typeCode()).arg(QLatin1String(target)));
 }
 
 QString dateText(const QDateTime& d)
@@ -80,10 +80,7 @@ QDateTime dateFromDays(double days)
     return dayZero().addMSecs(msecs);
 }
 
-double daysFromDate(const QDateTime& date)
-{
-    return double(dayZero().msecsTo(date.toUTC())) / 86400000.0;
-}
+double daysFromDate(const QDateTime& date) { return double(dayZero().msecsTo(date.toUTC())) / 86400000.0; }
 
 double leadingNumber(QStringView text)
 {
@@ -94,7 +91,12 @@ double leadingNumber(QStringView text)
     const qsizetype start = i;
     if (i < n && (text[i] == u'+' || text[i] == u'-'))
         ++i;
-    auto digits = [&] { qsizetype from = i; while (i < n && text[i] >= u'0' && text[i] <= u'9') ++i; return i - from; };
+    auto digits = [&] {
+        qsizetype from = i;
+        while (i < n && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        return i - from;
+    };
     qsizetype mantissa = digits();
     if (i < n && text[i] == u'.') {
         ++i;
@@ -153,7 +155,10 @@ int Variant::typeCode() const noexcept
 bool Variant::isNumeric() const noexcept
 {
     switch (kind()) {
-    case Kind::Long: case Kind::Double: case Kind::Bool: case Kind::Date: return true;
+    case Kind::Long:
+    case Kind::Double:
+    case Kind::Bool:
+    case Kind::Date: return true;
     default: return false;
     }
 }

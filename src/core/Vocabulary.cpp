@@ -10,15 +10,9 @@ bool sameWord(QStringView word, const char16_t* keyword)
 }
 } // namespace
 
-bool isBegin(QStringView word)
-{
-    return sameWord(word, Begin);
-}
+bool isBegin(QStringView word) { return sameWord(word, Begin); }
 
-bool isEnd(QStringView word)
-{
-    return sameWord(word, End);
-}
+bool isEnd(QStringView word) { return sameWord(word, End); }
 
 // Upper-cased rather than folded, as every other comparison of values: "YEſ" is YES.
 std::optional<bool> booleanWord(const QString& word)

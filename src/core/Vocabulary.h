@@ -49,9 +49,6 @@ inline bool isNameChar(QChar c)
 }
 
 // The blanks between tokens (tabs count as spaces).
-inline bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
+inline bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 } // namespace vorn::vocabulary

@@ -1,18 +1,12 @@
+#include "core/RecordFields.h"
 #include <vorn/AttributeDef.h>
 #include <vorn/CoreFile.h>
-#include "core/RecordFields.h"
 
 namespace vorn {
 
-Ref<cls_VornAttributeDef> cls_VornAttributeDef::create()
-{
-    return Ref<cls_VornAttributeDef>(new cls_VornAttributeDef);
-}
+Ref<cls_VornAttributeDef> cls_VornAttributeDef::create() { return Ref<cls_VornAttributeDef>(new cls_VornAttributeDef); }
 
-QString cls_VornAttributeDef::NAME() const
-{
-    return DATA().KEYTEXT();
-}
+QString cls_VornAttributeDef::NAME() const { return DATA().KEYTEXT(); }
 
 QString cls_VornAttributeDef::SORTTEXT() const
 {
@@ -24,8 +18,8 @@ struct cls_VornAttributeDef::Fields {
     static auto of(Self& d)
     {
         auto& r = d.m_reserved;
-        return std::tie(d.m_description, d.m_sort, d.m_required, d.m_default, r.text1, d.m_enumId, r.flag1,
-                        d.m_fixed, r.number1, r.number2);
+        return std::tie(d.m_description, d.m_sort, d.m_required, d.m_default, r.text1, d.m_enumId, r.flag1, d.m_fixed,
+                        r.number1, r.number2);
     }
 };
 
@@ -39,10 +33,7 @@ void cls_VornAttributeDef::DataCopy(const Object& pOther, bool& pcDone)
     pcDone = true;
 }
 
-void cls_VornAttributeDef::DataPACK(QString& pcPackage)
-{
-    pcPackage = record::pack(DATA().KEY(), Fields::of(*this));
-}
+void cls_VornAttributeDef::DataPACK(QString& pcPackage) { pcPackage = record::pack(DATA().KEY(), Fields::of(*this)); }
 
 void cls_VornAttributeDef::DataUnpack(const QString& prPackage)
 {

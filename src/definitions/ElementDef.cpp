@@ -12,10 +12,7 @@ namespace {
 constexpr int RecordOrder[] = { 6 /*ANCESTORS*/, -1 /*ATTRIBUTES*/, 0, 1, 2, 3, 4, 5 };
 } // namespace
 
-Ref<cls_VornElementDef> cls_VornElementDef::create()
-{
-    return Ref<cls_VornElementDef>(new cls_VornElementDef);
-}
+Ref<cls_VornElementDef> cls_VornElementDef::create() { return Ref<cls_VornElementDef>(new cls_VornElementDef); }
 
 const Ref<cls_VornAttributeDefs>& cls_VornElementDef::ATTRIBUTES()
 {
@@ -32,10 +29,7 @@ const Ref<CoreList>& cls_VornElementDef::list(ListField field)
     return l;
 }
 
-QString cls_VornElementDef::NAME() const
-{
-    return DATA().KEYTEXT();
-}
+QString cls_VornElementDef::NAME() const { return DATA().KEYTEXT(); }
 
 // The package puts the first five lists between the description and the rest.
 struct cls_VornElementDef::Fields {
@@ -49,8 +43,8 @@ struct cls_VornElementDef::Fields {
     {
         auto& r = d.m_reserved;
         return std::tie(d.m_childrenMin, d.m_childrenMax, d.m_unique, r.text[0], r.text[1], d.m_icon, d.m_group,
-                        d.m_source, r.flag[0], r.flag[1], r.flag[2], r.flag[3], d.m_internal, r.number[0],
-                        r.number[1], r.number[2], r.number[3], d.m_color);
+                        d.m_source, r.flag[0], r.flag[1], r.flag[2], r.flag[3], d.m_internal, r.number[0], r.number[1],
+                        r.number[2], r.number[3], d.m_color);
     }
     template <class Self>
     static auto of(Self& d)
@@ -85,9 +79,9 @@ void cls_VornElementDef::DataUnpack(const QString& prPackage)
     Variant key;
     QString attributes;
     QString lists[ListCount];
-    record::unpack(prPackage, key, attributes, Fields::head(*this), lists[ParentClonesAllowed],
-                   lists[ParentsAllowed], lists[ChildrenRequired], lists[NextAllowed], lists[PreviousAllowed],
-                   Fields::tail(*this), lists[ChildrenAllowed], lists[Ancestors]);
+    record::unpack(prPackage, key, attributes, Fields::head(*this), lists[ParentClonesAllowed], lists[ParentsAllowed],
+                   lists[ChildrenRequired], lists[NextAllowed], lists[PreviousAllowed], Fields::tail(*this),
+                   lists[ChildrenAllowed], lists[Ancestors]);
     DATA().setKEY(std::move(key));
     ATTRIBUTES()->DataUnpack(attributes);
     for (int f = 0; f < ListCount; ++f)
@@ -139,10 +133,7 @@ void cls_VornElementDef::swapContents(DataEvents& other) noexcept
     record::swap(Fields::of(*this), Fields::of(o));
 }
 
-Ref<cls_VornElementDefs> cls_VornElementDefs::create()
-{
-    return Ref<cls_VornElementDefs>(new cls_VornElementDefs);
-}
+Ref<cls_VornElementDefs> cls_VornElementDefs::create() { return Ref<cls_VornElementDefs>(new cls_VornElementDefs); }
 
 Ref<cls_VornElementDef> cls_VornElementDefs::CREATE(const QString& pName, const QString& pDescription)
 {

@@ -11,17 +11,11 @@ namespace {
 const QString Failure = QStringLiteral("!ERROR!");
 }
 
-Ref<cls_VornEnumeration> cls_VornEnumeration::create()
-{
-    return Ref<cls_VornEnumeration>(new cls_VornEnumeration);
-}
+Ref<cls_VornEnumeration> cls_VornEnumeration::create() { return Ref<cls_VornEnumeration>(new cls_VornEnumeration); }
 
 cls_VornEnumeration::cls_VornEnumeration() : m_members(size_t(CapacityStep) + 1) {}
 
-QString cls_VornEnumeration::ID() const
-{
-    return DATA().KEYTEXT();
-}
+QString cls_VornEnumeration::ID() const { return DATA().KEYTEXT(); }
 
 qint32 cls_VornEnumeration::FIND(const QString& pID) const
 {
@@ -133,8 +127,8 @@ QString cls_VornEnumeration::PACKAGE()
         values.push_back(m.value);
         descriptions.emplace_back(m.description);
     }
-    return Package::PACK({ DATA().KEY(), m_description, m_count, std::move(names), std::move(values),
-                           std::move(descriptions) });
+    return Package::PACK(
+        { DATA().KEY(), m_description, m_count, std::move(names), std::move(values), std::move(descriptions) });
 }
 
 void cls_VornEnumeration::setPACKAGE(const QString& package)
@@ -146,7 +140,8 @@ void cls_VornEnumeration::setPACKAGE(const QString& package)
     Package::UNPACK(package, key, description, count, names, values, descriptions);
     const size_t slotValues = names.size();
     if (count < 0 || slotValues < size_t(count) + 1 || values.size() != slotValues || descriptions.size() != slotValues)
-        throw Error(QStringLiteral("Package"), QStringLiteral("The value list package's count does not match its arrays"));
+        throw Error(QStringLiteral("Package"),
+                    QStringLiteral("The value list package's count does not match its arrays"));
     std::vector<Member> members(slotValues);
     for (size_t i = 0; i < slotValues; ++i)
         members[i] = Member{ names[i].toText(), std::move(values[i]), descriptions[i].toText() };
@@ -209,10 +204,7 @@ void cls_VornEnumeration::swapContents(DataEvents& other) noexcept
     std::swap(m_count, o.m_count);
 }
 
-Ref<cls_VornEnumerations> cls_VornEnumerations::create()
-{
-    return Ref<cls_VornEnumerations>(new cls_VornEnumerations);
-}
+Ref<cls_VornEnumerations> cls_VornEnumerations::create() { return Ref<cls_VornEnumerations>(new cls_VornEnumerations); }
 
 Ref<cls_VornEnumeration> cls_VornEnumerations::CREATE(const QString& pID, const QString& pDescription)
 {

@@ -46,8 +46,7 @@ public:
             d.caretShown = true;
             d.repaint();
             break;
-        default:
-            break;
+        default: break;
         }
         return false;
     }
@@ -109,10 +108,7 @@ CoreEditor::CoreEditor() : m_d(std::make_unique<CoreEditorPrivate>(*this))
 
 CoreEditor::~CoreEditor() = default;
 
-Ref<CoreEditor> CoreEditor::create()
-{
-    return Ref<CoreEditor>(new CoreEditor);
-}
+Ref<CoreEditor> CoreEditor::create() { return Ref<CoreEditor>(new CoreEditor); }
 
 CoreEditorDocument& CoreEditor::document() { return m_d->documentPart; }
 CoreEditorView& CoreEditor::view() { return *m_d->viewPart; }

@@ -24,10 +24,7 @@ void CoreEditorPrivate::afterMove(bool keepPreferredX)
     repaint();
 }
 
-void CoreEditorPrivate::afterEdit()
-{
-    afterMove(false);
-}
+void CoreEditorPrivate::afterEdit() { afterMove(false); }
 
 void CoreEditorPrivate::moveVertically(int rows, bool extend)
 {
@@ -120,10 +117,7 @@ void CoreEditorPrivate::selectAll()
 }
 
 namespace {
-int length(const CoreEditorPrivate& d)
-{
-    return d.doc->characterCount() - 1;
-}
+int length(const CoreEditorPrivate& d) { return d.doc->characterCount() - 1; }
 int at(const CoreEditorPrivate& d, double where)
 {
     if (!(where >= 0))

@@ -111,7 +111,8 @@ void CoreEditorPrivate::backspace(bool word)
         const QString line = cursor.block().text();
         const int column = cursor.positionInBlock();
         const int tabWidth = options->values().tabWidth;
-        const bool blanksOnly = column > 0 && std::all_of(line.begin(), line.begin() + column, [](QChar c) { return c == u' '; });
+        const bool blanksOnly = column > 0
+            && std::all_of(line.begin(), line.begin() + column, [](QChar c) { return c == u' '; });
         if (options->values().spacesForTab && blanksOnly) {
             // In the indentation, back to the previous tab stop.
             const int to = ((column - 1) / tabWidth) * tabWidth;

@@ -1,7 +1,7 @@
 // Style and options of the editing engine, and the style file "vorn.stl" (an INI file).
 
-#include "core/RecordFields.h"
 #include "CoreEditorPrivate.h"
+#include "core/RecordFields.h"
 
 #include <vorn/CoreFile.h>
 #include <vorn/Package.h>
@@ -14,8 +14,11 @@ namespace vorn {
 
 namespace {
 
-const char* const CategoryKeys[] = { "comment", "keyword", "type", "attribute", "text", "number", "boolean", "reference" };
-const char* const RoleKeys[] = { "background", "text", "selection", "selectedtext", "cursor", "currentline", "margin", "linenumber" };
+const char* const CategoryKeys[] = {
+    "comment", "keyword", "type", "attribute", "text", "number", "boolean", "reference"
+};
+const char* const RoleKeys[] = { "background", "text",        "selection", "selectedtext",
+                                 "cursor",     "currentline", "margin",    "linenumber" };
 
 bool readBool(const QString& value, bool& out)
 {
@@ -46,10 +49,7 @@ bool readColor(const QString& value, QColor& out)
     return true;
 }
 
-QString colorText(const QColor& c)
-{
-    return c.isValid() ? c.name(QColor::HexRgb) : QString();
-}
+QString colorText(const QColor& c) { return c.isValid() ? c.name(QColor::HexRgb) : QString(); }
 
 // "COLOUR [bold] [italic]", the words in any order after the colour.
 bool readFormat(const QString& value, CoreEditorStyle::Format& out)
@@ -106,10 +106,7 @@ VariantArray textsToArray(const QStringList& texts)
 
 // --- Options ------------------------------------------------------------------------------
 
-Ref<CoreEditorOptions> CoreEditorOptions::create()
-{
-    return Ref<CoreEditorOptions>(new CoreEditorOptions);
-}
+Ref<CoreEditorOptions> CoreEditorOptions::create() { return Ref<CoreEditorOptions>(new CoreEditorOptions); }
 
 void CoreEditorOptions::setValues(const Values& values)
 {
@@ -223,15 +220,9 @@ void CoreEditorOptions::swapContents(DataEvents& other) noexcept
 
 // --- Style --------------------------------------------------------------------------------
 
-CoreEditorStyle::CoreEditorStyle() : m_optionSet(CoreEditorOptions::create())
-{
-    resetToDefaults();
-}
+CoreEditorStyle::CoreEditorStyle() : m_optionSet(CoreEditorOptions::create()) { resetToDefaults(); }
 
-Ref<CoreEditorStyle> CoreEditorStyle::create()
-{
-    return Ref<CoreEditorStyle>(new CoreEditorStyle);
-}
+Ref<CoreEditorStyle> CoreEditorStyle::create() { return Ref<CoreEditorStyle>(new CoreEditorStyle); }
 
 // The same values as the shipped resources/vorn.stl.
 void CoreEditorStyle::resetToDefaults()
@@ -263,15 +254,9 @@ void CoreEditorStyle::changed()
         m_owner->styleChanged();
 }
 
-QString CoreEditorStyle::categoryKey(Category category)
-{
-    return QLatin1String(CategoryKeys[category]);
-}
+QString CoreEditorStyle::categoryKey(Category category) { return QLatin1String(CategoryKeys[category]); }
 
-QString CoreEditorStyle::roleKey(Role role)
-{
-    return QLatin1String(RoleKeys[role]);
-}
+QString CoreEditorStyle::roleKey(Role role) { return QLatin1String(RoleKeys[role]); }
 
 void CoreEditorStyle::setFont(const QString& family, double pointSize)
 {
@@ -311,15 +296,9 @@ void CoreEditorStyle::setFormat(Category category, const Format& format)
     changed();
 }
 
-CoreEditorOptions& CoreEditorStyle::optionSet()
-{
-    return *m_optionSet;
-}
+CoreEditorOptions& CoreEditorStyle::optionSet() { return *m_optionSet; }
 
-const Ref<CoreEditorOptions>& CoreEditorStyle::optionSetRef()
-{
-    return m_optionSet;
-}
+const Ref<CoreEditorOptions>& CoreEditorStyle::optionSetRef() { return m_optionSet; }
 
 QStringList CoreEditorStyle::settings() const
 {

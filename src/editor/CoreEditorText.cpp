@@ -84,7 +84,9 @@ void CoreEditorPrivate::contentsChanged(int position, int removed, int added)
     // instead of copying it whole and then moving its tail.
     QString patched;
     patched.reserve(text.size() - removed + added);
-    patched.append(QStringView(text).first(position)).append(inserted).append(QStringView(text).sliced(position + removed));
+    patched.append(QStringView(text).first(position))
+        .append(inserted)
+        .append(QStringView(text).sliced(position + removed));
     text = std::move(patched);
 }
 
@@ -127,30 +129,15 @@ void CoreEditorPrivate::replaceText(const QString& normalised)
     repaint();
 }
 
-qint32 CoreEditorPrivate::lineCount() const
-{
-    return qMax(1, doc->blockCount());
-}
+qint32 CoreEditorPrivate::lineCount() const { return qMax(1, doc->blockCount()); }
 
-QTextBlock CoreEditorPrivate::blockAtRow(qint32 row) const
-{
-    return doc->findBlockByNumber(row - 1);
-}
+QTextBlock CoreEditorPrivate::blockAtRow(qint32 row) const { return doc->findBlockByNumber(row - 1); }
 
-QString CoreEditorDocument::text() const
-{
-    return d.currentText();
-}
+QString CoreEditorDocument::text() const { return d.currentText(); }
 
-void CoreEditorDocument::setText(const QString& text)
-{
-    d.replaceText(CoreEditorPrivate::normalise(text));
-}
+void CoreEditorDocument::setText(const QString& text) { d.replaceText(CoreEditorPrivate::normalise(text)); }
 
-qint32 CoreEditorDocument::lineCount() const
-{
-    return d.lineCount();
-}
+qint32 CoreEditorDocument::lineCount() const { return d.lineCount(); }
 
 qint32 CoreEditorDocument::lineWidth(qint32 line) const
 {
@@ -162,15 +149,9 @@ qint32 CoreEditorDocument::lineWidth(qint32 line) const
     return int(std::ceil(d.textOrigin() + d.naturalWidth(block))) + CoreEditorPrivate::Padding;
 }
 
-bool CoreEditorDocument::isModified() const
-{
-    return d.modified;
-}
+bool CoreEditorDocument::isModified() const { return d.modified; }
 
-void CoreEditorDocument::setModified(bool modified)
-{
-    d.modified = modified;
-}
+void CoreEditorDocument::setModified(bool modified) { d.modified = modified; }
 
 void CoreEditorDocument::insert(const CoreEditorPosition& position, const QString& text)
 {
@@ -184,9 +165,6 @@ void CoreEditorDocument::insert(const CoreEditorPosition& position, const QStrin
     d.afterEdit();
 }
 
-QTextDocument* CoreEditorDocument::textDocument() const
-{
-    return d.doc.get();
-}
+QTextDocument* CoreEditorDocument::textDocument() const { return d.doc.get(); }
 
 } // namespace vorn

@@ -7,26 +7,15 @@
 
 namespace vorn {
 
-CoreEditorView::CoreEditorView(CoreEditor& editor) : d(*editor.m_d)
-{
-}
+CoreEditorView::CoreEditorView(CoreEditor& editor) : d(*editor.m_d) {}
 
 CoreEditorView::~CoreEditorView() = default;
 
-CoreEditorPosition CoreEditorView::cursorPosition() const
-{
-    return { d.cursor.position() };
-}
+CoreEditorPosition CoreEditorView::cursorPosition() const { return { d.cursor.position() }; }
 
-qint32 CoreEditorView::cursorRow() const
-{
-    return d.cursor.blockNumber() + 1;
-}
+qint32 CoreEditorView::cursorRow() const { return d.cursor.blockNumber() + 1; }
 
-qint32 CoreEditorView::cursorColumn() const
-{
-    return d.cursor.positionInBlock() + 1;
-}
+qint32 CoreEditorView::cursorColumn() const { return d.cursor.positionInBlock() + 1; }
 
 QString CoreEditorView::selectedText() const
 {
@@ -51,15 +40,9 @@ void CoreEditorView::setCursor(qint32 row, qint32 column, qint32 flag)
     d.afterMove();
 }
 
-CoreEditorSelection& CoreEditorView::selection()
-{
-    return d.selectionPart;
-}
+CoreEditorSelection& CoreEditorView::selection() { return d.selectionPart; }
 
-void CoreEditorView::beginUpdate()
-{
-    d.caretShown = false;
-}
+void CoreEditorView::beginUpdate() { d.caretShown = false; }
 
 void CoreEditorView::clearSelection()
 {
@@ -67,10 +50,7 @@ void CoreEditorView::clearSelection()
     d.repaint();
 }
 
-void CoreEditorView::moveToStart()
-{
-    d.cursor.setPosition(0);
-}
+void CoreEditorView::moveToStart() { d.cursor.setPosition(0); }
 
 void CoreEditorView::endUpdate()
 {
@@ -147,23 +127,15 @@ void CoreEditorView::keyDown(int key, Qt::KeyboardModifiers shift)
         d.moveTo(ctrl ? d.doc->characterCount() - 1 : c.block().position() + c.block().length() - 1, extend);
         d.afterMove();
         break;
-    case Qt::Key_Backspace:
-        d.backspace(ctrl);
-        break;
-    case Qt::Key_Delete:
-        d.deleteForward(ctrl);
-        break;
+    case Qt::Key_Backspace: d.backspace(ctrl); break;
+    case Qt::Key_Delete: d.deleteForward(ctrl); break;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-        d.newLine();
-        break;
+    case Qt::Key_Enter: d.newLine(); break;
     case Qt::Key_Tab:
         if (!ctrl)
             d.tab(extend);
         break;
-    case Qt::Key_Backtab:
-        d.tab(true);
-        break;
+    case Qt::Key_Backtab: d.tab(true); break;
     case Qt::Key_Insert:
         if (!ctrl && !extend) {
             d.overwrite = !d.overwrite;
@@ -190,8 +162,7 @@ void CoreEditorView::keyDown(int key, Qt::KeyboardModifiers shift)
         if (ctrl)
             d.pasteFromClipboard();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -204,9 +175,7 @@ void CoreEditorView::keyPress(char32_t character)
     d.insertTyped(QString::fromUcs4(&character, 1));
 }
 
-void CoreEditorView::keyUp(int, Qt::KeyboardModifiers)
-{
-}
+void CoreEditorView::keyUp(int, Qt::KeyboardModifiers) {}
 
 void CoreEditorView::mouseDown(Qt::MouseButtons button, Qt::KeyboardModifiers shift, int x, int y)
 {
@@ -232,10 +201,7 @@ void CoreEditorView::mouseMove(Qt::MouseButtons button, Qt::KeyboardModifiers, i
     d.afterMove();
 }
 
-void CoreEditorView::mouseUp(Qt::MouseButtons, Qt::KeyboardModifiers, int, int)
-{
-    d.selecting = false;
-}
+void CoreEditorView::mouseUp(Qt::MouseButtons, Qt::KeyboardModifiers, int, int) { d.selecting = false; }
 
 void CoreEditorView::blink()
 {
@@ -259,14 +225,8 @@ void CoreEditorView::layoutFinished()
     d.repaint();
 }
 
-bool CoreEditorView::cursorShown() const
-{
-    return d.caretShown;
-}
+bool CoreEditorView::cursorShown() const { return d.caretShown; }
 
-bool CoreEditorView::overwriteMode() const
-{
-    return d.overwrite;
-}
+bool CoreEditorView::overwriteMode() const { return d.overwrite; }
 
 } // namespace vorn

@@ -12,10 +12,7 @@ namespace vorn {
 
 namespace {
 
-int floorDiv(int a, int b)
-{
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 } // namespace
 
@@ -29,25 +26,13 @@ int CoreEditorPrivate::marginWidth() const
     return int(std::ceil(digits * digitWidth)) + 3 * Padding;
 }
 
-int CoreEditorPrivate::textOrigin() const
-{
-    return marginWidth() + Padding;
-}
+int CoreEditorPrivate::textOrigin() const { return marginWidth() + Padding; }
 
-int CoreEditorPrivate::canvasWidth() const
-{
-    return canvas ? canvas->width() : 0;
-}
+int CoreEditorPrivate::canvasWidth() const { return canvas ? canvas->width() : 0; }
 
-int CoreEditorPrivate::canvasHeight() const
-{
-    return canvas ? canvas->height() : 0;
-}
+int CoreEditorPrivate::canvasHeight() const { return canvas ? canvas->height() : 0; }
 
-qint32 CoreEditorPrivate::visibleRows() const
-{
-    return canvasHeight() / lineHeight;
-}
+qint32 CoreEditorPrivate::visibleRows() const { return canvasHeight() / lineHeight; }
 
 qint32 CoreEditorPrivate::lastVisibleRow() const
 {
@@ -125,10 +110,7 @@ int CoreEditorPrivate::hitTest(int x, int y) const
     return block.position() + tl->lineAt(0).xToCursor(tx, QTextLine::CursorBetweenCharacters);
 }
 
-qint32 CoreEditorViewport::horizontalOffset() const
-{
-    return d.hOffset;
-}
+qint32 CoreEditorViewport::horizontalOffset() const { return d.hOffset; }
 
 void CoreEditorViewport::setHorizontalOffset(qint32 offset)
 {
@@ -136,10 +118,7 @@ void CoreEditorViewport::setHorizontalOffset(qint32 offset)
     d.repaint();
 }
 
-qint32 CoreEditorViewport::firstVisibleRow() const
-{
-    return d.firstRow;
-}
+qint32 CoreEditorViewport::firstVisibleRow() const { return d.firstRow; }
 
 void CoreEditorViewport::setFirstVisibleRow(qint32 row)
 {
@@ -148,15 +127,9 @@ void CoreEditorViewport::setFirstVisibleRow(qint32 row)
     d.repaint();
 }
 
-qint32 CoreEditorViewport::visibleRowCount() const
-{
-    return d.visibleRows();
-}
+qint32 CoreEditorViewport::visibleRowCount() const { return d.visibleRows(); }
 
-qint32 CoreEditorViewport::lastVisibleRow() const
-{
-    return d.lastVisibleRow();
-}
+qint32 CoreEditorViewport::lastVisibleRow() const { return d.lastVisibleRow(); }
 
 void CoreEditorViewport::recalculate(qint32 mode)
 {
@@ -167,15 +140,9 @@ void CoreEditorViewport::recalculate(qint32 mode)
     d.repaint();
 }
 
-void CoreEditorViewport::setupFont()
-{
-    d.styleChanged();
-}
+void CoreEditorViewport::setupFont() { d.styleChanged(); }
 
-void CoreEditorViewport::setupMargin()
-{
-    d.optionsChanged();
-}
+void CoreEditorViewport::setupMargin() { d.optionsChanged(); }
 
 void CoreEditorViewport::setupOrigin()
 {
@@ -185,14 +152,8 @@ void CoreEditorViewport::setupOrigin()
     d.repaint();
 }
 
-qint32 CoreEditorViewport::lineHeight() const
-{
-    return d.lineHeight;
-}
+qint32 CoreEditorViewport::lineHeight() const { return d.lineHeight; }
 
-qint32 CoreEditorViewport::textLeft() const
-{
-    return d.textOrigin();
-}
+qint32 CoreEditorViewport::textLeft() const { return d.textOrigin(); }
 
 } // namespace vorn

@@ -63,8 +63,8 @@ bool ctl_VornEdit::EXECUTE(const QString& pCmd)
     if (group == u"PASTE") {
         if (sub != u"ICON")
             return false;
-        const std::optional<QString> chosen =
-            CoreServices::instance().dialogs().chooseFile(QStringLiteral("Symbolgrafik auswählen"), m_last);
+        const std::optional<QString> chosen = CoreServices::instance().dialogs().chooseFile(
+            QStringLiteral("Symbolgrafik auswählen"), m_last);
         if (chosen && !chosen->isEmpty()) {
             m_last = *chosen;
             CoreEditor& e = *EDIT();
@@ -143,9 +143,9 @@ bool ctl_VornEdit::goToLine()
     DialogService& dialogs = CoreServices::instance().dialogs();
     const qint32 lines = EDIT()->document().lineCount();
     const qint32 row = EDIT()->view().cursorRow();
-    const std::optional<QString> answer =
-        dialogs.input(QStringLiteral("Zu welcher Zeile wollen Sie springen? (1-%1)").arg(lines),
-                      QStringLiteral("Gehe zu..."), QString::number(row));
+    const std::optional<QString> answer = dialogs.input(
+        QStringLiteral("Zu welcher Zeile wollen Sie springen? (1-%1)").arg(lines), QStringLiteral("Gehe zu..."),
+        QString::number(row));
     if (!answer || answer->isEmpty())
         return true;
     // The dialog ran its own message loop; the text may have changed meanwhile.

@@ -7,10 +7,7 @@
 
 namespace vorn {
 
-inline bool isWordChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
+inline bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
 
 using vocabulary::isBlank;
 

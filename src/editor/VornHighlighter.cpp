@@ -8,9 +8,7 @@ namespace vorn {
 using vocabulary::isBlank;
 using vocabulary::isNameChar;
 
-VornHighlighter::VornHighlighter(QTextDocument* document) : QSyntaxHighlighter(document)
-{
-}
+VornHighlighter::VornHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
 
 void VornHighlighter::setStyle(const CoreEditorStyle& style)
 {
@@ -112,8 +110,7 @@ void VornHighlighter::highlightBlock(const QString& text)
             setFormat(pos, end - pos, f[CoreEditorStyle::Attribute]);
             lineStart = false;
             afterCommand = false;
-        } else if (lineStart && !afterEquals
-                   && (vocabulary::isBegin(word) || vocabulary::isEnd(word))) {
+        } else if (lineStart && !afterEquals && (vocabulary::isBegin(word) || vocabulary::isEnd(word))) {
             setFormat(pos, end - pos, f[CoreEditorStyle::Keyword]);
             lineStart = false;
             afterCommand = true;

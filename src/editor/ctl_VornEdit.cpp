@@ -1,8 +1,8 @@
 // The script editor control: children, layout, input forwarding and the synchronisation step.
 
+#include "core/Logging.h"
 #include <vorn/CoreServices.h>
 #include <vorn/editor/ctl_VornEdit.h>
-#include "core/Logging.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -19,10 +19,7 @@ namespace vorn {
 namespace {
 
 // Scroll bar properties are 16-bit values; a write outside that range fails and is skipped.
-bool fits16(qint64 v)
-{
-    return v >= -32768 && v <= 32767;
-}
+bool fits16(qint64 v) { return v >= -32768 && v <= 32767; }
 
 // Runs one step whose failure must not stop the steps after it.
 template <class F>
@@ -78,18 +75,15 @@ bool engineKey(const QKeyEvent* k)
     case Qt::Key_Home:
     case Qt::Key_End:
     case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-        return mods == Qt::NoModifier || mods == Qt::ControlModifier;
+    case Qt::Key_Delete: return mods == Qt::NoModifier || mods == Qt::ControlModifier;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-    case Qt::Key_Insert:
-        return mods == Qt::NoModifier;
-    default:
-        return mods == Qt::NoModifier && !k->text().isEmpty() && k->text()[0].isPrint();
+    case Qt::Key_Insert: return mods == Qt::NoModifier;
+    default: return mods == Qt::NoModifier && !k->text().isEmpty() && k->text()[0].isPrint();
     }
 }
 
@@ -181,10 +175,7 @@ void ctl_VornEdit::setEDIT(Ref<CoreEditor> editor)
 
 // --- Layout -------------------------------------------------------------------------------
 
-void ctl_VornEdit::resizeEvent(QResizeEvent*)
-{
-    arrange();
-}
+void ctl_VornEdit::resizeEvent(QResizeEvent*) { arrange(); }
 
 void ctl_VornEdit::arrange()
 {
@@ -380,9 +371,7 @@ bool ctl_VornEdit::handleCanvasEvent(QEvent* event)
             forward([code](CoreEditorView& v) { v.keyPress(code); });
         return true;
     }
-    case QEvent::MouseButtonDblClick:
-        forward([](CoreEditorView& v) { v.doubleClick(); });
-        return true;
+    case QEvent::MouseButtonDblClick: forward([](CoreEditorView& v) { v.doubleClick(); }); return true;
     case QEvent::MouseButtonPress: {
         auto* m = static_cast<QMouseEvent*>(event);
         const QPointF p = m->position();
@@ -423,11 +412,8 @@ bool ctl_VornEdit::handleCanvasEvent(QEvent* event)
         m_timer->start();
         synchronise();
         return false;
-    case QEvent::FocusOut:
-        m_timer->stop();
-        return false;
-    default:
-        return false;
+    case QEvent::FocusOut: m_timer->stop(); return false;
+    default: return false;
     }
 }
 
@@ -449,20 +435,11 @@ void ctl_VornEdit::UPDATE()
     arrange();
 }
 
-QString ctl_VornEdit::CONTENT()
-{
-    return EDIT()->document().text();
-}
+QString ctl_VornEdit::CONTENT() { return EDIT()->document().text(); }
 
-qint32 ctl_VornEdit::ROW()
-{
-    return EDIT()->view().cursorRow();
-}
+qint32 ctl_VornEdit::ROW() { return EDIT()->view().cursorRow(); }
 
-qint32 ctl_VornEdit::COL()
-{
-    return EDIT()->view().cursorColumn();
-}
+qint32 ctl_VornEdit::COL() { return EDIT()->view().cursorColumn(); }
 
 void ctl_VornEdit::setCHANGED(bool changed)
 {

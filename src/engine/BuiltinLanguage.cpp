@@ -33,15 +33,17 @@ Ref<cls_VornElementDef> define(cls_VornElementDefs& definitions, const char16_t*
 // ICON, GROUP and COLOR as ELEMENT, MODIFY and CLONE declare them.
 void addDisplayAttributes(cls_VornElementDef& definition)
 {
-    addAttributes(definition, { { u"ICON", TypeString, false, u"Symbol für das Element" },
-                                { u"GROUP", TypeString, false, u"Element-Gruppe" },
-                                { u"COLOR", TypeColor, false, u"Farbe für dieses Element" } });
+    addAttributes(definition,
+                  { { u"ICON", TypeString, false, u"Symbol für das Element" },
+                    { u"GROUP", TypeString, false, u"Element-Gruppe" },
+                    { u"COLOR", TypeColor, false, u"Farbe für dieses Element" } });
 }
 
 void addDeclarationAttributes(cls_VornElementDef& definition)
 {
-    addAttributes(definition, { { u"NAME", TypeString, true, u"Name für das Attribut" },
-                                { u"DEFAULT", TypeAtomic, false, u"Vorgabewert für das Attribut" } });
+    addAttributes(definition,
+                  { { u"NAME", TypeString, true, u"Name für das Attribut" },
+                    { u"DEFAULT", TypeAtomic, false, u"Vorgabewert für das Attribut" } });
     // A declared attribute is mandatory unless the script says otherwise.
     definition.ATTRIBUTES()->CREATE(QStringLiteral("REQUIRED"), TypeBool, true, false,
                                     QStringLiteral("Ist das Attribut eine Pflichtangabe?"));
@@ -61,53 +63,67 @@ void cls_VornStructure::installBuiltinDefinitions()
 
     d = define(defs, u"ENUMERATION", u"Erstellt eine Werte-Liste");
     addParents(*d, { u"NONE" });
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name für die Werte-Liste" },
-                        { u"DESCRIPTION", TypeString, false, u"Beschreibung für die Werte-Liste" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name für die Werte-Liste" },
+                    { u"DESCRIPTION", TypeString, false, u"Beschreibung für die Werte-Liste" } });
 
     d = define(defs, u"ENUMITEM", u"");
     addParents(*d, { u"ENUMERATION" });
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name für das Mitglied der Werte-Liste" },
-                        { u"VALUE", TypeEnum, true, u"Zugewiesener Wert" },
-                        { u"DESCRIPTION", TypeString, false, u"Beschreibung für dieses Mitglied" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name für das Mitglied der Werte-Liste" },
+                    { u"VALUE", TypeEnum, true, u"Zugewiesener Wert" },
+                    { u"DESCRIPTION", TypeString, false, u"Beschreibung für dieses Mitglied" } });
 
     d = define(defs, u"ELEMENT", u"Erstellt eine neue VoRn-Element-Definition");
     addParents(*d, { u"NONE" });
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name für das neue Element" },
-                        { u"DESCRIPTION", TypeString, false, u"Beschreibung für das Element" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name für das neue Element" },
+                    { u"DESCRIPTION", TypeString, false, u"Beschreibung für das Element" } });
     addDisplayAttributes(*d);
 
     d = define(defs, u"MODIFY", u"Ändert eine bestehende VoRn-Element-Definition");
     addParents(*d, { u"NONE" });
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name für die zu ändernde Definition" },
-                        { u"DESCRIPTION", TypeString, false, u"Beschreibung für das Element" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name für die zu ändernde Definition" },
+                    { u"DESCRIPTION", TypeString, false, u"Beschreibung für das Element" } });
     addDisplayAttributes(*d);
 
     d = define(defs, u"CLONE", u"Erstellt eine neue VoRn-Element-Definition auf Basis einer bestehenden Definition");
     addParents(*d, { u"NONE" });
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name für das neue Element" },
-                        { u"CLONE", TypeString, true, u"Name des Vorlage-Elements" },
-                        { u"DESCRIPTION", TypeString, false, u"Beschreibung für das neue Element" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name für das neue Element" },
+                    { u"CLONE", TypeString, true, u"Name des Vorlage-Elements" },
+                    { u"DESCRIPTION", TypeString, false, u"Beschreibung für das neue Element" } });
     addDisplayAttributes(*d);
 
-    d = define(defs, u"FIX", u"Fixiert ein Attribut, so dass es für diese Instanz nicht mehr angegben werden muss (und kann)");
+    d = define(defs, u"FIX",
+               u"Fixiert ein Attribut, so dass es für diese Instanz nicht mehr angegben werden muss (und kann)");
     addParents(*d, commandParents);
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name des Atributs, dass fixiert werden soll" },
-                        { u"VALUE", TypeAtomic, true, u"Wert für die Fixierung" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name des Atributs, dass fixiert werden soll" },
+                    { u"VALUE", TypeAtomic, true, u"Wert für die Fixierung" } });
 
-    d = define(defs, u"DEFAULT", u"Ändert den Vorgabewert eines Attributs und stellt es auf nicht-erforderlich um, so dass es für diese Instanz nicht mehr angegben werden muss (aber kann)");
+    d = define(defs, u"DEFAULT",
+               u"Ändert den Vorgabewert eines Attributs und stellt es auf nicht-erforderlich um, so dass es für diese "
+               u"Instanz nicht mehr angegben werden muss (aber kann)");
     addParents(*d, commandParents);
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name des Atributs, dass geändert werdensoll" },
-                        { u"VALUE", TypeAtomic, true, u"Wert für die Fixierung" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name des Atributs, dass geändert werdensoll" },
+                    { u"VALUE", TypeAtomic, true, u"Wert für die Fixierung" } });
 
     d = define(defs, u"REQUIRE", u"Stellt ein, dass ein Attribut unbedingt angegeben werden muss");
     addParents(*d, commandParents);
     addAttributes(*d, { { u"NAME", TypeString, true, u"Name des Atributs, dass geändert werdensoll" } });
 
-    d = define(defs, u"UNFIX", u"Hebt die Fixierung eines Attributs auf, so dass es für diese Instanz wieder angegben werden kann");
+    d = define(defs, u"UNFIX",
+               u"Hebt die Fixierung eines Attributs auf, so dass es für diese Instanz wieder angegben werden kann");
     addParents(*d, commandParents);
-    addAttributes(*d, { { u"NAME", TypeString, true, u"Name für das Element, dessen Fixierung aufgehoben werden soll" } });
+    addAttributes(*d,
+                  { { u"NAME", TypeString, true, u"Name für das Element, dessen Fixierung aufgehoben werden soll" } });
 
-    d = define(defs, u"FIXALL", u"Fixiert alle Attribut, so dass sie für diese Instanz nicht mehr angegben werden können. Dabei werden die Default-Werte nicht geändert");
+    d = define(defs, u"FIXALL",
+               u"Fixiert alle Attribut, so dass sie für diese Instanz nicht mehr angegben werden können. Dabei werden "
+               u"die Default-Werte nicht geändert");
     addParents(*d, commandParents);
 
     d = define(defs, u"PARENT", u"Gibt an, welche übergeordneten Elemente akzeptiert werden");
@@ -118,7 +134,7 @@ void cls_VornStructure::installBuiltinDefinitions()
                                 QStringLiteral("Übergeordnetes Element %1").arg(i));
 
     const QStringList typeWords = { QStringLiteral("STRING"), QStringLiteral("LONG"), QStringLiteral("DOUBLE"),
-                                    QStringLiteral("BOOL"), QStringLiteral("DATE"), QStringLiteral("ATOMIC") };
+                                    QStringLiteral("BOOL"),   QStringLiteral("DATE"), QStringLiteral("ATOMIC") };
     const auto declarationParents = { u"ELEMENT", u"MODIFY", u"CLONE" };
     for (const QString& word : typeWords) {
         d = defs.CREATE(word, QStringLiteral("Erstellt ein Attribut mit dem Datentyp ") + word);

@@ -15,8 +15,9 @@ namespace {
 QString undefinedType(const QString& sort)
 {
     return QStringLiteral("Der Element-Typ '") + sort
-        + QStringLiteral("' ist in dieser Struktur nicht definiert. Evtl. müssen Sie erst eine Definitions-Datei mit "
-                         "INCLUDE einbinden oder den Element-Typ mit BEGIN ELEMENT '")
+        + QStringLiteral(
+               "' ist in dieser Struktur nicht definiert. Evtl. müssen Sie erst eine Definitions-Datei mit "
+               "INCLUDE einbinden oder den Element-Typ mit BEGIN ELEMENT '")
         + sort + QStringLiteral("' definieren.");
 }
 
@@ -38,7 +39,8 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     if (!accepted && clones.COUNT() >= 1) {
         const Ref<cls_VornElementDef> parentDefinition = structure.DEFINITIONS()->Item(parentType);
         if (!parentDefinition) {
-            element.ERRORSET(QStringLiteral("Eltern-Element '") + parentType + QStringLiteral("' wurde nicht definiert!"));
+            element.ERRORSET(QStringLiteral("Eltern-Element '") + parentType
+                             + QStringLiteral("' wurde nicht definiert!"));
             return false;
         }
         accepted = acceptsDerivedParent(definition, parentType, *parentDefinition->ANCESTORS(), Qt::CaseSensitive);
@@ -48,12 +50,15 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
         const QString list = allowed.JOIN(QString(), QStringLiteral(", "), QString());
         const QString cloneList = clones.JOIN(QString(), QStringLiteral(", "), QString());
         if (allowed.COUNT() > 0 && clones.COUNT() == 0)
-            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list);
+            element.ERRORSET(
+                QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list);
         else if (allowed.COUNT() > 0)
-            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list
-                             + QStringLiteral(" oder Unterhalb von Elementen, die von folgenden abgeleitet wurden: ") + cloneList);
+            element.ERRORSET(
+                QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list
+                + QStringLiteral(" oder Unterhalb von Elementen, die von folgenden abgeleitet wurden: ") + cloneList);
         else
-            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb von Elemente definiert werden, die von folgenden abgeleitet wurden: ")
+            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb von Elemente definiert werden, die von "
+                                            "folgenden abgeleitet wurden: ")
                              + cloneList);
     }
     return true;
@@ -76,8 +81,9 @@ void checkAttributes(cls_VornElement& element, cls_VornElementDef& definition, c
             ++position;
         if (d->FIXED()) {
             if (given.FIND(upperName) > 0)
-                element.ERRORSET(QStringLiteral("Das Attribut '") + name + QStringLiteral("' wurde für den Element-Typ '")
-                                 + definition.NAME() + QStringLiteral("' fixiert und kann nicht gesetzt werden"));
+                element.ERRORSET(QStringLiteral("Das Attribut '") + name
+                                 + QStringLiteral("' wurde für den Element-Typ '") + definition.NAME()
+                                 + QStringLiteral("' fixiert und kann nicht gesetzt werden"));
             validated.put(upperName, d->DEFAULT());
             continue;
         }
@@ -121,10 +127,8 @@ QString plainText(const Variant& value)
     switch (value.kind()) {
     case Variant::Kind::Array:
     case Variant::Kind::Object:
-    case Variant::Kind::Missing:
-        return DataTypes::FORMAT(value);
-    default:
-        return value.toText();
+    case Variant::Kind::Missing: return DataTypes::FORMAT(value);
+    default: return value.toText();
     }
 }
 
@@ -159,8 +163,8 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
         ERRORSET(QStringLiteral("Jedes Element muss einen Typ haben"));
     } else if (!definitions.EXISTS(m_sort)) {
         ERRORSET(undefinedType(m_sort));
-    } else if (const Ref<cls_VornElementDef> definition =
-                   definitions.ITEMPARENT(m_sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType)) {
+    } else if (const Ref<cls_VornElementDef> definition = definitions.ITEMPARENT(
+                   m_sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType)) {
         if (!checkPlacement(*this, *definition, parentType, structure))
             return false;
         // One scratch bag per thread: its pairs move into the element, the bag itself is reused.

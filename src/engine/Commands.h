@@ -18,6 +18,6 @@ QString plainText(const Variant& value);
 // The text of a named attribute value of a block ("" when absent).
 QString attributeText(cls_VornElement& block, const char16_t* name);
 
-const QString& errorMarker();   // "!ERROR!"
+const QString& errorMarker(); // "!ERROR!"
 
 } // namespace vorn

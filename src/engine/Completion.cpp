@@ -57,8 +57,8 @@ void cls_VornStructure::CHECKDEFAULTS(const Ref<cls_VornElement>& pElement, cons
         if (!item.element)
             continue;
         cls_VornElement& e = *item.element;
-        const Ref<cls_VornElementDef> definition =
-            definitions->ITEMPARENT(e.SORT(), item.parent ? item.parent->SORT() : QStringLiteral("NONE"));
+        const Ref<cls_VornElementDef> definition = definitions->ITEMPARENT(
+            e.SORT(), item.parent ? item.parent->SORT() : QStringLiteral("NONE"));
         const Ref<cls_VornAttributes>& values = e.attributesIfAny();
         if (definition && values) {
             const Ref<cls_VornAttributeDefs>& declared = definition->ATTRIBUTES();

@@ -39,8 +39,9 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
     }
     if (command == QLatin1String("MODIFY")) {
         if (!definitions.EXISTS(name)) {
-            block.ERRORSET(QStringLiteral("MODIFY kann nur auf bereits mit ELEMENT definierte Elemente angewendet werden, aber '")
-                           + name + QStringLiteral("' ist noch nicht definiert!"));
+            block.ERRORSET(
+                QStringLiteral("MODIFY kann nur auf bereits mit ELEMENT definierte Elemente angewendet werden, aber '")
+                + name + QStringLiteral("' ist noch nicht definiert!"));
             return {};
         }
         return definitions.Item(name);
@@ -51,8 +52,9 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
         return {};
     }
     if (!definitions.EXISTS(original)) {
-        block.ERRORSET(QStringLiteral("CLONE kann nur auf bereits mit ELEMENT definierte Elemente angewendet werden, aber '")
-                       + original + QStringLiteral("' ist noch nicht definiert!"));
+        block.ERRORSET(
+            QStringLiteral("CLONE kann nur auf bereits mit ELEMENT definierte Elemente angewendet werden, aber '")
+            + original + QStringLiteral("' ist noch nicht definiert!"));
         return {};
     }
     const QString description = attributeText(block, u"DESCRIPTION");
@@ -66,7 +68,8 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
 
 // FIX and DEFAULT set a default, through the value list for value-list attributes; False when
 // the value is no member of that list.
-bool setDefault(cls_VornElement& block, cls_VornAttributeDef& attribute, const Variant& value, cls_VornStructure& structure)
+bool setDefault(cls_VornElement& block, cls_VornAttributeDef& attribute, const Variant& value,
+                cls_VornStructure& structure)
 {
     if (attribute.ENUMID().isEmpty()) {
         attribute.setDEFAULT(value);
@@ -75,7 +78,8 @@ bool setDefault(cls_VornElement& block, cls_VornAttributeDef& attribute, const V
     attribute.setDEFAULT(structure.ENUMERATIONS()->ENCODE(attribute.ENUMID(), value));
     if (attribute.DEFAULT() == Variant(errorMarker())) {
         block.ERRORSET(QStringLiteral("Der angegebene Wert '") + DataTypes::FORMAT(value)
-                       + QStringLiteral("' ist kein Mitglied der Werte-Liste '") + attribute.ENUMID() + QStringLiteral("'!"));
+                       + QStringLiteral("' ist kein Mitglied der Werte-Liste '") + attribute.ENUMID()
+                       + QStringLiteral("'!"));
         return false;
     }
     return true;

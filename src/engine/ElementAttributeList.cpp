@@ -1,7 +1,7 @@
 // ATTRIBUTELIST's structure form: the values in the order of the type's definition.
+#include "engine/ParentIndexScope.h"
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
-#include "engine/ParentIndexScope.h"
 
 namespace vorn {
 
@@ -13,8 +13,8 @@ bool cls_VornElement::attributeListFor(cls_VornStructure& structure, const QStri
     if (!definitions->EXISTS(m_sort))
         return false;
     const Ref<cls_VornElement> parent = structure.ELEMENTPARENT(m_uid);
-    const Ref<cls_VornElementDef> definition =
-        definitions->ITEMPARENT(m_sort, parent ? parent->SORT() : QStringLiteral("NONE"));
+    const Ref<cls_VornElementDef> definition = definitions->ITEMPARENT(
+        m_sort, parent ? parent->SORT() : QStringLiteral("NONE"));
     // A type declared only with lower-case names passes EXISTS but has no definition here.
     if (!definition)
         return false;

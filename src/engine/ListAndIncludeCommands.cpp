@@ -5,8 +5,8 @@
 #include "core/TextKeys.h"
 #include <vorn/CoreServices.h>
 
-#include <QFileInfo>
 #include "engine/IncludeScope.h"
+#include <QFileInfo>
 
 namespace vorn {
 
@@ -68,15 +68,9 @@ QString canonical(const QString& file)
 
 } // namespace
 
-IncludeScope::IncludeScope(const QString& file)
-{
-    t_openFiles.push_back(canonical(file));
-}
+IncludeScope::IncludeScope(const QString& file) { t_openFiles.push_back(canonical(file)); }
 
-IncludeScope::~IncludeScope()
-{
-    t_openFiles.pop_back();
-}
+IncludeScope::~IncludeScope() { t_openFiles.pop_back(); }
 
 bool IncludeScope::isOpen(const QString& file)
 {
@@ -84,15 +78,9 @@ bool IncludeScope::isOpen(const QString& file)
     return std::find(t_openFiles.begin(), t_openFiles.end(), path) != t_openFiles.end();
 }
 
-int IncludeScope::depth()
-{
-    return int(t_openFiles.size());
-}
+int IncludeScope::depth() { return int(t_openFiles.size()); }
 
-QString IncludeScope::innermost()
-{
-    return t_openFiles.empty() ? QString() : t_openFiles.back();
-}
+QString IncludeScope::innermost() { return t_openFiles.empty() ? QString() : t_openFiles.back(); }
 
 namespace {
 
@@ -110,11 +98,13 @@ void noteSurprisingLookup(const cls_VornElement& block, cls_VornStructure& struc
         return;
     if (!taken.isEmpty() && canonical(taken) == canonical(beside))
         return;
-    structure.noteAt(block.LINE(), QStringLiteral("an INCLUDE inside an included file looks for '%1' from the working folder, "
-                                 "not next to '%2': %3, not '%4'")
-                      .arg(file, including,
-                           taken.isEmpty() ? QStringLiteral("none was found") : QStringLiteral("it took '%1'").arg(taken),
-                           beside));
+    structure.noteAt(
+        block.LINE(),
+        QStringLiteral("an INCLUDE inside an included file looks for '%1' from the working folder, "
+                       "not next to '%2': %3, not '%4'")
+            .arg(file, including,
+                 taken.isEmpty() ? QStringLiteral("none was found") : QStringLiteral("it took '%1'").arg(taken),
+                 beside));
 }
 
 // The first structure-level error of an included file, as the program shows it below the
@@ -126,7 +116,8 @@ void noteCause(const cls_VornElement& block, cls_VornStructure& structure, const
     if (errors.empty())
         return;
     const QString more = errors.size() > 1 ? QStringLiteral(" (and %1 more)").arg(errors.size() - 1) : QString();
-    structure.noteAt(block.LINE(), QStringLiteral("%1:%2: %3%4").arg(path).arg(errors.front().line).arg(errors.front().text, more));
+    structure.noteAt(block.LINE(),
+                     QStringLiteral("%1:%2: %3%4").arg(path).arg(errors.front().line).arg(errors.front().text, more));
 }
 
 } // namespace

@@ -6,8 +6,8 @@
 #include "core/Vocabulary.h"
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
-#include <vorn/Structure.h>
 #include <vorn/ErrorTextBudget.h>
+#include <vorn/Structure.h>
 
 #include <QHash>
 #include <QVarLengthArray>
@@ -175,8 +175,7 @@ public:
             const QChar c = chars[m_at];
             const QChar prev = m_at > 0 ? chars[m_at - 1] : QChar();
             const QChar next = m_at + 1 < n ? chars[m_at + 1] : QChar();
-            while (step(c, prev, next)) {
-            }
+            while (step(c, prev, next)) {}
         }
         finish();
     }
@@ -355,7 +354,8 @@ private:
         case State::Values: openSlot(m_token.text()); break;
         case State::NamedValue: lastValue() = m_token.text(); break;
         default:
-            m_r.errors.append(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
+            m_r.errors.append(QStringLiteral("Die Zeile '") + m_line
+                              + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
         }
     }
 
@@ -387,7 +387,8 @@ private:
         if (c.isHighSurrogate() && m_at + 1 < m_line.size() && m_line[m_at + 1].isLowSurrogate())
             character += m_line[++m_at];
         if (m_reported < MaxReportedPerLine)
-            report(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält ungültige Zeichen: ") + character);
+            report(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält ungültige Zeichen: ")
+                   + character);
     }
     void misplaced(QChar c)
     {
@@ -418,10 +419,7 @@ private:
     qsizetype m_reported = 0; // size of the texts reported for this line
 };
 
-void readLine(const QString& line, NameCache& names, LineReading& r)
-{
-    LineReader(line, names, r).read();
-}
+void readLine(const QString& line, NameCache& names, LineReading& r) { LineReader(line, names, r).read(); }
 
 } // namespace
 
@@ -661,19 +659,24 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (reading.command.isEmpty() && reading.type.isEmpty()) {
             if (blocks.atTop()) {
                 if (!reading.slots_.empty())
-                    errorAt(line.number, QStringLiteral("Die Zeile '") + line.text
-                                             + QStringLiteral("' enthält Attribute außerhalb eines Elements"));
+                    errorAt(line.number,
+                            QStringLiteral("Die Zeile '") + line.text
+                                + QStringLiteral("' enthält Attribute außerhalb eines Elements"));
                 continue;
             }
             const Ref<cls_VornElement>& container = blocks.current();
-            storeValues(std::move(reading.slots_), *container->ATTRIBUTES(), [&](const QString& e) { container->ERRORSET(e); });
+            storeValues(std::move(reading.slots_), *container->ATTRIBUTES(),
+                        [&](const QString& e) { container->ERRORSET(e); });
             continue;
         }
 
         const QString command = upperCased(trimBlanks(reading.command));
         if (vocabulary::isBegin(command) && blocks.depth() >= MaxNesting) {
-            blocks.error(line.number, QStringLiteral("Die Zeile '") + line.text
-                                          + QStringLiteral("' öffnet mehr als %1 verschachtelte Elemente; der Block wird übersprungen").arg(MaxNesting));
+            blocks.error(
+                line.number,
+                QStringLiteral("Die Zeile '") + line.text
+                    + QStringLiteral("' öffnet mehr als %1 verschachtelte Elemente; der Block wird übersprungen")
+                          .arg(MaxNesting));
             skipped = 1;
             continue;
         }
@@ -691,8 +694,9 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             blocks.open(element);
         } else if (vocabulary::isEnd(command)) {
             if (blocks.atTop()) {
-                errorAt(line.number, QStringLiteral("Die Zeile '") + line.text
-                                         + QStringLiteral("' schließt kein mit BEGIN geöffnetes Element"));
+                errorAt(line.number,
+                        QStringLiteral("Die Zeile '") + line.text
+                            + QStringLiteral("' schließt kein mit BEGIN geöffnetes Element"));
                 continue;
             }
             blocks.checkAndFile(blocks.close());
@@ -702,7 +706,8 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     }
 
     while (!blocks.atTop())
-        blocks.checkAndFile(blocks.close(), QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"));
+        blocks.checkAndFile(blocks.close(),
+                            QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"));
 
     const auto& dropped = blocks.dropped();
     for (const auto& block : dropped)

@@ -6,9 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "engine/IncludeScope.h"
 #include <algorithm>
 #include <optional>
-#include "engine/IncludeScope.h"
 
 namespace vorn {
 

@@ -1,14 +1,14 @@
-#include <vorn/CoreFile.h>
-#include <vorn/CoreServices.h>
-#include <vorn/Package.h>
-#include <vorn/Structure.h>
-#include <vorn/ErrorTextBudget.h>
 #include "core/Logging.h"
 #include "core/RecordFields.h"
+#include <vorn/CoreFile.h>
+#include <vorn/CoreServices.h>
+#include <vorn/ErrorTextBudget.h>
+#include <vorn/Package.h>
+#include <vorn/Structure.h>
 
-#include <QSaveFile>
 #include "engine/IncludeScope.h"
 #include "engine/ParentIndexScope.h"
+#include <QSaveFile>
 
 namespace vorn {
 
@@ -26,15 +26,9 @@ cls_VornStructure::ViewerHook& viewerHook()
 
 } // namespace
 
-Ref<cls_VornStructure> cls_VornStructure::create()
-{
-    return Ref<cls_VornStructure>(new cls_VornStructure);
-}
+Ref<cls_VornStructure> cls_VornStructure::create() { return Ref<cls_VornStructure>(new cls_VornStructure); }
 
-cls_VornStructure::cls_VornStructure()
-{
-    installBuiltinDefinitions();
-}
+cls_VornStructure::cls_VornStructure() { installBuiltinDefinitions(); }
 
 const Ref<cls_VornElementDefs>& cls_VornStructure::DEFINITIONS()
 {
@@ -123,10 +117,7 @@ bool cls_VornStructure::SAVE(const QString& pFile, const QString&)
     }
 }
 
-void cls_VornStructure::setViewerHook(ViewerHook hook)
-{
-    viewerHook() = std::move(hook);
-}
+void cls_VornStructure::setViewerHook(ViewerHook hook) { viewerHook() = std::move(hook); }
 
 void cls_VornStructure::VIEW(bool pModal, qint32 pStartView, const Variant& pPreselectID)
 {
@@ -152,11 +143,12 @@ struct ParentIndexScope::Index {
     void build()
     {
         built = true;
-        walkElements(elements->entries(), {}, [this](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
-            if (!parents.contains(e->UID()))
-                parents.insert(e->UID(), parent);
-            return false;
-        });
+        walkElements(elements->entries(), {},
+                     [this](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
+                         if (!parents.contains(e->UID()))
+                             parents.insert(e->UID(), parent);
+                         return false;
+                     });
     }
 };
 
@@ -207,10 +199,7 @@ void cls_VornStructure::ERRORSET(const QString& pDescription)
         m_errorText += CrLf + pDescription;
 }
 
-bool cls_VornStructure::ERRORSGLOBAL()
-{
-    return ELEMENTS()->ERRORSGLOBAL();
-}
+bool cls_VornStructure::ERRORSGLOBAL() { return ELEMENTS()->ERRORSGLOBAL(); }
 
 struct cls_VornStructure::Fields {
     template <class Self>

@@ -2,8 +2,8 @@
 #include "core/Vocabulary.h"
 #include <vorn/Structure.h>
 
-#include <algorithm>
 #include "engine/ParentIndexScope.h"
+#include <algorithm>
 
 namespace vorn {
 
@@ -70,7 +70,8 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
     // The reader skips a block nested deeper than this, so its text would not read back.
     if (block && openBlocks >= cls_VornStructure::MaxNesting)
         fail(e, QString(), ErrorService,
-             QStringLiteral("it lies deeper than the %1 nested blocks a script may have").arg(cls_VornStructure::MaxNesting));
+             QStringLiteral("it lies deeper than the %1 nested blocks a script may have")
+                 .arg(cls_VornStructure::MaxNesting));
 
     // The block form chooses the definition by parent, the line form takes the first of the type.
     // Either answer is the same for every attribute, so it is asked once, at the first attribute.
@@ -86,7 +87,8 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
                 if (!placement.known)
                     found = pStructure->ELEMENTPARENT(e.UID());
                 const cls_VornElement* parent = placement.known ? placement.parent : found.get();
-                definition = pStructure->DEFINITIONS()->ITEMPARENT(sort, parent ? parent->SORT() : QStringLiteral("NONE"));
+                definition = pStructure->DEFINITIONS()->ITEMPARENT(sort,
+                                                                   parent ? parent->SORT() : QStringLiteral("NONE"));
             } else {
                 definition = pStructure->DEFINITIONS()->Item(sort);
             }
@@ -182,8 +184,8 @@ void writeEnd(CoreList& out, qint32 pIndent)
 // Writes the elements of `entries` and their subtrees with an explicit stack, so that the depth
 // of a tree costs no call stack. `owner` is the element whose children they are (its block is
 // open and closed here), or none for a list written on its own, whose elements get `placement`.
-void writeElements(const cls_VornElement* owner, const std::vector<Ref<cls_VornElement>>& entries,
-                   Placement placement, CoreList& out, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
+void writeElements(const cls_VornElement* owner, const std::vector<Ref<cls_VornElement>>& entries, Placement placement,
+                   CoreList& out, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
 {
     struct Level {
         const cls_VornElement* owner;

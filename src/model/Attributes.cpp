@@ -22,10 +22,7 @@ qint32 cls_VornAttributes::FIND(const QString& pID) const
     return 0;
 }
 
-bool cls_VornAttributes::EXISTS(const QString& pID) const
-{
-    return FIND(pID) > 0;
-}
+bool cls_VornAttributes::EXISTS(const QString& pID) const { return FIND(pID) > 0; }
 
 qint32 cls_VornAttributes::resolve(const Variant& pIDOrIndex) const
 {
@@ -91,12 +88,12 @@ Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cl
     const Variant value = VALUE(pIDOrIndex, pDefinition->DEFAULT());
     const qint32 type = pDefinition->SORT();
     switch (type) {
-    case TypeObject: case TypeCollection: case TypeArray: case TypeBinary:
-        return value;
-    case TypeAtomic:
-        return DataTypes::VALUETEXT(value, DataTypes::TYPEOFVALUE(value.typeCode()));
-    default:
-        return DataTypes::VALUETEXT(value, type);
+    case TypeObject:
+    case TypeCollection:
+    case TypeArray:
+    case TypeBinary: return value;
+    case TypeAtomic: return DataTypes::VALUETEXT(value, DataTypes::TYPEOFVALUE(value.typeCode()));
+    default: return DataTypes::VALUETEXT(value, type);
     }
 }
 
@@ -154,7 +151,8 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
     VariantArray names, values;
     Package::UNPACK(package, count, names, values);
     if (count < 0 || names.size() != size_t(count) + 1 || values.size() != size_t(count) + 1)
-        throw Error(QStringLiteral("Package"), QStringLiteral("The attribute package's count does not match its arrays"));
+        throw Error(QStringLiteral("Package"),
+                    QStringLiteral("The attribute package's count does not match its arrays"));
     std::vector<Pair> pairs;
     pairs.reserve(size_t(count));
     for (qint32 i = 1; i <= count; ++i)
@@ -199,10 +197,7 @@ void cls_VornAttributes::DataCopy(const Object& pOther, bool& pcDone)
     pcDone = true;
 }
 
-void cls_VornAttributes::DataUnpack(const QString& prPackage)
-{
-    setPACKAGE(prPackage);
-}
+void cls_VornAttributes::DataUnpack(const QString& prPackage) { setPACKAGE(prPackage); }
 
 void cls_VornAttributes::swapContents(DataEvents& other) noexcept
 {

@@ -1,8 +1,8 @@
+#include "core/RecordFields.h"
 #include <vorn/CoreFile.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Elements.h>
 #include <vorn/ErrorTextBudget.h>
-#include "core/RecordFields.h"
 
 namespace vorn {
 
@@ -15,7 +15,7 @@ const cls_VornAttributes& noAttributes()
     static const Ref<cls_VornAttributes> empty = cls_VornAttributes::create();
     return *empty;
 }
-}
+} // namespace
 
 bool cls_VornElement::Reserved::isEmpty() const
 {
@@ -71,20 +71,11 @@ const Ref<cls_VornElements>& cls_VornElement::ELEMENTS()
     return m_elements;
 }
 
-bool cls_VornElement::hasAttributes() const noexcept
-{
-    return m_attributes && m_attributes->COUNT() > 0;
-}
+bool cls_VornElement::hasAttributes() const noexcept { return m_attributes && m_attributes->COUNT() > 0; }
 
-bool cls_VornElement::hasElements() const noexcept
-{
-    return m_elements && m_elements->COUNT() > 0;
-}
+bool cls_VornElement::hasElements() const noexcept { return m_elements && m_elements->COUNT() > 0; }
 
-QString cls_VornElement::ERRORTEXT() const
-{
-    return m_extra ? m_extra->errorText : QString();
-}
+QString cls_VornElement::ERRORTEXT() const { return m_extra ? m_extra->errorText : QString(); }
 
 void cls_VornElement::setERRORTEXT(const QString& text)
 {
@@ -96,10 +87,7 @@ void cls_VornElement::setERRORTEXT(const QString& text)
     }
 }
 
-QString cls_VornElement::SOURCEFILE() const
-{
-    return m_extra ? m_extra->sourceFile : QString();
-}
+QString cls_VornElement::SOURCEFILE() const { return m_extra ? m_extra->sourceFile : QString(); }
 
 void cls_VornElement::setSOURCEFILE(const QString& file)
 {
@@ -111,15 +99,9 @@ void cls_VornElement::setSOURCEFILE(const QString& file)
     }
 }
 
-QString cls_VornElement::ID() const
-{
-    return DATA().KEYTEXT();
-}
+QString cls_VornElement::ID() const { return DATA().KEYTEXT(); }
 
-void cls_VornElement::setID(const QString& id)
-{
-    DATA().setKEY(id);
-}
+void cls_VornElement::setID(const QString& id) { DATA().setKEY(id); }
 
 void cls_VornElement::ERRORSET(const QString& pDescription)
 {

@@ -79,7 +79,8 @@ Ref<cls_VornElement> cls_VornElements::FIND(const Variant& pIDOrPathOrUID) const
     return found;
 }
 
-Ref<cls_VornElement> cls_VornElements::FINDPARENT(const Variant& pIDOrPathOrUID, const Ref<cls_VornElement>& pParent) const
+Ref<cls_VornElement> cls_VornElements::FINDPARENT(const Variant& pIDOrPathOrUID,
+                                                  const Ref<cls_VornElement>& pParent) const
 {
     const Probe probe(pIDOrPathOrUID);
     Ref<cls_VornElement> found;
@@ -227,8 +228,7 @@ qint32 cls_VornElements::searchFallback(const Variant& normalizedProbe)
     if (m_sortIndexClock != cls_VornElement::sortClock() || m_sortIndexVersion != version()) {
         m_sortIndex.clear();
         const qint32 n = KeyedCollection::COUNT();
-        for (qint32 p = 1; p <= n; ++p)
-        {
+        for (qint32 p = 1; p <= n; ++p) {
             const QString sort = upperCased(m_entries[size_t(p - 1)]->SORT());
             if (!m_sortIndex.contains(sort))
                 m_sortIndex.insert(sort, p);

@@ -184,12 +184,14 @@ void KeyedCollection<Derived, Entry>::indexAppended(qint32 position)
         if (!m_index.numeric.contains(0.0))
             m_index.numeric.insert(0.0, position);
         break;
-    case Variant::Kind::Long: case Variant::Kind::Double: case Variant::Kind::Bool: case Variant::Kind::Date:
+    case Variant::Kind::Long:
+    case Variant::Kind::Double:
+    case Variant::Kind::Bool:
+    case Variant::Kind::Date:
         if (!m_index.numeric.contains(key.numeric()))
             m_index.numeric.insert(key.numeric(), position);
         break;
-    default:
-        m_index.irregular = true;
+    default: m_index.irregular = true;
     }
 }
 
@@ -238,7 +240,8 @@ void KeyedCollection<Derived, Entry>::DataUnpack(const QString& prPackage)
         if (object && !entry)
             raiseWrongClass(Entry::staticClassName(), *object);
         if (!entry && !Derived::FillsEmptySlots)
-            throw Error(QStringLiteral("Package"), QStringLiteral("A %1 package holds an empty position").arg(Derived::staticClassName()));
+            throw Error(QStringLiteral("Package"),
+                        QStringLiteral("A %1 package holds an empty position").arg(Derived::staticClassName()));
         entries.push_back(std::move(entry));
     }
     m_entries = std::move(entries);

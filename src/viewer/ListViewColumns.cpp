@@ -83,8 +83,8 @@ QList<double> ListViewColumns::percentages(const QTreeView* list)
 {
     if (!list)
         return {};
-    const auto* follower =
-        list->findChild<const ColumnFollower*>(QString::fromLatin1(FollowerName), Qt::FindDirectChildrenOnly);
+    const auto* follower = list->findChild<const ColumnFollower*>(QString::fromLatin1(FollowerName),
+                                                                  Qt::FindDirectChildrenOnly);
     return follower ? follower->percent() : QList<double>();
 }
 

@@ -6,10 +6,10 @@ namespace vorn {
 
 void installViewer()
 {
-    cls_VornStructure::setViewerHook([](const Ref<cls_VornStructure>& structure, bool modal, qint32 startView,
-                                        const Variant& preselect) {
-        frm_DialogVornViewer::openViewer(structure, modal, startView, preselect);
-    });
+    cls_VornStructure::setViewerHook(
+        [](const Ref<cls_VornStructure>& structure, bool modal, qint32 startView, const Variant& preselect) {
+            frm_DialogVornViewer::openViewer(structure, modal, startView, preselect);
+        });
 }
 
 } // namespace vorn

@@ -19,10 +19,7 @@ using namespace viewer;
 
 namespace {
 
-QStringList entries(const Ref<CoreList>& list)
-{
-    return list ? list->items() : QStringList();
-}
+QStringList entries(const Ref<CoreList>& list) { return list ? list->items() : QStringList(); }
 
 } // namespace
 
@@ -37,7 +34,7 @@ void frm_DialogVornViewer::fillDefinitions()
             continue;
         guarded([&] {
             const QString k = QStringLiteral("k") + d->NAME() + QLatin1Char(':')
-                              + d->PARENTSALLOWED()->JOIN(QString(), QStringLiteral("/"), QString());
+                + d->PARENTSALLOWED()->JOIN(QString(), QStringLiteral("/"), QString());
             // A key exists once: a second definition with the same name and parents is left out.
             if (keys.contains(k))
                 return;
@@ -62,8 +59,8 @@ void frm_DialogVornViewer::showDefinition(const QString& keyText)
         name = k.left(colon);
         parent = k.mid(colon + 1).section(QLatin1Char('/'), 0, 0);
     }
-    const Ref<cls_VornElementDef> d =
-        m_structure->DEFINITIONS()->ITEMPARENT(name, parent.isEmpty() ? QStringLiteral("NONE") : parent);
+    const Ref<cls_VornElementDef> d = m_structure->DEFINITIONS()->ITEMPARENT(
+        name, parent.isEmpty() ? QStringLiteral("NONE") : parent);
 
     m_definitionAttributes->clear();
     m_definitionChildren->clear();
@@ -90,8 +87,8 @@ void frm_DialogVornViewer::showDefinition(const QString& keyText)
             preset = a->ENUMID().isEmpty() ? DataTypes::VALUETEXT(a->DEFAULT(), a->SORT())
                                            : m_structure->ENUMERATIONS()->DECODE(a->ENUMID(), a->DEFAULT());
         });
-        QTreeWidgetItem* item =
-            row(m_definitionAttributes, { a->NAME(), a->SORTTEXT(), required, preset, a->DESCRIPTION() });
+        QTreeWidgetItem* item = row(m_definitionAttributes,
+                                    { a->NAME(), a->SORTTEXT(), required, preset, a->DESCRIPTION() });
         colour(item, 1, Grey);
         colour(item, 2, requiredColour);
         colour(item, 3, Grey);
@@ -127,22 +124,23 @@ void frm_DialogVornViewer::showDefinition(const QString& keyText)
         lines << QStringLiteral("Dieses Element muss mindestens %1 Unterlemente haben").arg(d->CHILDRENMIN());
     else if (d->CHILDRENREQUIRED()->COUNT() > 0)
         lines << QStringLiteral("Dieses Element muss mindestens folgende Unterelemente haben: ")
-                     + entries(d->CHILDRENREQUIRED()).join(sep);
+                + entries(d->CHILDRENREQUIRED()).join(sep);
     if (!parents.isEmpty() && parents.first() == QLatin1String("NONE"))
         lines << QStringLiteral("Dieses Elementen muss auf der Hauptebene definiert werden");
     else if (!parents.isEmpty())
         lines << QStringLiteral("Dieses Elementen darf nur unterhalb eines der folgenden Elemente vorkommen: ")
-                     + parents.join(sep);
+                + parents.join(sep);
     else if (!cloneParents.isEmpty())
-        lines << QStringLiteral("Dieses Elementen darf nur unterhalb eines der folgenden Elemente oder deren "
-                                "Nachfahren vorkommen: ")
-                     + cloneParents.join(sep);
+        lines << QStringLiteral(
+                     "Dieses Elementen darf nur unterhalb eines der folgenden Elemente oder deren "
+                     "Nachfahren vorkommen: ")
+                + cloneParents.join(sep);
     if (d->NEXTALLOWED()->COUNT() > 0)
         lines << QStringLiteral("Eines der folgenden Elementen muss auf dieses Element folgen: ")
-                     + entries(d->NEXTALLOWED()).join(sep);
+                + entries(d->NEXTALLOWED()).join(sep);
     if (d->PREVIOUSALLOWED()->COUNT() > 0)
         lines << QStringLiteral("Dieses Element darf nur nach folgenden Elementen definiert werden: ")
-                     + entries(d->PREVIOUSALLOWED()).join(sep);
+                + entries(d->PREVIOUSALLOWED()).join(sep);
     if (d->UNIQUE())
         lines << QStringLiteral("Es darf maximal ein Element dieses Typs definiert werden");
     // One line break per CR LF of the composed text.

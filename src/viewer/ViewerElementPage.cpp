@@ -59,8 +59,8 @@ void frm_DialogVornViewer::showElement(QTreeWidgetItem* node)
         for (qint32 i = 1; i <= bag->COUNT(); ++i) {
             const Variant v = bag->VALUE(i, QString());
             const QString value = DataTypes::VALUETEXT(v, -1);
-            QTreeWidgetItem* item =
-                row(m_attributes, { bag->NAME(i), value, DataTypes::TYPETEXT(DataTypes::TYPEOFVALUE(v.typeCode())) });
+            QTreeWidgetItem* item = row(
+                m_attributes, { bag->NAME(i), value, DataTypes::TYPETEXT(DataTypes::TYPEOFVALUE(v.typeCode())) });
             if (value == ErrorValueText)
                 errorStyle(item);
         }
@@ -73,8 +73,8 @@ void frm_DialogVornViewer::showElement(QTreeWidgetItem* node)
         for (const Ref<cls_VornElement>& c : children->entries()) {
             if (!c)
                 continue;
-            auto* item = new QTreeWidgetItem(
-                QStringList{ c->ID(), c->SORT(), c->ATTRIBUTELIST(QString(), QStringLiteral(", "), QString(), m_structure) });
+            auto* item = new QTreeWidgetItem(QStringList{
+                c->ID(), c->SORT(), c->ATTRIBUTELIST(QString(), QStringLiteral(", "), QString(), m_structure) });
             item->setData(0, KeyRole, QStringLiteral("k%1").arg(c->UID()));
             if (c->ERRORS())
                 errorStyle(item);

@@ -66,8 +66,8 @@ void frm_DialogVornViewer::buildTree()
         QString text = nodeTitle(e->SORT(), e->ID());
         const Ref<cls_VornAttributes>& bag = e->attributesIfAny();
         if (bag && bag->COUNT() > 0)
-            text += QLatin1Char(' ') + e->ATTRIBUTELIST(QStringLiteral("("), QStringLiteral(", "), QStringLiteral(")"),
-                                                         m_structure);
+            text += QLatin1Char(' ')
+                + e->ATTRIBUTELIST(QStringLiteral("("), QStringLiteral(", "), QStringLiteral(")"), m_structure);
         node->setText(0, text);
         node->setData(0, KeyRole, QStringLiteral("k%1").arg(e->UID()));
         if (e->ERRORS()) {

@@ -20,8 +20,7 @@ void frm_DialogVornViewer::fillEnumerations()
     for (const Ref<cls_VornEnumeration>& v : m_structure->ENUMERATIONS()->entries()) {
         if (!v)
             continue;
-        auto* item =
-            new QTreeWidgetItem(QStringList{ v->ID(), QString::number(v->COUNT()), v->ENUMDESCRIPTION() });
+        auto* item = new QTreeWidgetItem(QStringList{ v->ID(), QString::number(v->COUNT()), v->ENUMDESCRIPTION() });
         item->setData(0, KeyRole, v->ID());
         rows.append(item);
     }

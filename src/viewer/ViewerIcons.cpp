@@ -6,10 +6,7 @@
 #include <QStyle>
 
 // Resources of a static library are only linked in when something names them.
-static void initViewerResources()
-{
-    Q_INIT_RESOURCE(viewer_icons);
-}
+static void initViewerResources() { Q_INIT_RESOURCE(viewer_icons); }
 
 namespace vorn {
 namespace {
@@ -48,8 +45,8 @@ QIcon viewerIcon(const QString& relativePath)
     if (path.isEmpty())
         return {};
     const QFileInfo info(path);
-    const QString shipped = QStringLiteral(":/vorn/viewer/") + info.path() + QLatin1Char('/')
-                            + info.completeBaseName() + QStringLiteral(".png");
+    const QString shipped = QStringLiteral(":/vorn/viewer/") + info.path() + QLatin1Char('/') + info.completeBaseName()
+        + QStringLiteral(".png");
     if (QFileInfo::exists(shipped))
         return QIcon(shipped);
 

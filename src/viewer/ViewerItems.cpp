@@ -8,10 +8,7 @@
 
 namespace vorn::viewer {
 
-void colour(QTreeWidgetItem* item, int column, const QColor& c)
-{
-    item->setForeground(column, c);
-}
+void colour(QTreeWidgetItem* item, int column, const QColor& c) { item->setForeground(column, c); }
 
 void embolden(QTreeWidgetItem* item, int column)
 {

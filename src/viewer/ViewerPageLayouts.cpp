@@ -77,7 +77,8 @@ QWidget* frm_DialogVornViewer::buildElementsPage()
     m_tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_tree->header()->setStretchLastSection(false);
 
-    m_attributes = makeList("lst_Attributes", { QStringLiteral("ID"), QStringLiteral("Inhalt"), QStringLiteral("Datentyp") });
+    m_attributes = makeList("lst_Attributes",
+                            { QStringLiteral("ID"), QStringLiteral("Inhalt"), QStringLiteral("Datentyp") });
     m_children = makeList("lst_Children",
                           { QStringLiteral("ID"), QStringLiteral("Element-Typ"), QStringLiteral("Attribute") });
     m_errors = makeText("txt_Errors");
@@ -86,8 +87,8 @@ QWidget* frm_DialogVornViewer::buildElementsPage()
     const QString properties = QStringLiteral("Ico\\20\\Computer\\Signs\\Properties.ico");
     auto* treeFrame = makeFrame("ctl_Frame1", QStringLiteral("Stuktur der Elemente"),
                                 QStringLiteral("Ico\\20\\Computer\\Signs\\OK.ico"), m_tree);
-    auto* attributeFrame =
-        makeFrame("ctl_Frame2", QStringLiteral("Attribute des ausgewählten Elements"), properties, m_attributes);
+    auto* attributeFrame = makeFrame("ctl_Frame2", QStringLiteral("Attribute des ausgewählten Elements"), properties,
+                                     m_attributes);
     auto* childFrame = makeFrame("ctl_Frame3", QStringLiteral("Untergeordnete Elemente"), database, m_children);
     m_errorFrame = makeFrame("frm_Errors", QStringLiteral("Fehler dieses Elements"),
                              QStringLiteral("Ico\\20\\Computer\\Signs\\Abort.ico"), m_errors);
@@ -125,7 +126,8 @@ QWidget* frm_DialogVornViewer::buildDefinitionsPage()
     m_definitionInfo = makeText("txt_DefinitionInfo");
 
     const QString properties = QStringLiteral("Ico\\20\\Computer\\Signs\\Properties.ico");
-    auto* listFrame = makeFrame("ctl_Frame5", QStringLiteral("Verfügbare Elemente"), properties, m_definitions, m_showAll);
+    auto* listFrame = makeFrame("ctl_Frame5", QStringLiteral("Verfügbare Elemente"), properties, m_definitions,
+                                m_showAll);
     auto* childFrame = makeFrame("ctl_Frame4", QStringLiteral("Mögliche Unterelemente"),
                                  QStringLiteral("Ico\\20\\Computer\\Signs\\Database.ico"), m_definitionChildren);
     auto* attributeFrame = makeFrame("ctl_Frame6", QStringLiteral("Attribute dieser Element-Definition"), properties,
@@ -152,9 +154,10 @@ QWidget* frm_DialogVornViewer::buildEnumerationsPage()
 {
     m_enumerations = makeList("lst_Enumerations",
                               { QStringLiteral("ID"), QStringLiteral("Mitglieder"), QStringLiteral("Beschreibung") });
-    m_enumItems = makeList("lst_EnumItems", { QStringLiteral("ID"), QStringLiteral("Wert"), QStringLiteral("Beschreibung") });
-    auto* listFrame = makeFrame("ctl_Frame11", QStringLiteral("Werte-Listen"), QStringLiteral("Ico\\20\\Computer\\Signs\\OK.ico"),
-                                m_enumerations);
+    m_enumItems = makeList("lst_EnumItems",
+                           { QStringLiteral("ID"), QStringLiteral("Wert"), QStringLiteral("Beschreibung") });
+    auto* listFrame = makeFrame("ctl_Frame11", QStringLiteral("Werte-Listen"),
+                                QStringLiteral("Ico\\20\\Computer\\Signs\\OK.ico"), m_enumerations);
     auto* memberFrame = makeFrame("ctl_Frame9", QStringLiteral("Mitglieder der Werte-Liste"),
                                   QStringLiteral("Ico\\20\\Computer\\Signs\\Database.ico"), m_enumItems);
 

@@ -31,15 +31,9 @@ ctl_Frame::ctl_Frame(QWidget* parent)
     outer->addLayout(m_content, 1);
 }
 
-QString ctl_Frame::caption() const
-{
-    return m_caption->text();
-}
+QString ctl_Frame::caption() const { return m_caption->text(); }
 
-void ctl_Frame::setCaption(const QString& caption)
-{
-    m_caption->setText(caption);
-}
+void ctl_Frame::setCaption(const QString& caption) { m_caption->setText(caption); }
 
 void ctl_Frame::setIcon(const QString& relativePath)
 {

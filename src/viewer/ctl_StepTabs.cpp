@@ -31,10 +31,9 @@ ctl_StepTabs::ctl_StepTabs(QWidget* parent)
     connect(m_group, &QButtonGroup::idClicked, this, [this](int id) { selectStep(id); });
 }
 
-void ctl_StepTabs::addStep(const QString& key, const QString& page, const QString& caption,
-                           const QString& description, const QString& icon, const QString& extra1,
-                           const QString& extra2, const QString& extra3, const QString& extra4, bool enabled,
-                           bool visible)
+void ctl_StepTabs::addStep(const QString& key, const QString& page, const QString& caption, const QString& description,
+                           const QString& icon, const QString& extra1, const QString& extra2, const QString& extra3,
+                           const QString& extra4, bool enabled, bool visible)
 {
     Step s;
     s.key = key;

@@ -17,11 +17,11 @@ class ctl_StepTabs : public QWidget {
 public:
     struct Step {
         QString key;
-        QString page;         // object name of the page container in the same window
+        QString page; // object name of the page container in the same window
         QString caption;
         QString description;
-        QString icon;         // relative icon path
-        QString extra[4];     // kept for the caller, not shown
+        QString icon;     // relative icon path
+        QString extra[4]; // kept for the caller, not shown
         bool enabled = true;
         bool visible = true;
     };

@@ -83,10 +83,7 @@ bool frm_DialogVornViewer::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void frm_DialogVornViewer::unload()
-{
-    close();
-}
+void frm_DialogVornViewer::unload() { close(); }
 
 void frm_DialogVornViewer::setStructure(Ref<cls_VornStructure> structure)
 {
@@ -95,15 +92,9 @@ void frm_DialogVornViewer::setStructure(Ref<cls_VornStructure> structure)
         setWindowTitle(QStringLiteral("Inhalt der Datenstruktur – ") + m_structure->SOURCE());
 }
 
-void frm_DialogVornViewer::setStartPage(qint32 page)
-{
-    m_startPage = page;
-}
+void frm_DialogVornViewer::setStartPage(qint32 page) { m_startPage = page; }
 
-void frm_DialogVornViewer::setPreselection(const Variant& preselection)
-{
-    m_preselection = preselection;
-}
+void frm_DialogVornViewer::setPreselection(const Variant& preselection) { m_preselection = preselection; }
 
 void frm_DialogVornViewer::showEvent(QShowEvent* event)
 {
@@ -136,8 +127,8 @@ void frm_DialogVornViewer::load()
 
     guarded([&] {
         const QString blocks = QStringLiteral("Ico\\20\\leisure\\Toys\\Blocks.ico");
-        const QString definitionsText =
-            QStringLiteral("Hier sehen Sie, welche Element-Definitionen in dieser Struktur enthalten sind");
+        const QString definitionsText = QStringLiteral(
+            "Hier sehen Sie, welche Element-Definitionen in dieser Struktur enthalten sind");
         m_steps->addStep(QStringLiteral("ELEMENTS"), QStringLiteral("frm_PageElements"),
                          QStringLiteral("Elemente (%1)").arg(m_structure->ELEMENTS()->COUNT(true)),
                          QStringLiteral("Hier sehen Sie, welche Elemente in dieser Struktur enthalten sind"),

@@ -28,12 +28,12 @@ class CoreEditorPrivate;
 class CoreEditorOptions final : public Persistent<CoreEditorOptions> {
 public:
     struct Values {
-        int tabWidth = 4;              // columns between tab stops (1..16)
-        bool spacesForTab = true;      // Tab inserts blanks up to the next stop
-        bool autoIndent = true;        // Enter keeps the indentation of the line
-        bool indentAfterBegin = true;  // ... and adds one level after a BEGIN line
-        bool lineNumbers = true;       // line numbers in a margin on the left
-        bool highlightLine = true;     // the cursor's line gets its own background
+        int tabWidth = 4;             // columns between tab stops (1..16)
+        bool spacesForTab = true;     // Tab inserts blanks up to the next stop
+        bool autoIndent = true;       // Enter keeps the indentation of the line
+        bool indentAfterBegin = true; // ... and adds one level after a BEGIN line
+        bool lineNumbers = true;      // line numbers in a margin on the left
+        bool highlightLine = true;    // the cursor's line gets its own background
         bool operator==(const Values&) const = default;
     };
 
@@ -191,10 +191,10 @@ public:
     CoreEditorSelection& selection();
 
     // The parameterless operations that select-all and go-to-line use.
-    void beginUpdate();     // holds back repaints until endUpdate
-    void clearSelection();  // collapses the selection to the cursor
-    void moveToStart();     // cursor to the start of the text
-    void endUpdate();       // repaints
+    void beginUpdate();    // holds back repaints until endUpdate
+    void clearSelection(); // collapses the selection to the cursor
+    void moveToStart();    // cursor to the start of the text
+    void endUpdate();      // repaints
 
     virtual void doubleClick();
     virtual void keyDown(int key, Qt::KeyboardModifiers shift);

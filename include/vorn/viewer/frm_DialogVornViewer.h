@@ -85,7 +85,7 @@ private:
     qint32 m_startPage = PageElements;
     Variant m_preselection;
     bool m_loaded = false;
-    int m_quiet = 0; // selections made by the window itself, not by the user
+    int m_quiet = 0;               // selections made by the window itself, not by the user
     QHash<qint32, Placed> m_byUid; // the first element in tree order with each UID
     std::vector<QTreeWidgetItem*> m_errorNodes;
 
