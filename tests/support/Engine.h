@@ -1,20 +1,9 @@
-// Helpers shared by the engine tests: printing, error lists, the fixed message texts.
 #pragma once
+// The engine tests' structure of test definitions, error lists and the fixed message texts.
+
+#include "support/Common.h"
 
 #include <vorn/vorn.h>
-
-#include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-namespace vorn {
-inline void PrintTo(const Variant& v, std::ostream* os)
-{
-    *os << "kind " << int(v.kind());
-    try { *os << " '" << v.toText().toStdString() << "'"; } catch (const Error&) {}
-}
-} // namespace vorn
 
 namespace support {
 using namespace vorn;
@@ -78,24 +67,6 @@ inline QString undefined(const QString& type)
         + type + "' definieren.";
 }
 inline QString invalid(const QString& line, const QString& c) { return "Die Zeile '" + line + "' enthält ungültige Zeichen: " + c; }
-inline QString misplaced(const QString& line, const QString& c)
-{
-    return "Die Zeile '" + line + "' enthält Fehler: " + c + " ist an dieser Stelle ungültig";
-}
-inline QString unterminated(const QString& line) { return "Die Zeile '" + line + "' wurde nicht korrekt abgeschlossen"; }
-inline QString unknownValue(const QString& v) { return "Der Wert '" + v + "' wurde nicht erkannt!"; }
-inline QString leftOver(const QString& names) { return "Es wurden Attribute angegeben, die nicht zum Element gehören: " + names; }
-inline QString required(const QString& name) { return "Das Attribut '" + name + "' ist eine Pflichtangabe, wurde aber nicht definiert"; }
-inline QString fixedGiven(const QString& name, const QString& type)
-{
-    return "Das Attribut '" + name + "' wurde für den Element-Typ '" + type + "' fixiert und kann nicht gesetzt werden";
-}
-inline QString incompatible(const QString& name, const QString& value, const QString& type)
-{
-    return "Der für das Attribut '" + name + "' angegebene Wert '" + value + "' ist inkomaptibel zum geforderten Datentyp '"
-        + type + "'";
-}
-inline QString onlyBelow(const QString& list) { return "Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: " + list; }
 inline QString notFound(const QString& file) { return "Include-Datei '" + file + "' nicht gefunden!"; }
 inline QString notParsed(const QString& path) { return "Fehler beim Parsen der Include-Datei '" + path + "'"; }
 inline const QString Unclosed = QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!");
