@@ -1,11 +1,8 @@
 #pragma once
-// The vorn program run as a subprocess in a temporary folder.
+// The vorn program run as a subprocess, by default in a temporary folder.
 
-#include <gtest/gtest.h>
+#include "support/Common.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -23,8 +20,6 @@ struct Outcome {
 inline const QByteArray PointDef = "BEGIN ELEMENT NAME=\"POINT\"\n LONG NAME=\"X\"\nEND\n";
 inline const QString ConversionError =
     QStringLiteral("Der für das Attribut 'X' angegebene Wert 'abc' ist inkomaptibel zum geforderten Datentyp 'LONG'");
-inline const QString StrayEnd = QStringLiteral("Die Zeile 'END' schließt kein mit BEGIN geöffnetes Element");
-inline const QString UnknownZz = QStringLiteral("Der Wert 'zz' wurde nicht erkannt!");
 
 class AppTest : public ::testing::Test {
 protected:
@@ -34,10 +29,7 @@ protected:
     // Writes a file below the temporary folder; answers its relative name.
     QString file(const QString& name, const QByteArray& content)
     {
-        QDir().mkpath(QFileInfo(dir.filePath(name)).path());
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        support::writeFile(dir.filePath(name), content);
         return name;
     }
 
