@@ -1,6 +1,8 @@
 #pragma once
 // Opens viewers offscreen and reads what their controls show.
 
+#include "support/Golden.h"
+
 #include <vorn/vorn.h>
 #include <vorn/viewer/frm_DialogVornViewer.h>
 
@@ -8,16 +10,14 @@
 #include <QTreeWidget>
 
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace viewertest {
 
-// The one QApplication of the test program.
-QApplication& app();
-
 vorn::Ref<vorn::cls_VornStructure> parse(const QString& script);
+
+// data/viewer/houses.vorn: a value list, four types (one a clone with a fixed attribute, one
+// allowed anywhere) and two houses; the lamp in the second house and the room after it carry errors.
+inline const QString Houses = golden::script("viewer", "houses");
 
 class Viewer {
 public:
@@ -53,5 +53,7 @@ bool bold(const QTreeWidgetItem* item, int column = 0);
 QColor colour(const QTreeWidgetItem* item, int column = 0);
 // Red and bold in every column.
 bool errorStyled(const QTreeWidgetItem* item);
+// One row: the cells joined by " | ", a bold cell marked "*", a coloured one "{red}", "{grey}", "{black}".
+QString cells(const QTreeWidgetItem* item);
 
 } // namespace viewertest

@@ -1,18 +1,9 @@
-#include "ViewerHarness.h"
+#include "support/ViewerHarness.h"
 
 #include <QPlainTextEdit>
 #include <QTest>
 
 namespace viewertest {
-
-QApplication& app()
-{
-    static int argc = 1;
-    static char name[] = "vorn_tests_viewer";
-    static char* argv[] = { name, nullptr };
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
-}
 
 vorn::Ref<vorn::cls_VornStructure> parse(const QString& script)
 {
@@ -21,7 +12,6 @@ vorn::Ref<vorn::cls_VornStructure> parse(const QString& script)
 
 Viewer::Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 startPage, const vorn::Variant& preselect)
 {
-    app();
     m_dialog = std::make_unique<vorn::frm_DialogVornViewer>();
     m_dialog->setStructure(structure);
     m_dialog->setStartPage(startPage);
@@ -103,6 +93,16 @@ bool errorStyled(const QTreeWidgetItem* item)
         if (!bold(item, c) || colour(item, c) != Red)
             return false;
     return true;
+}
+
+QString cells(const QTreeWidgetItem* item)
+{
+    QStringList out;
+    for (int c = 0; c < item->columnCount(); ++c) {
+        const QColor shade = colour(item, c);
+        out << item->text(c) + (bold(item, c) ? "*" : "") + (shade == Red ? "{red}" : shade == Grey ? "{grey}" : shade == Black ? "{black}" : "");
+    }
+    return out.join(QStringLiteral(" | "));
 }
 
 } // namespace viewertest

@@ -1,5 +1,5 @@
-// A QApplication for the widget tests (offscreen unless a platform is set), and a settings
-// folder of their own so that a user's style file cannot change what they see.
+// The main of the widget suites: a QApplication (offscreen unless a platform is set) and a
+// settings folder of their own, so that a user's style file cannot change what they see.
 
 #include <gtest/gtest.h>
 
