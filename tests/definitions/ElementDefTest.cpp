@@ -2,8 +2,6 @@
 
 #include <vorn/vorn.h>
 
-#include <QTemporaryDir>
-
 using namespace vorn;
 
 namespace {

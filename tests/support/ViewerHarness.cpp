@@ -68,14 +68,6 @@ void Viewer::doubleClick(QTreeWidget* v, QTreeWidgetItem* it)
     QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, at);
 }
 
-QStringList rowTexts(const QTreeWidgetItem* item)
-{
-    QStringList texts;
-    for (int c = 0; c < item->columnCount(); ++c)
-        texts.append(item->text(c));
-    return texts;
-}
-
 bool bold(const QTreeWidgetItem* item, int column)
 {
     return item->font(column).bold();
@@ -85,14 +77,6 @@ QColor colour(const QTreeWidgetItem* item, int column)
 {
     const QBrush b = item->foreground(column);
     return b.style() == Qt::NoBrush ? QColor() : b.color();
-}
-
-bool errorStyled(const QTreeWidgetItem* item)
-{
-    for (int c = 0; c < item->columnCount(); ++c)
-        if (!bold(item, c) || colour(item, c) != Red)
-            return false;
-    return true;
 }
 
 QString cells(const QTreeWidgetItem* item)

@@ -47,12 +47,8 @@ private:
 
 inline const QColor Red(255, 0, 0), Grey(128, 128, 128), Black(0, 0, 0);
 
-// Every column's text of one row.
-QStringList rowTexts(const QTreeWidgetItem* item);
 bool bold(const QTreeWidgetItem* item, int column = 0);
 QColor colour(const QTreeWidgetItem* item, int column = 0);
-// Red and bold in every column.
-bool errorStyled(const QTreeWidgetItem* item);
 // One row: the cells joined by " | ", a bold cell marked "*", a coloured one "{red}", "{grey}", "{black}".
 QString cells(const QTreeWidgetItem* item);
 
