@@ -1,6 +1,6 @@
 // The scripts the README and docs/ show are checked as they stand: a `vorn` block checks clean,
 // a `vorn-errors` block gives exactly the messages of the `text` block that follows it.
-#include "AppFixture.h"
+#include "support/Program.h"
 
 #include <QDirIterator>
 

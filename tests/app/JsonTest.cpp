@@ -1,5 +1,5 @@
 // `vorn dump` writes JSON that a strict parser takes, whatever texts the structure holds.
-#include "AppFixture.h"
+#include "support/Program.h"
 #include "JsonWriter.h"
 
 #include <QDirIterator>

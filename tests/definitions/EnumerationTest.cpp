@@ -1,13 +1,8 @@
+#include "support/Common.h"
+
 #include <vorn/vorn.h>
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using namespace vorn;
 

@@ -1,6 +1,6 @@
 // The control: layout, scroll bars against text and viewport, input forwarding rules, focus.
 
-#include "EditorFixture.h"
+#include "support/EditorFixture.h"
 
 #include <QFocusEvent>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // The editing engine on its own: text bookkeeping, editing keys, colouring and the style file.
 
-#include "EditorFixture.h"
+#include "support/EditorFixture.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // EXECUTE, the undo and redo history, CONTENT, CHANGED, UPDATE and LOAD.
 
-#include "EditorFixture.h"
+#include "support/EditorFixture.h"
 
 #include <QClipboard>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Element trees built in code far deeper than any script nests: every walk over them either
 // answers or raises Error and changes nothing; none may exhaust the call stack (the point of
 // running these under AddressSanitizer, whose frames are larger).
-#include "engine/Support.h"
+#include "support/Engine.h"
 #include "engine/ParentIndexScope.h"
 
 #include <QFile>

@@ -1,12 +1,8 @@
 // What the attribute bag and the value list share: names looked up upper-cased, texts as names
 // and other values as positions, removal with or without order, capacity growth and trimming.
+#include "support/Common.h"
+
 #include <vorn/vorn.h>
-
-#include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using namespace vorn;
 

@@ -1,13 +1,9 @@
 // Element specifics; what every persistent class shares is in PersistenceTest.
+#include "support/Common.h"
+
 #include <vorn/vorn.h>
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using namespace vorn;
 

@@ -1,17 +1,13 @@
 #include "core/TextKeys.h"
 
+#include "support/Common.h"
+
 #include <vorn/vorn.h>
 
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <ostream>
 #include <random>
 #include <utility>
-
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using namespace vorn;
 

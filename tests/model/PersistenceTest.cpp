@@ -1,15 +1,11 @@
 // What every persistent class promises: packages, records and copies, and bad input that
 // changes nothing.
+#include "support/Common.h"
+
 #include <vorn/vorn.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 using namespace vorn;
 

@@ -1,10 +1,7 @@
-// The definitions page: the list, the preselection, a definition's attributes, possible
-// children and the composed info text.
+// The definitions page: the box for the language's own definitions, preselection, double clicks,
+// and what only code can set. What it shows for a script is in data/viewer.
 
-#include "Scripts.h"
-#include "ViewerHarness.h"
-
-#include <gtest/gtest.h>
+#include "support/ViewerHarness.h"
 
 #include <QCheckBox>
 
@@ -13,13 +10,8 @@ using namespace viewertest;
 
 namespace {
 
-// A shed may stand below a house or anything cloned from one, a villa is a cloned house.
-const QString Sheds = QStringLiteral("BEGIN ELEMENT NAME=\"SHED\"\n PARENT \"HOUSE*\"\nEND\n"
-                                     "BEGIN CLONE NAME=\"VILLA\", CLONE=\"HOUSE\"\nEND\n");
-
-const QString ItemsByParent =
-    QStringLiteral("BEGIN ELEMENT NAME=\"ITEM\"\n STRING NAME=\"LABEL\"\n PARENT \"HOUSE\"\nEND\n"
-                   "BEGIN ELEMENT NAME=\"ITEM\"\n LONG NAME=\"COUNT\"\n PARENT \"ROOM\"\nEND\n");
+// The houses, a shed that may stand below a house or anything cloned from one, a villa cloned from a house.
+const QString Sheds = golden::script("viewer", "sheds");
 
 QStringList boldness(const QTreeWidget* list)
 {
@@ -31,29 +23,16 @@ QStringList boldness(const QTreeWidget* list)
 
 } // namespace
 
-TEST(DefinitionPage, ListShowsOwnDefinitionsUntilTheBoxIsTicked)
+TEST(DefinitionPage, TheBoxAddsTheLanguagesOwnDefinitionsFirst)
 {
-    const auto s = parse(Houses + ItemsByParent);
-    Viewer v(s, 2);
-    EXPECT_EQ(v.column("lst_ElementDefinitions"), QStringList({ "HOUSE", "ROOM", "HALL", "LAMP", "ITEM", "ITEM" }));
-    const QTreeWidgetItem* room = v.item("lst_ElementDefinitions", "ROOM");
-    EXPECT_EQ(rowTexts(room), QStringList({ "ROOM", "ID, PAINT, SIZE", "" }));
-    EXPECT_EQ(room->data(0, frm_DialogVornViewer::KeyRole).toString(), "kROOM:HOUSE////////");
-    EXPECT_EQ(colour(room, 1), Grey);
-    EXPECT_EQ(colour(v.item("lst_ElementDefinitions", "HOUSE"), 2), Red);
-
-    // Two definitions of one name below different parents each show their own attributes.
+    Viewer v(parse(Houses), 2);
     QTreeWidget* list = v.view("lst_ElementDefinitions");
-    v.click(list, list->topLevelItem(4));
-    EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "LABEL" }));
-    v.click(list, list->topLevelItem(5));
-    EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "COUNT" }));
-
-    // Ticking the box refills the list with the language's own definitions first; the details stay.
+    EXPECT_EQ(list->topLevelItemCount(), 4);
+    v.click(list, list->topLevelItem(3));
     v.control<QCheckBox>("opt_ShowAllDefs")->click();
-    EXPECT_EQ(list->topLevelItemCount(), 19 + 6);
+    EXPECT_EQ(list->topLevelItemCount(), 19 + 4);
     EXPECT_EQ(list->topLevelItem(0)->text(0), "INCLUDE");
-    EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "COUNT" }));
+    EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "WATT" })); // the details stay
 }
 
 TEST(DefinitionPage, PreselectionAndDoubleClickChooseTheDefinition)
@@ -97,43 +76,9 @@ TEST(DefinitionPage, PreselectionAndDoubleClickChooseTheDefinition)
     }
 }
 
-TEST(DefinitionPage, RequiredAndDefaultCells)
+TEST(DefinitionPage, PossibleChildrenOfInternalAndListedDefinitions)
 {
-    const auto s = parse(Houses);
-    // A fixed attribute that is also required still reads "Fix!".
-    s->DEFINITIONS()->Item("HALL")->ATTRIBUTES()->Item("PAINT")->setREQUIRED(true);
-    Viewer v(s, 2, QStringLiteral("ROOM"));
-    const QTreeWidget* attributes = v.view("lst_DefinitionAttributes");
-    ASSERT_EQ(attributes->topLevelItemCount(), 3);
-    // The value-list default shows the member's name, other defaults their script text.
-    EXPECT_EQ(rowTexts(attributes->topLevelItem(0)), QStringList({ "ID", "STRING", "Ja", "\"\"", "" }));
-    EXPECT_EQ(rowTexts(attributes->topLevelItem(1)), QStringList({ "PAINT", "ENUM", "-/-", "BLUE", "" }));
-    EXPECT_EQ(rowTexts(attributes->topLevelItem(2)), QStringList({ "SIZE", "LONG", "Ja", "\"\"", "Square metres" }));
-    for (const auto& [row, column, expected] : { std::tuple{ 0, 2, Black }, { 1, 1, Grey }, { 1, 2, Grey }, { 1, 3, Grey },
-                                                 { 2, 4, Red } })
-        EXPECT_EQ(colour(attributes->topLevelItem(row), column), expected) << row << "," << column;
-
-    QTreeWidget* list = v.view("lst_ElementDefinitions");
-    v.click(list, v.item("lst_ElementDefinitions", "HALL"));
-    const QTreeWidgetItem* paint = attributes->topLevelItem(1);
-    EXPECT_EQ(rowTexts(paint), QStringList({ "PAINT", "ENUM", "Fix!", "RED", "" }));
-    EXPECT_EQ(colour(paint, 2), Red);
-}
-
-TEST(DefinitionPage, PossibleChildrenInThreePasses)
-{
-    const auto s = parse(Houses + Sheds);
-    Viewer v(s, 2, QStringLiteral("HOUSE"));
-    // Named as parent (bold), allowed below a house or its clones (bold), allowed anywhere (normal).
-    EXPECT_EQ(v.column("lst_DefinitionChildren"), QStringList({ "ROOM", "HALL", "SHED", "LAMP" }));
-    EXPECT_EQ(boldness(v.view("lst_DefinitionChildren")), QStringList({ "bold", "bold", "bold", "normal" }));
-    EXPECT_EQ(v.view("lst_DefinitionChildren")->topLevelItem(2)->data(0, frm_DialogVornViewer::KeyRole).toString(),
-              "kSHED");
-
-    // The villa derives from the house: only the shed accepts clones of a house.
-    v.click(v.view("lst_ElementDefinitions"), v.item("lst_ElementDefinitions", "VILLA"));
-    EXPECT_EQ(v.column("lst_DefinitionChildren"), QStringList({ "SHED", "LAMP" }));
-
+    const auto s = parse(Sheds);
     // The language's own definitions are matched only among themselves.
     Viewer internal(s, 2, QStringLiteral("ELEMENT"));
     EXPECT_EQ(internal.column("lst_DefinitionChildren"),
@@ -183,9 +128,6 @@ TEST(DefinitionPage, InfoLinesInOrder)
 
     // Parents only as clones; an internal definition says so after its description.
     const auto shed = parse(Sheds);
-    Viewer sv(shed, 2, QStringLiteral("SHED"));
-    EXPECT_EQ(sv.infoLines().last(),
-              "Dieses Elementen darf nur unterhalb eines der folgenden Elemente vorkommen: , , , , , , , ");
     shed->DEFINITIONS()->Item("SHED")->PARENTSALLOWED()->CLEAR();
     Viewer sc(shed, 2, QStringLiteral("SHED"));
     EXPECT_EQ(sc.infoLines(), QStringList({ "Dieses Elementen darf nur unterhalb eines der folgenden Elemente oder deren "

@@ -1,7 +1,6 @@
-// The window as a whole: start pages through VIEW, value lists, closing, column widths, icons.
+// The window as a whole: start pages through VIEW, closing, column widths, icons.
 
-#include "Scripts.h"
-#include "ViewerHarness.h"
+#include "support/ViewerHarness.h"
 
 #include "viewer/ListViewColumns.h"
 #include "viewer/ViewerIcons.h"
@@ -10,7 +9,6 @@
 
 #include <vorn/viewer/Viewer.h>
 
-#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +48,6 @@ QString visiblePage(QWidget* dialog)
 
 TEST(Window, ViewOpensModelessOnTheStartPage)
 {
-    app();
     installViewer();
     const struct {
         QString script;
@@ -87,33 +84,6 @@ TEST(Window, ViewOpensModelessOnTheStartPage)
     EXPECT_TRUE(closedWhileOpen);
     EXPECT_TRUE(openViewers().isEmpty());
 
-    // The step captions count every element, the definitions and the value lists.
-    Viewer v(parse(Houses));
-    auto* steps = v.control<ctl_StepTabs>("tab_Steps");
-    ASSERT_EQ(steps->stepCount(), 3);
-    EXPECT_EQ(steps->step(1).caption, "Elemente (8)");
-    EXPECT_EQ(steps->step(2).caption, "Definitionen (23)");
-    EXPECT_EQ(steps->step(3).caption, "Werte-Listen (1)");
-}
-
-TEST(Window, ValueListsAndTheirMembers)
-{
-    const auto s = parse(Houses + "BEGIN ENUMERATION NAME=\"NOTHING\", DESCRIPTION=\"Empty\"\nEND\n");
-    Viewer v(s, 3);
-    QTreeWidget* lists = v.view("lst_Enumerations");
-    ASSERT_EQ(lists->topLevelItemCount(), 2);
-    EXPECT_EQ(v.column("lst_Enumerations", 1), QStringList({ "2", "0" }));
-    EXPECT_EQ(v.column("lst_Enumerations", 2), QStringList({ "Paint colours", "Empty" }));
-    EXPECT_TRUE(v.column("lst_EnumItems").isEmpty());
-
-    v.click(lists, lists->topLevelItem(0));
-    EXPECT_EQ(v.column("lst_EnumItems"), QStringList({ "RED", "BLUE" }));
-    EXPECT_EQ(v.column("lst_EnumItems", 1), QStringList({ "1", "2" }));
-    EXPECT_EQ(v.column("lst_EnumItems", 2), QStringList({ "Warm", "" }));
-    EXPECT_EQ(v.view("lst_EnumItems")->topLevelItem(0)->data(0, frm_DialogVornViewer::KeyRole).toString(), "RED");
-
-    v.click(lists, lists->topLevelItem(1));
-    EXPECT_TRUE(v.column("lst_EnumItems").isEmpty());
 }
 
 TEST(Window, EscapeF12AndTheCommandBarClose)
@@ -158,7 +128,6 @@ TEST(Window, ColumnsInPercentOfTheInnerWidth)
 
 TEST(Window, IconsOfThePages)
 {
-    app();
     for (const char* path : { "Ico\\32\\Computer\\Signs\\Database.ico", "Ico\\20\\Computer\\Signs\\OK.ico",
                               "Ico\\20\\Computer\\Signs\\Abort.ico", "Ico\\20\\leisure\\Toys\\Blocks.ico",
                               "Ico\\20\\Computer\\Signs\\Information.ico", "Ico\\20\\Computer\\Signs\\Properties.ico" })

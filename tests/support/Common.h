@@ -1,0 +1,43 @@
+#pragma once
+// What every suite shares: readable failure output for Qt texts and variants, and whole-file
+// reads and writes.
+
+#include <vorn/DataTypes.h>
+#include <vorn/Variant.h>
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+namespace vorn {
+inline void PrintTo(const Variant& v, std::ostream* os)
+{
+    *os << "kind " << int(v.kind()) << " " << DataTypes::FORMAT(v).toStdString();
+}
+} // namespace vorn
+
+namespace support {
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes the file, making its folder first; answers the path.
+inline QString writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+    return path;
+}
+
+} // namespace support
