@@ -17,7 +17,8 @@ TEST_F(AppTest, FilesThatAreNotTextAreRefusedWithOneMessage)
     const QByteArray badUtf16 = QByteArray("\xff\xfe", 2) + QByteArray("\x00\xd8\x41\x00", 4); // lone high surrogate
     for (const QByteArray& bytes : { withNul, badUtf16 }) {
         file("binary.vorn", bytes);
-        for (const auto& [args, input] : { std::pair{ "check binary.vorn", QByteArray() }, std::pair{ "dump -", bytes } }) {
+        for (const auto& [args, input] :
+             { std::pair{ "check binary.vorn", QByteArray() }, std::pair{ "dump -", bytes } }) {
             const Outcome r = run(args, input);
             EXPECT_EQ(r.code, 2) << args;
             EXPECT_TRUE(r.out.isEmpty()) << args;
@@ -26,7 +27,9 @@ TEST_F(AppTest, FilesThatAreNotTextAreRefusedWithOneMessage)
         }
     }
     // Latin-1 and UTF-16 that decodes are text.
-    file("latin1.vorn", "# Gr\xfc\xdf" "e\n");
+    file("latin1.vorn",
+         "# Gr\xfc\xdf"
+         "e\n");
     EXPECT_EQ(run("check latin1.vorn").code, 0);
     file("utf16.vorn", QByteArray("\xff\xfe#\0\n\0", 6));
     EXPECT_EQ(run("check utf16.vorn").code, 0);
@@ -61,10 +64,12 @@ TEST_F(AppTest, IncludeRootsConfineIncludes)
     file("lib/helper.vorn", "BEGIN ELEMENT NAME=\"HELPER\"\nEND\n");
     file("secret.vorn", "BEGIN ELEMENT NAME=\"SECRET\"\nEND\n");
     ASSERT_TRUE(QFile::link(dir.filePath("secret.vorn"), dir.filePath("lib/alias.vorn")));
-    file("confined.vorn", "INCLUDE FILE=\"lib/helper.vorn\"\nINCLUDE FILE=\"secret.vorn\"\nINCLUDE FILE=\"lib/alias.vorn\"\n");
+    file("confined.vorn",
+         "INCLUDE FILE=\"lib/helper.vorn\"\nINCLUDE FILE=\"secret.vorn\"\nINCLUDE FILE=\"lib/alias.vorn\"\n");
     const Outcome r = run("check --include-root lib confined.vorn");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.outText(), "confined.vorn:2: Include-Datei 'secret.vorn' liegt außerhalb der erlaubten Include-Ordner!\n"
-                           "confined.vorn:3: Include-Datei 'lib/alias.vorn' liegt außerhalb der erlaubten Include-Ordner!\n");
+    EXPECT_EQ(r.outText(),
+              "confined.vorn:2: Include-Datei 'secret.vorn' liegt außerhalb der erlaubten Include-Ordner!\n"
+              "confined.vorn:3: Include-Datei 'lib/alias.vorn' liegt außerhalb der erlaubten Include-Ordner!\n");
     EXPECT_EQ(run("check --include-root lib --include-root . confined.vorn").code, 0);
 }

@@ -41,7 +41,8 @@ TEST_F(AppTest, EveryScriptInTheDocumentationChecksAsShown)
         for (size_t i = 0; i < blocks.size(); ++i) {
             const Block& b = blocks[i];
             const std::string where = b.where.toStdString();
-            EXPECT_TRUE(tags.contains(b.tag)) << where << ": a block is tagged with one of " << tags.join(' ').toStdString();
+            EXPECT_TRUE(tags.contains(b.tag))
+                << where << ": a block is tagged with one of " << tags.join(' ').toStdString();
             if (!b.tag.startsWith(QLatin1String("vorn")))
                 continue;
             ++scripts;
@@ -50,7 +51,8 @@ TEST_F(AppTest, EveryScriptInTheDocumentationChecksAsShown)
                 EXPECT_EQ(r.code, 0) << where << "\n" << r.outText().toStdString();
                 continue;
             }
-            ASSERT_TRUE(i + 1 < blocks.size() && blocks[i + 1].tag == "text") << where << ": its messages follow as text";
+            ASSERT_TRUE(i + 1 < blocks.size() && blocks[i + 1].tag == "text")
+                << where << ": its messages follow as text";
             EXPECT_EQ(r.code, 1) << where;
             EXPECT_EQ(r.outText().replace("block.vorn:", ""), blocks[i + 1].text) << where;
         }

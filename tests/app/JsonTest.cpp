@@ -1,6 +1,6 @@
 // `vorn dump` writes JSON that a strict parser takes, whatever texts the structure holds.
-#include "support/Program.h"
 #include "JsonWriter.h"
+#include "support/Program.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -42,8 +42,8 @@ TEST(JsonWriterTest, AnyTextIsWrittenAsValidJson)
         QString text, expected;
         for (int i = int(random() % 12); i > 0; --i) {
             // Mostly the awkward code units: controls, quotes, backslashes, surrogate halves.
-            const char16_t pool[] = { 0, 1, 0x1f, '"', '\\', '/', 'a', 0x7f, 0x80, 0x7ff, 0x800, 0xfffe, 0xffff,
-                                      0xd800, 0xdbff, 0xdc00, 0xdfff };
+            const char16_t pool[] = { 0,     1,     0x1f,   '"',    '\\',   '/',    'a',    0x7f,  0x80,
+                                      0x7ff, 0x800, 0xfffe, 0xffff, 0xd800, 0xdbff, 0xdc00, 0xdfff };
             const char16_t u = random() % 3 ? pool[random() % std::size(pool)] : char16_t(random());
             text += QChar(u);
         }

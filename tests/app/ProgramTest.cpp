@@ -15,7 +15,8 @@ TEST_F(AppTest, ExitCodesForUsageMissingFilesAndBadInput)
     EXPECT_TRUE(r.out.startsWith("vorn "));
 
     file("a.vorn", PointDef);
-    for (const char* args : { "", "frobnicate a.vorn", "check", "--bogus", "dump a.vorn a.vorn", "write a.vorn a.vorn" }) {
+    for (const char* args :
+         { "", "frobnicate a.vorn", "check", "--bogus", "dump a.vorn a.vorn", "write a.vorn a.vorn" }) {
         r = run(args);
         EXPECT_EQ(r.code, 2) << args;
         EXPECT_TRUE(r.out.isEmpty() && !r.err.isEmpty()) << args;

@@ -81,9 +81,19 @@ protected:
 TEST_F(CoreFileTest, ValuesTagsAndObjectsRoundTrip)
 {
     const QDateTime date(QDate(2024, 2, 29), QTime(23, 59, 58, 123), Qt::UTC);
-    const VariantArray values{ Variant(), Variant::missing(), "", u"h\u00e9llo \U0001D11E",
-                               std::numeric_limits<qint32>::min(), 0.1, 1e300, -0.0, true, false, date,
-                               VariantArray{ 1, VariantArray{ "a", VariantArray{} }, Variant() }, Ref<Object>() };
+    const VariantArray values{ Variant(),
+                               Variant::missing(),
+                               "",
+                               u"h\u00e9llo \U0001D11E",
+                               std::numeric_limits<qint32>::min(),
+                               0.1,
+                               1e300,
+                               -0.0,
+                               true,
+                               false,
+                               date,
+                               VariantArray{ 1, VariantArray{ "a", VariantArray{} }, Variant() },
+                               Ref<Object>() };
     auto list = CoreList::create();
     list->ADD(QStringLiteral("a"));
     list->DATA().setKEY(QStringLiteral("k"));
@@ -104,10 +114,11 @@ TEST_F(CoreFileTest, ValuesTagsAndObjectsRoundTrip)
         const Variant got = f->READVALUE();
         ASSERT_EQ(got.kind(), expected.kind()) << "type code " << expected.typeCode();
         EXPECT_EQ(got, expected);
-        if (got.isDouble())
+        if (got.isDouble()) {
             EXPECT_EQ(std::signbit(got.doubleValue()), std::signbit(expected.doubleValue()));
-        else if (got.isDate())
+        } else if (got.isDate()) {
             EXPECT_EQ(got.date().timeSpec(), Qt::UTC);
+        }
     }
     const Variant tag = f->READVALUE();
     EXPECT_TRUE(tag.isText() && tag.text() == QStringLiteral("1.0"));

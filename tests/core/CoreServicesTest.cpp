@@ -14,10 +14,7 @@ using vorn::CoreServices;
 
 namespace {
 
-double number(const char* text, bool* ok)
-{
-    return CoreServices::readNumber(QString::fromLatin1(text), ok);
-}
+double number(const char* text, bool* ok) { return CoreServices::readNumber(QString::fromLatin1(text), ok); }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
 {
@@ -43,23 +40,25 @@ struct EnvGuard {
 
 TEST(CoreServicesTest, ReadsWholeDecimalNumbersOnly)
 {
-    const std::pair<const char*, double> good[] = { { "0", 0 }, { "12", 12 }, { "-1.5", -1.5 }, { "+.5", 0.5 },
-        { "3.", 3 }, { "1e3", 1000 }, { "2.5E-1", 0.25 }, { "-0.00", 0 }, { "1e-400", 0 }, { "0e999999999999", 0 } };
+    const std::pair<const char*, double> good[] = {
+        { "0", 0 },      { "12", 12 },       { "-1.5", -1.5 }, { "+.5", 0.5 },  { "3.", 3 },
+        { "1e3", 1000 }, { "2.5E-1", 0.25 }, { "-0.00", 0 },   { "1e-400", 0 }, { "0e999999999999", 0 }
+    };
     for (const auto& [text, value] : good) {
         bool ok = false;
         EXPECT_EQ(number(text, &ok), value) << text;
         EXPECT_TRUE(ok) << text;
     }
-    for (const char* bad : { "", "12abc", "0x10", " 1", "1 ", ".", "-", "e5", "1e", "1e+", "1.2.3", "1,5",
-                             "inf", "nan", "1e400", "--1", "+-1" }) {
+    for (const char* bad : { "", "12abc", "0x10", " 1", "1 ", ".", "-", "e5", "1e", "1e+", "1.2.3", "1,5", "inf", "nan",
+                             "1e400", "--1", "+-1" }) {
         bool ok = true;
         EXPECT_EQ(number(bad, &ok), 0) << bad;
         EXPECT_FALSE(ok) << bad;
     }
     bool ok = true;
-    EXPECT_EQ(CoreServices::readNumber(u"\uFF11", &ok), 0);  // a full-width digit is no digit
+    EXPECT_EQ(CoreServices::readNumber(u"\uFF11", &ok), 0); // a full-width digit is no digit
     EXPECT_FALSE(ok);
-    EXPECT_EQ(CoreServices::readNumber(u"7"), 7);  // the flag is optional
+    EXPECT_EQ(CoreServices::readNumber(u"7"), 7); // the flag is optional
 }
 
 TEST(CoreServicesTest, SplitsAtTheFirstSeparatorAndDecodesTextFiles)
@@ -73,10 +72,20 @@ TEST(CoreServicesTest, SplitsAtTheFirstSeparatorAndDecodesTextFiles)
 
     // UTF-8 with or without mark, UTF-16 either way round, else Latin-1 (a cut-off sequence too).
     const QString umlaut = QString::fromUtf8("Grüße");
-    for (const auto& [bytes, text] : { std::pair{ umlaut.toUtf8(), umlaut }, { "\xEF\xBB\xBF" + umlaut.toUtf8(), umlaut },
-             { QByteArray("\xEF\xBB\xBF"), QString() }, { QByteArray("\xFF\xFE" "a\0\xFC\0", 6), QString::fromUtf8("aü") },
-             { QByteArray("\xFE\xFF" "\0a\0\xFC", 6), QString::fromUtf8("aü") }, { umlaut.toLatin1(), umlaut },
-             { QByteArray("ab\xC3"), QString::fromLatin1("ab\xC3") }, { QByteArray(), QString() } })
+    for (const auto& [bytes, text] : { std::pair{ umlaut.toUtf8(), umlaut },
+                                       { "\xEF\xBB\xBF" + umlaut.toUtf8(), umlaut },
+                                       { QByteArray("\xEF\xBB\xBF"), QString() },
+                                       { QByteArray("\xFF\xFE"
+                                                    "a\0\xFC\0",
+                                                    6),
+                                         QString::fromUtf8("aü") },
+                                       { QByteArray("\xFE\xFF"
+                                                    "\0a\0\xFC",
+                                                    6),
+                                         QString::fromUtf8("aü") },
+                                       { umlaut.toLatin1(), umlaut },
+                                       { QByteArray("ab\xC3"), QString::fromLatin1("ab\xC3") },
+                                       { QByteArray(), QString() } })
         EXPECT_EQ(CoreServices::decodeText(bytes), text) << bytes.toHex().constData();
 }
 
@@ -85,7 +94,9 @@ TEST(CoreServicesTest, FileService)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     auto& services = CoreServices::instance();
-    const QString path = writeFile(dir, "a.vsc", "\xEF\xBB\xBF" "BEGIN X\r\nEND");
+    const QString path = writeFile(dir, "a.vsc",
+                                   "\xEF\xBB\xBF"
+                                   "BEGIN X\r\nEND");
     EXPECT_TRUE(services.fileExists(path));
     EXPECT_EQ(services.readTextFile(path, "", false), "BEGIN X\r\nEND");
     EXPECT_EQ(services.readTextFile(writeFile(dir, "empty", "")), "");
@@ -100,7 +111,7 @@ TEST(CoreServicesTest, FileService)
 
     QFile big(dir.filePath("big"));
     ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(big.resize(qint64(256) * 1024 * 1024 + 1));  // sparse, costs no disk
+    ASSERT_TRUE(big.resize(qint64(256) * 1024 * 1024 + 1)); // sparse, costs no disk
     big.close();
     EXPECT_THROW(services.readTextFile(big.fileName()), vorn::Error);
 }
@@ -109,7 +120,9 @@ TEST(CoreServicesTest, SettingsFolder)
 {
     const QString fallback = QDir::homePath() + "/.config/vorn/";
     for (const auto& [value, folder] : { std::pair<QByteArray, QString>{ "/tmp/cfg", "/tmp/cfg/vorn/" },
-             { "/tmp/cfg/", "/tmp/cfg/vorn/" }, { QByteArray(), fallback }, { "relative/cfg", fallback } }) {
+                                         { "/tmp/cfg/", "/tmp/cfg/vorn/" },
+                                         { QByteArray(), fallback },
+                                         { "relative/cfg", fallback } }) {
         EnvGuard env("XDG_CONFIG_HOME", value);
         EXPECT_EQ(CoreServices::settingsFolder("VoRN"), folder) << value.constData();
     }
@@ -136,7 +149,7 @@ TEST(CoreServicesTest, DialogsArePerThreadAndScripted)
     dialogs.message("Done", "Title");
     EXPECT_EQ(dialogs.input("Line?", "Go to", "1"), QStringLiteral("5"));
     EXPECT_EQ(dialogs.chooseFile("Open", "/start"), std::nullopt);
-    EXPECT_EQ(dialogs.input("Again?", "Go to", ""), std::nullopt);  // nothing queued any more
+    EXPECT_EQ(dialogs.input("Again?", "Go to", ""), std::nullopt); // nothing queued any more
 
     const auto& shown = scripted->shown();
     ASSERT_EQ(shown.size(), 4u);

@@ -58,7 +58,8 @@ bool saveInReadOnlyFolder(const QString& folder, const std::function<bool()>& sa
                     if (setgid(65534) != 0 || setuid(65534) != 0)
                         return 2;
                     return save() ? 1 : 0;
-                }) != 0;
+                })
+            != 0;
     } else {
         saved = save();
     }
@@ -190,7 +191,8 @@ TEST_F(FileFaultTest, LoadWhileAnotherProcessWritesFailsCleanlyOrReadsWholeConte
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         EXPECT_EQ(loaded + refused, 150);
-        if (mode == 0)
+        if (mode == 0) {
             EXPECT_EQ(refused, 0); // a replaced file is always old or new, never half
+        }
     }
 }

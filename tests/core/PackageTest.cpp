@@ -22,7 +22,8 @@ QString n(qsizetype v) { return QString::number(v); }
 // An object value as the codec writes it.
 QString objectText(const QString& identity, const QString& package)
 {
-    return QLatin1Char('O') + n(identity.size()) + QLatin1Char(':') + identity + n(package.size()) + QLatin1Char(':') + package;
+    return QLatin1Char('O') + n(identity.size()) + QLatin1Char(':') + identity + n(package.size()) + QLatin1Char(':')
+        + package;
 }
 
 // The package of an element nested `depth` levels deep in its own children, written as text so
@@ -35,11 +36,11 @@ QString nestedElementPackage(int depth)
     std::vector<QString> prefixes;
     qsizetype inner = leaf.size();
     for (int i = 0; i < depth; ++i) {
-        const QString children = QStringLiteral("VP1A2:EA2:EO") + n(ElementClass.size()) + QLatin1Char(':') + ElementClass
-                                 + n(inner) + QLatin1Char(':');
+        const QString children = QStringLiteral("VP1A2:EA2:EO") + n(ElementClass.size()) + QLatin1Char(':')
+            + ElementClass + n(inner) + QLatin1Char(':');
         const qsizetype childrenSize = children.size() + inner;
         const QString element = QStringLiteral("VP1A19:ES0:S") + n(attributes.size()) + QLatin1Char(':') + attributes
-                                + QLatin1Char('S') + n(childrenSize) + QLatin1Char(':');
+            + QLatin1Char('S') + n(childrenSize) + QLatin1Char(':');
         prefixes.push_back(element + children);
         inner = element.size() + childrenSize + suffix.size();
     }
@@ -80,8 +81,9 @@ void expectSame(const Variant& got, const Variant& expected)
         EXPECT_EQ(str(dynamic_cast<DataEvents&>(*got.object()).DATA().PACKAGE()), str(again->DATA().PACKAGE()));
     } else if (expected.isDouble()) {
         EXPECT_EQ(std::isnan(got.doubleValue()), std::isnan(expected.doubleValue()));
-        if (!std::isnan(expected.doubleValue()))
+        if (!std::isnan(expected.doubleValue())) {
             EXPECT_TRUE(got == expected && std::signbit(got.doubleValue()) == std::signbit(expected.doubleValue()));
+        }
     } else if (!expected.isObject() && !expected.isMissing()) {
         EXPECT_EQ(got, expected); // texts compare exactly
     }
@@ -99,15 +101,14 @@ TEST(PackageTest, EveryValueKindRoundTripsWithItsKind)
     element->ELEMENTS()->CREATE(QStringLiteral("CHILD"));
 
     const QDateTime date(QDate(1850, 3, 1), QTime(12, 30, 15, 250), Qt::UTC);
-    const VariantArray values{
-        Variant(), Variant::missing(), QString(), QString(""), QStringLiteral(" "),
-        // Texts that look like the codec's own syntax, and code units outside the BMP.
-        QStringLiteral("VP1A1:S3:abc;:"), QString::fromUtf16(u"\u00e9\U0001D11E\u0000z"),
-        std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), 0,
-        0.1, -0.0, 1e300, 5e-324, std::nan(""), HUGE_VAL, -HUGE_VAL, true, false, date,
-        VariantArray{}, VariantArray{ 1, VariantArray{ "x", VariantArray{ Variant(), 2.5 } }, Ref<Object>() },
-        Ref<Object>(), Ref<Object>(list), Ref<Object>(element), VariantArray{ Ref<Object>(element) },
-        QString(5000, QLatin1Char('y')) };
+    const VariantArray values{ Variant(), Variant::missing(), QString(), QString(""), QStringLiteral(" "),
+                               // Texts that look like the codec's own syntax, and code units outside the BMP.
+                               QStringLiteral("VP1A1:S3:abc;:"), QString::fromUtf16(u"\u00e9\U0001D11E\u0000z"),
+                               std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), 0, 0.1, -0.0,
+                               1e300, 5e-324, std::nan(""), HUGE_VAL, -HUGE_VAL, true, false, date, VariantArray{},
+                               VariantArray{ 1, VariantArray{ "x", VariantArray{ Variant(), 2.5 } }, Ref<Object>() },
+                               Ref<Object>(), Ref<Object>(list), Ref<Object>(element),
+                               VariantArray{ Ref<Object>(element) }, QString(5000, QLatin1Char('y')) };
 
     const VariantArray got = Package::UNPACK(Package::PACK(values), qsizetype(values.size()));
     ASSERT_EQ(got.size(), values.size());
@@ -149,15 +150,33 @@ TEST(PackageTest, TypedTargetsConvertAndCountMustMatch)
 TEST(PackageTest, MalformedPackagesRaiseError)
 {
     const QString bad[] = {
-        QString(), QStringLiteral("VP"), QStringLiteral("VP2A0:"), QStringLiteral("VP1"), QStringLiteral("VP1E"),
-        QStringLiteral("VP1A"), QStringLiteral("VP1A1"), QStringLiteral("VP1A:E"), QStringLiteral("VP1A-1:E"),
-        QStringLiteral("VP1A1:"), QStringLiteral("VP1A1:X"), QStringLiteral("VP1A1:S5:ab"), QStringLiteral("VP1A1:S:"),
-        QStringLiteral("VP1A1:L12"), QStringLiteral("VP1A1:L99999999999;"), QStringLiteral("VP1A1:L1x;"),
-        QStringLiteral("VP1A1:D1.5.5;"), QStringLiteral("VP1A1:D;"), QStringLiteral("VP1A1:W12a;"),
-        QStringLiteral("VP1A1:EE"), QStringLiteral("VP1A0:trailing"), QStringLiteral("VP1A2:E"),
+        QString(),
+        QStringLiteral("VP"),
+        QStringLiteral("VP2A0:"),
+        QStringLiteral("VP1"),
+        QStringLiteral("VP1E"),
+        QStringLiteral("VP1A"),
+        QStringLiteral("VP1A1"),
+        QStringLiteral("VP1A:E"),
+        QStringLiteral("VP1A-1:E"),
+        QStringLiteral("VP1A1:"),
+        QStringLiteral("VP1A1:X"),
+        QStringLiteral("VP1A1:S5:ab"),
+        QStringLiteral("VP1A1:S:"),
+        QStringLiteral("VP1A1:L12"),
+        QStringLiteral("VP1A1:L99999999999;"),
+        QStringLiteral("VP1A1:L1x;"),
+        QStringLiteral("VP1A1:D1.5.5;"),
+        QStringLiteral("VP1A1:D;"),
+        QStringLiteral("VP1A1:W12a;"),
+        QStringLiteral("VP1A1:EE"),
+        QStringLiteral("VP1A0:trailing"),
+        QStringLiteral("VP1A2:E"),
         // Absurd lengths and counts.
-        QStringLiteral("VP1A2147483647:E"), QStringLiteral("VP1A99999999999999999999999999:E"),
-        QStringLiteral("VP1A1:S18446744073709551617:x"), QStringLiteral("VP1A1:A999999:E"),
+        QStringLiteral("VP1A2147483647:E"),
+        QStringLiteral("VP1A99999999999999999999999999:E"),
+        QStringLiteral("VP1A1:S18446744073709551617:x"),
+        QStringLiteral("VP1A1:A999999:E"),
         QStringLiteral("VP1A1:L") + QString(100, QLatin1Char('1')) + QLatin1Char(';'),
         // Objects: unknown class, not a package, wrong number of values, wrong class in a list.
         QStringLiteral("VP1A1:") + objectText(QStringLiteral("LmVornScript.cls_Nothing"), QStringLiteral("VP1A0:")),
@@ -170,7 +189,7 @@ TEST(PackageTest, MalformedPackagesRaiseError)
 
     auto defs = cls_VornElementDefs::create();
     const QString wrongClass = QStringLiteral("VP1A2:EA2:E")
-                               + objectText(ElementClass, cls_VornElement::create()->DATA().PACKAGE());
+        + objectText(ElementClass, cls_VornElement::create()->DATA().PACKAGE());
     EXPECT_THROW(defs->DATA().setPACKAGE(wrongClass), Error);
     EXPECT_EQ(defs->COUNT(), 0);
 

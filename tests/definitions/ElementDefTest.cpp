@@ -17,9 +17,17 @@ QString listPackage(std::initializer_list<const char*> items)
 // The fields a copy carries, as one comparable text.
 QString visible(cls_VornElementDef& d)
 {
-    QStringList out{ d.NAME(), d.DESCRIPTION(), d.GROUP(), d.ICON(), d.SOURCE(), QString::number(d.COLOR()),
-                     QString::number(d.CHILDRENMIN()), QString::number(d.CHILDRENMAX()), QString::number(d.UNIQUE()),
-                     QString::number(d.INTERNAL()), d.ATTRIBUTES()->LIST() };
+    QStringList out{ d.NAME(),
+                     d.DESCRIPTION(),
+                     d.GROUP(),
+                     d.ICON(),
+                     d.SOURCE(),
+                     QString::number(d.COLOR()),
+                     QString::number(d.CHILDRENMIN()),
+                     QString::number(d.CHILDRENMAX()),
+                     QString::number(d.UNIQUE()),
+                     QString::number(d.INTERNAL()),
+                     d.ATTRIBUTES()->LIST() };
     for (const auto& l : { d.PARENTSALLOWED(), d.PARENTCLONESALLOWED(), d.CHILDRENREQUIRED(), d.NEXTALLOWED(),
                            d.PREVIOUSALLOWED(), d.CHILDRENALLOWED(), d.ANCESTORS() })
         out << l->JOIN(QStringLiteral("["), QStringLiteral(","), QStringLiteral("]"));
@@ -63,14 +71,38 @@ TEST(ElementDefTest, ItemParentChoosesTheParentSpecificVariant)
 TEST(ElementDefTest, ListsAreRefilledInPlaceAndCopiedDeep)
 {
     auto source = cls_VornElementDef::create();
-    source->DATA().setPACKAGE(Package::PACK({ "Type", cls_VornAttributeDefs::create()->DATA().PACKAGE(), "description",
-        listPackage({ "CLONEPARENT" }), listPackage({ "NONE", "Parent" }), listPackage({ "REQ" }),
-        listPackage({ "NEXT1", "NEXT2" }), listPackage({ "PREV" }), 1, 9, true, "", "", "icon.png", "group",
-        "source.vorn", false, false, false, false, true, 0, 0, 0, 0, 0x123456, listPackage({ "CHILD" }),
-        listPackage({ "ANCESTOR" }) }));
+    source->DATA().setPACKAGE(Package::PACK({ "Type",
+                                              cls_VornAttributeDefs::create()->DATA().PACKAGE(),
+                                              "description",
+                                              listPackage({ "CLONEPARENT" }),
+                                              listPackage({ "NONE", "Parent" }),
+                                              listPackage({ "REQ" }),
+                                              listPackage({ "NEXT1", "NEXT2" }),
+                                              listPackage({ "PREV" }),
+                                              1,
+                                              9,
+                                              true,
+                                              "",
+                                              "",
+                                              "icon.png",
+                                              "group",
+                                              "source.vorn",
+                                              false,
+                                              false,
+                                              false,
+                                              false,
+                                              true,
+                                              0,
+                                              0,
+                                              0,
+                                              0,
+                                              0x123456,
+                                              listPackage({ "CHILD" }),
+                                              listPackage({ "ANCESTOR" }) }));
     source->ATTRIBUTES()->CREATE(QStringLiteral("ID"), TypeString);
-    const QString expected = QStringLiteral("Type|description|group|icon.png|source.vorn|1193046|1|9|1|1|ID|"
-                                            "[NONE,Parent]|[CLONEPARENT]|[REQ]|[NEXT1,NEXT2]|[PREV]|[CHILD]|[ANCESTOR]");
+    const QString expected = QStringLiteral(
+        "Type|description|group|icon.png|source.vorn|1193046|1|9|1|1|ID|"
+        "[NONE,Parent]|[CLONEPARENT]|[REQ]|[NEXT1,NEXT2]|[PREV]|[CHILD]|[ANCESTOR]");
     EXPECT_EQ(visible(*source), expected);
     auto copy = cls_VornElementDef::create();
     copy->DATA().COPY(source);

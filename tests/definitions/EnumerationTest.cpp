@@ -105,11 +105,12 @@ TEST(EnumerationTest, MalformedPackagesChangeNothing)
     auto read = cls_VornEnumeration::create();
     read->DATA().setPACKAGE(package);
     EXPECT_EQ(read->VALUE(QStringLiteral("B")).kind(), Variant::Kind::Text);
-    for (const QString& bad : {
-             Package::PACK({ "K", "", 3, VariantArray{ "", "A" }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
-             Package::PACK({ "K", "", 1, VariantArray{ "", "A" }, VariantArray{ 0 }, VariantArray{ "", "" } }),
-             Package::PACK({ "K", "", -1, VariantArray{}, VariantArray{}, VariantArray{} }),
-             Package::PACK({ "K", "", 1, VariantArray{ "", VariantArray{} }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }) }) {
+    for (const QString& bad :
+         { Package::PACK({ "K", "", 3, VariantArray{ "", "A" }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
+           Package::PACK({ "K", "", 1, VariantArray{ "", "A" }, VariantArray{ 0 }, VariantArray{ "", "" } }),
+           Package::PACK({ "K", "", -1, VariantArray{}, VariantArray{}, VariantArray{} }),
+           Package::PACK(
+               { "K", "", 1, VariantArray{ "", VariantArray{} }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }) }) {
         EXPECT_THROW(e->DATA().setPACKAGE(bad), Error);
         EXPECT_EQ(e->DATA().PACKAGE(), package);
     }

@@ -47,8 +47,8 @@ TEST(EngineText, KeptTextFollowsEveryKindOfEdit)
     CoreEditorView& v = e->view();
     e->document().setText(QStringLiteral("BEGIN A\n  X=1\nEND\n"));
     QRandomGenerator random(4711);
-    const int keys[] = { Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Tab, Qt::Key_Backtab,
-                         Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End };
+    const int keys[] = { Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Tab,  Qt::Key_Backtab, Qt::Key_Left,
+                         Qt::Key_Right,  Qt::Key_Up,        Qt::Key_Down,   Qt::Key_Home, Qt::Key_End };
     for (int step = 0; step < 600; ++step) {
         const int what = random.bounded(6);
         const Qt::KeyboardModifiers mods = random.bounded(3) == 0 ? Qt::ShiftModifier : Qt::NoModifier;
@@ -175,11 +175,12 @@ TEST(EngineViewport, RowsAndOffsetStayWithinTheText)
 TEST(EngineColouring, VornScriptPartsGetTheirColours)
 {
     const Ref<CoreEditor> e = CoreEditor::create();
-    e->document().setText(QStringLiteral("  # BEGIN in a comment\n"
-                                         "BEGIN HOUSE \"H1\", LEVEL=3, LISTED=yes, NEXT=ID_H2\n"
-                                         "ROOM \"R1\",\n"
-                                         "    yes\n"
-                                         "yes\n"));
+    e->document().setText(
+        QStringLiteral("  # BEGIN in a comment\n"
+                       "BEGIN HOUSE \"H1\", LEVEL=3, LISTED=yes, NEXT=ID_H2\n"
+                       "ROOM \"R1\",\n"
+                       "    yes\n"
+                       "yes\n"));
     const CoreEditorStyle& s = e->style();
     const auto colour = [&](CoreEditorStyle::Category c) { return s.format(c).color; };
     EXPECT_EQ(colourAt(*e, 1, 4), colour(CoreEditorStyle::Comment));
@@ -204,10 +205,11 @@ TEST(EngineStyle, StyleFilesSkipBadValuesAndApplySchemes)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("vorn.stl"));
-    writeFile(path, "[font]\nsize=abc\nfamily=Courier\n[colors]\nbackground=#102030\ncursor=none\n"
-                    "[syntax]\ncomment=#zzzzzz\nkeyword=#00ff00 italic bold\nnumber=red, bold\n"
-                    "[options]\ntabwidth=99\nlinenumbers=no\nunknown=1\n"
-                    "[dark/colors]\nbackground=#000000\n");
+    writeFile(path,
+              "[font]\nsize=abc\nfamily=Courier\n[colors]\nbackground=#102030\ncursor=none\n"
+              "[syntax]\ncomment=#zzzzzz\nkeyword=#00ff00 italic bold\nnumber=red, bold\n"
+              "[options]\ntabwidth=99\nlinenumbers=no\nunknown=1\n"
+              "[dark/colors]\nbackground=#000000\n");
     const Ref<CoreEditorStyle> s = CoreEditorStyle::create();
     const Ref<CoreEditorStyle> defaults = CoreEditorStyle::create();
     ASSERT_TRUE(s->load(path));

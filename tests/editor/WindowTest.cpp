@@ -31,10 +31,11 @@ TEST(EditorWindow, CheckJumpSaveAndNewFiles)
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("# lamps\r\n"
-                "BEGIN ELEMENT NAME=\"LAMP\"\r\n    LONG NAME=\"WATT\"\r\n    PARENT \"NONE\"\r\nEND\r\n"
-                "LAMP WATT=\"bright\"\r\n"
-                "END\r\n");
+        f.write(
+            "# lamps\r\n"
+            "BEGIN ELEMENT NAME=\"LAMP\"\r\n    LONG NAME=\"WATT\"\r\n    PARENT \"NONE\"\r\nEND\r\n"
+            "LAMP WATT=\"bright\"\r\n"
+            "END\r\n");
     }
     EditorWindow window;
     ASSERT_TRUE(window.openFile(path));

@@ -1,8 +1,8 @@
 // Element trees built in code far deeper than any script nests: every walk over them either
 // answers or raises Error and changes nothing; none may exhaust the call stack (the point of
 // running these under AddressSanitizer, whose frames are larger).
-#include "support/Engine.h"
 #include "engine/ParentIndexScope.h"
+#include "support/Engine.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -111,7 +111,8 @@ TEST(DeepTreeTest, EveryWalkAnswersOrFailsCleanlyAtAHundredThousandLevels)
         s->ELEMENTS()->STORE(lines, 0, s);
         ADD_FAILURE() << "written";
     } catch (const Error& e) {
-        EXPECT_TRUE(e.description().contains(QString::number(cls_VornStructure::MaxNesting))) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QString::number(cls_VornStructure::MaxNesting)))
+            << e.description().toStdString();
     }
     EXPECT_EQ(lines->COUNT(), cls_VornStructure::MaxNesting);
     EXPECT_FALSE(s->SAVE(script));

@@ -7,9 +7,9 @@
 // "# with: fixture" starts from the test definitions of support/Engine.h, "# with: builtins"
 // shows the language's own definitions as well, "# read back: no" skips reading the written
 // text again. ROOT is the family's folder.
+#include "support/Golden.h"
 #include "support/Dump.h"
 #include "support/Engine.h"
-#include "support/Golden.h"
 
 #include <QSet>
 
@@ -76,7 +76,8 @@ TEST_P(WriteGolden, MatchesExpectedAndReadsBack)
     const QStringList errors = parseList(s, script);
     const QString text = written(s);
     golden::expectMatches("write", GetParam(), text);
-    if (!errors.isEmpty() || text.contains("\n! ") || text.startsWith("! ") || golden::directive(script, "read back") == u"no")
+    if (!errors.isEmpty() || text.contains("\n! ") || text.startsWith("! ")
+        || golden::directive(script, "read back") == u"no")
         return;
     auto again = structureFor("write", script);
     again->DEFINITIONS()->DATA().COPY(s->DEFINITIONS());

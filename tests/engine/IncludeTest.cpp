@@ -56,7 +56,6 @@ TEST_F(IncludeTest, CandidatesRootThenAsWrittenThenIncludeFolders)
     EXPECT_EQ(found(structure(QString(), { f2 }), "inc.vs"), inF2);
     // Prefixes are put in front as they are: without the separator nothing matches.
     EXPECT_EQ(found(structure(path("root"), { path("f2") }), "inc.vs"), notFound("inc.vs"));
-
 }
 
 TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
@@ -71,7 +70,8 @@ TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
     EXPECT_FALSE(s->DEFINITIONS()->EXISTS("INNER"));
 
     // Written with "/./" so only the canonical path shows it is the same file.
-    const QString self = write("self.vs", "INCLUDE FILE=\"" + path("./self.vs") + "\"\nBEGIN ELEMENT NAME=\"SELF\"\nEND\n");
+    const QString self = write("self.vs",
+                               "INCLUDE FILE=\"" + path("./self.vs") + "\"\nBEGIN ELEMENT NAME=\"SELF\"\nEND\n");
     s = cls_VornStructure::create();
     ASSERT_TRUE(s->LOAD(self));
     EXPECT_EQ(s->DEFINITIONS()->COUNT(), 20); // nothing was included: the built-ins and SELF
@@ -96,8 +96,9 @@ TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
 
     const int files = cls_VornStructure::MaxIncludeDepth + 8, last = cls_VornStructure::MaxIncludeDepth - 1;
     for (int i = 0; i < files; ++i)
-        write(QString("c%1.vs").arg(i), "INCLUDE FILE=\"" + path(QString("c%1.vs").arg(i + 1)) + "\"\nBEGIN ELEMENT NAME=\"T"
-                                            + QString::number(i) + "\"\nEND\n");
+        write(QString("c%1.vs").arg(i),
+              "INCLUDE FILE=\"" + path(QString("c%1.vs").arg(i + 1)) + "\"\nBEGIN ELEMENT NAME=\"T" + QString::number(i)
+                  + "\"\nEND\n");
     s = cls_VornStructure::create();
     ASSERT_TRUE(s->LOAD(path("c0.vs")));
     EXPECT_TRUE(s->DEFINITIONS()->EXISTS("T" + QString::number(last)));
@@ -108,12 +109,16 @@ TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
 TEST_F(IncludeTest, IncludedElementsAreNumberedOnInTheIncludingStructure)
 {
     // Each file numbers from 1 by itself; merged, the numbers must not repeat.
-    write("inner.vs", "BEGIN ELEMENT NAME=\"LEAF\"\n STRING NAME=\"ID\"\n PARENT \"NONE\", \"BOX\"\nEND\nLEAF \"I1\"\n");
-    write("lib.vs", "BEGIN ELEMENT NAME=\"BOX\"\n STRING NAME=\"ID\"\nEND\n"
-                    "BEGIN BOX \"B1\"\n BOX \"B2\"\nEND\nINCLUDE FILE=\"" + path("inner.vs") + "\"\n");
+    write("inner.vs",
+          "BEGIN ELEMENT NAME=\"LEAF\"\n STRING NAME=\"ID\"\n PARENT \"NONE\", \"BOX\"\nEND\nLEAF \"I1\"\n");
+    write("lib.vs",
+          "BEGIN ELEMENT NAME=\"BOX\"\n STRING NAME=\"ID\"\nEND\n"
+          "BEGIN BOX \"B1\"\n BOX \"B2\"\nEND\nINCLUDE FILE=\""
+              + path("inner.vs") + "\"\n");
     auto s = structure(path(""));
-    ASSERT_TRUE(s->PARSE("BEGIN ELEMENT NAME=\"TOP\"\n STRING NAME=\"ID\"\nEND\nTOP \"T1\"\n"
-                         "INCLUDE FILE=\"lib.vs\"\nBEGIN BOX \"B3\"\n LEAF \"L1\"\nEND\n"));
+    ASSERT_TRUE(
+        s->PARSE("BEGIN ELEMENT NAME=\"TOP\"\n STRING NAME=\"ID\"\nEND\nTOP \"T1\"\n"
+                 "INCLUDE FILE=\"lib.vs\"\nBEGIN BOX \"B3\"\n LEAF \"L1\"\nEND\n"));
     QList<qint32> uids;
     QStringList order;
     walkElements(s->ELEMENTS()->entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
@@ -131,7 +136,11 @@ TEST_F(IncludeTest, IncludedElementsAreNumberedOnInTheIncludingStructure)
     for (int i = 0; i < uids.size(); ++i) {
         EXPECT_EQ(s->ELEMENT(Variant(uids[i]))->ID(), order[i]);
         const auto parent = s->ELEMENTPARENT(Variant(uids[i]));
-        EXPECT_EQ(parent ? parent->ID() : QString(), order[i] == "B2" ? "B1" : order[i] == "L1" ? "B3" : "") << order[i].toStdString();
+        EXPECT_EQ(parent ? parent->ID() : QString(),
+                  order[i] == "B2"       ? "B1"
+                      : order[i] == "L1" ? "B3"
+                                         : "")
+            << order[i].toStdString();
     }
     // A new element gets a number no element holds.
     EXPECT_FALSE(uids.contains(s->UIDCREATE()));
@@ -144,7 +153,8 @@ TEST_F(IncludeTest, ConfinedIncludesAndTheNotesAProgramShows)
     ASSERT_TRUE(QFile::link(outside, path("inside/link.vs")));
     VORN()->setINCLUDEROOTS({ path("inside") });
     auto s = structure(path("inside/"));
-    const QStringList errors = parseList(s, "INCLUDE FILE=\"ok.vs\"\nINCLUDE FILE=\"../outside.vs\"\nINCLUDE FILE=\"link.vs\"");
+    const QStringList errors = parseList(
+        s, "INCLUDE FILE=\"ok.vs\"\nINCLUDE FILE=\"../outside.vs\"\nINCLUDE FILE=\"link.vs\"");
     VORN()->setINCLUDEROOTS({});
     const QString refused = QStringLiteral("' liegt außerhalb der erlaubten Include-Ordner!");
     EXPECT_EQ(errors, QStringList({ "Include-Datei '../outside.vs" + refused, "Include-Datei 'link.vs" + refused }));

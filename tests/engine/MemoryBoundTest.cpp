@@ -82,8 +82,9 @@ TEST(MemoryBound, AdversarialInputsStayInProportionToTheirSize)
     if (peakAdded([] {}) < 0)
         GTEST_SKIP() << "the peak-RSS counter cannot be reset here";
 
-    const QString types = QStringLiteral("BEGIN ELEMENT NAME=\"T\"\n  STRING NAME=\"ID\", REQUIRED=no\n"
-                                         "  ATOMIC NAME=\"A\", REQUIRED=no\n  PARENT \"NONE\", \"T\"\nEND\n");
+    const QString types = QStringLiteral(
+        "BEGIN ELEMENT NAME=\"T\"\n  STRING NAME=\"ID\", REQUIRED=no\n"
+        "  ATOMIC NAME=\"A\", REQUIRED=no\n  PARENT \"NONE\", \"T\"\nEND\n");
     struct Case {
         const char* name;
         QString script;
@@ -92,14 +93,23 @@ TEST(MemoryBound, AdversarialInputsStayInProportionToTheirSize)
         { "short faulty lines", repeated(QStringLiteral("X\n"), InputSize) },
         { "short valid elements", types + repeated(QStringLiteral("T\n"), InputSize) },
         { "unknown attributes", types + repeated(QStringLiteral("T Q=1\n"), InputSize) },
-        { "one long line of values", types + QStringLiteral("T ") + repeated(QStringLiteral("1,"), InputSize) + QStringLiteral("1\n") },
-        { "continued lines", types + QStringLiteral("T A=") + repeated(QStringLiteral("1...\n"), InputSize) + QStringLiteral("1\n") },
-        { "a long array", types + QStringLiteral("T A=(") + repeated(QStringLiteral("1,"), InputSize) + QStringLiteral("1)\n") },
+        { "one long line of values",
+          types + QStringLiteral("T ") + repeated(QStringLiteral("1,"), InputSize) + QStringLiteral("1\n") },
+        { "continued lines",
+          types + QStringLiteral("T A=") + repeated(QStringLiteral("1...\n"), InputSize) + QStringLiteral("1\n") },
+        { "a long array",
+          types + QStringLiteral("T A=(") + repeated(QStringLiteral("1,"), InputSize) + QStringLiteral("1)\n") },
         { "nesting past the limit", types + repeated(QStringLiteral("BEGIN T\n"), InputSize / 2) },
-        { "unclosed blocks at the limit", types + repeated(QStringLiteral("BEGIN T\n"), 256 * 8) + repeated(QStringLiteral("T\n"), InputSize) },
-        { "type declarations", repeated(QStringLiteral("BEGIN ELEMENT NAME=\"U\"\n  LONG NAME=\"L\"\nEND\n"), InputSize) },
-        { "value lists", repeated(QStringLiteral("BEGIN ENUMERATION NAME=\"E\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"), InputSize) },
-        { "long texts", types + repeated(QStringLiteral("T A=\"") + QString(1000, QLatin1Char('x')) + QStringLiteral("\"\n"), InputSize) },
+        { "unclosed blocks at the limit",
+          types + repeated(QStringLiteral("BEGIN T\n"), 256 * 8) + repeated(QStringLiteral("T\n"), InputSize) },
+        { "type declarations",
+          repeated(QStringLiteral("BEGIN ELEMENT NAME=\"U\"\n  LONG NAME=\"L\"\nEND\n"), InputSize) },
+        { "value lists",
+          repeated(QStringLiteral("BEGIN ENUMERATION NAME=\"E\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"), InputSize) },
+        { "long texts",
+          types
+              + repeated(QStringLiteral("T A=\"") + QString(1000, QLatin1Char('x')) + QStringLiteral("\"\n"),
+                         InputSize) },
     };
 
     double worst = 0;
@@ -126,8 +136,8 @@ TEST(MemoryBound, AdversarialInputsStayInProportionToTheirSize)
     for (int i = 0; i < 1000; ++i)
         nested += QStringLiteral("A1:");
     nested += QStringLiteral("E");
-    for (const auto& [name, package] : { std::pair{ "package of a long list", listPackage },
-                                         std::pair{ "package of nested arrays", nested } }) {
+    for (const auto& [name, package] :
+         { std::pair{ "package of a long list", listPackage }, std::pair{ "package of nested arrays", nested } }) {
         auto target = CoreList::create();
         const qint64 added = peakAdded([&] {
             try {

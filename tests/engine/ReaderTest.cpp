@@ -40,7 +40,8 @@ TEST(ReaderTest, LineEndsAndRepeatedParses)
     EXPECT_TRUE(parse("BEGIN BOX\n  BOX\nEND", s).ok);
     p = parse("END\nBOX ID=\"f\"\nFOO", s);
     EXPECT_FALSE(p.ok);
-    EXPECT_EQ(p.errors, QStringList({ "Die Zeile 'END' schließt kein mit BEGIN geöffnetes Element", undefined("FOO") }));
+    EXPECT_EQ(p.errors,
+              QStringList({ "Die Zeile 'END' schließt kein mit BEGIN geöffnetes Element", undefined("FOO") }));
     EXPECT_EQ(s->ELEMENTS()->Item(2)->UID(), 5);
     EXPECT_EQ(s->UIDLAST(), 6);
     EXPECT_TRUE(parse("BOX", s).ok); // no new structure error
@@ -56,8 +57,9 @@ TEST(ReaderTest, InputThatIsNoScript)
 {
     const QString nul(QChar(0)), emoji = QString::fromUtf8("\xF0\x9F\x98\x80"), lone(QChar(0xD800));
     auto p = parse("FOO\x01\nFOO " + nul + "\nFOO " + emoji + "\nFOO " + lone + "\nBOX ID=\"" + nul + "\x7f\"");
-    EXPECT_EQ(errorsOf(p.s), QStringList({ invalid("FOO\x01", "\x01"), invalid("FOO " + nul, nul),
-                                           invalid("FOO " + emoji, emoji), invalid("FOO " + lone, lone) }));
+    EXPECT_EQ(errorsOf(p.s),
+              QStringList({ invalid("FOO\x01", "\x01"), invalid("FOO " + nul, nul), invalid("FOO " + emoji, emoji),
+                            invalid("FOO " + lone, lone) }));
     EXPECT_EQ(p.top(5)->ID(), nul + "\x7f"); // inside quotes anything goes
 
     // Long lines: a megabyte text, tens of thousands of values, a megabyte of bad characters
@@ -87,9 +89,10 @@ TEST(ReaderTest, InputThatIsNoScript)
 
     // Random bytes and random pieces of the language.
     std::mt19937 random(20240611);
-    const QStringList pieces = { "BEGIN ", "END", "BOX", "FOO", "ELEMENT", "LONG", "ENUMERATION", "ENUMITEM",
-                                 "PARENT", "NAME=", "\"", "(", ")", ",", "...", "=", " ", "\n", "\r\n",
-                                 "1", "0.0", "ID_x", "_EMPTY_", "#", "REM ", "'", "ä", "\t", "x", "-" };
+    const QStringList pieces = { "BEGIN ", "END",   "BOX",  "FOO", "ELEMENT", "LONG", "ENUMERATION", "ENUMITEM",
+                                 "PARENT", "NAME=", "\"",   "(",   ")",       ",",    "...",         "=",
+                                 " ",      "\n",    "\r\n", "1",   "0.0",     "ID_x", "_EMPTY_",     "#",
+                                 "REM ",   "'",     "ä",    "\t",  "x",       "-" };
     for (int round = 0; round < 300; ++round) {
         QString script;
         if (round % 3 == 0) {

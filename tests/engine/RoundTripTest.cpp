@@ -47,8 +47,10 @@ void roundTrip(const QString& definitions, const QString& body, const QString& l
     }
     auto second = cls_VornStructure::create();
     const QStringList again = parseList(second, definitions + text);
-    ASSERT_TRUE(again.isEmpty()) << label.toStdString() << "\n" << again.join("\n").toStdString() << "\n--- input\n"
-                                 << body.toStdString() << "\n--- written\n" << text.toStdString();
+    ASSERT_TRUE(again.isEmpty()) << label.toStdString() << "\n"
+                                 << again.join("\n").toStdString() << "\n--- input\n"
+                                 << body.toStdString() << "\n--- written\n"
+                                 << text.toStdString();
     expectSameTree(*first, *first->ELEMENTS(), *second->ELEMENTS(), "NONE", label);
 }
 
@@ -73,9 +75,10 @@ public:
             definitions += "BEGIN ELEMENT NAME=\"" + t.name + "\"\n  STRING NAME=\"ID\", REQUIRED=no\n";
             for (const auto& [name, word, required] : t.attributes)
                 definitions += "  " + (chance(5) ? word.toLower() : word) + " NAME=\"" + name + "\""
-                               + (required ? "" : ", REQUIRED=no") + (chance(3) ? ", DEFAULT=" + value(word) : "") + "\n";
+                    + (required ? "" : ", REQUIRED=no") + (chance(3) ? ", DEFAULT=" + value(word) : "") + "\n";
             if (t.rule != Anywhere)
-                definitions += "  PARENT \"" + (t.rule == MainOnly ? QStringList{ "NONE" } : t.parents).join("\", \"") + "\"\n";
+                definitions += "  PARENT \"" + (t.rule == MainOnly ? QStringList{ "NONE" } : t.parents).join("\", \"")
+                    + "\"\n";
             definitions += "END\n";
         }
         for (int i = 1 + pick(4); i > 0; --i)
@@ -107,20 +110,24 @@ private:
     QString value(const QString& word)
     {
         static const QStringList longs = { "2147483647", "-2147483648", "0", "\"-7\"", "2.5" };
-        static const QStringList doubles = { "0.1", "-2.5", "1e20", "1e-7", "0", "0.0", "\"3.25\"", "12345.678", "-0.001" };
+        static const QStringList doubles = { "0.1", "-2.5",     "1e20",      "1e-7",  "0",
+                                             "0.0", "\"3.25\"", "12345.678", "-0.001" };
         static const QStringList bools = { "ja", "NEIN", "True", "false", "Ok", "no", "WAHR", "1", "0" };
         static const QString chars = QStringLiteral("abcXYZ019 ,=()'#.-_äß€*/\\");
         if (word == "LONG")
             return chance(4) ? longs[pick(5)] : QString::number(int(m_random() % 2000001) - 1000000);
         if (word == "DOUBLE")
-            return chance(3) ? doubles[pick(9)] : numberText(double(int(m_random() % 100000) - 50000) / double(1 + pick(1000)));
+            return chance(3) ? doubles[pick(9)]
+                             : numberText(double(int(m_random() % 100000) - 50000) / double(1 + pick(1000)));
         if (word == "BOOL")
             return bools[pick(9)];
         if (word == "DATE") {
             const QDate d = QDate(1900, 1, 1).addDays(pick(73000));
             const int form = pick(3);
-            return "\"" + (form == 1 ? d.toString("dd.MM.yyyy") + " " + QTime(pick(24), pick(60), pick(60)).toString("HH:mm:ss")
-                                     : d.toString("yyyy-MM-dd") + (form ? "T" + QTime(pick(24), pick(60)).toString("HH:mm") : ""))
+            return "\""
+                + (form == 1
+                       ? d.toString("dd.MM.yyyy") + " " + QTime(pick(24), pick(60), pick(60)).toString("HH:mm:ss")
+                       : d.toString("yyyy-MM-dd") + (form ? "T" + QTime(pick(24), pick(60)).toString("HH:mm") : ""))
                 + "\"";
         }
         QString s;
@@ -133,8 +140,9 @@ private:
     {
         std::vector<const Type*> choices; // the definitions that will check an element below `parent`
         for (const Type& t : m_types) {
-            const auto variant = std::find_if(m_types.begin(), m_types.end(),
-                                              [&](const Type& v) { return !parent.isEmpty() && v.name == t.name + "." + parent; });
+            const auto variant = std::find_if(m_types.begin(), m_types.end(), [&](const Type& v) {
+                return !parent.isEmpty() && v.name == t.name + "." + parent;
+            });
             if (t.name.contains('.'))
                 continue;
             if (variant != m_types.end())
@@ -228,7 +236,8 @@ TEST(RoundTripTest, GeneratedArraysReadBackEqual)
     }
 
     // What the reader would give back as something else is refused instead of written.
-    for (const Variant& bad : { Variant(VariantArray{ Variant(VariantArray{ 1.0 }) }), Variant(VariantArray{ QDateTime::currentDateTimeUtc() }),
+    for (const Variant& bad : { Variant(VariantArray{ Variant(VariantArray{ 1.0 }) }),
+                                Variant(VariantArray{ QDateTime::currentDateTimeUtc() }),
                                 Variant(VariantArray{ Variant(Ref<Object>(cls_VornStructure::create())) }),
                                 Variant(VariantArray{ std::nan("") }), Variant(VariantArray{ "tab\there" }) }) {
         auto s = cls_VornStructure::create();

@@ -17,10 +17,12 @@ namespace {
 Ref<cls_VornStructure> sample()
 {
     auto s = cls_VornStructure::create();
-    s->PARSE("BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-             "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  STRING NAME=\"TEXT\", REQUIRED=no, DEFAULT=\"t\"\n"
-             "  ENUM ENUMID=\"KIND\", NAME=\"K\", REQUIRED=no, DEFAULT=\"A\"\nEND\n"
-             "BEGIN NODE \"ROOT\", TEXT=\"Grüße €\"\n  NODE \"CHILD\", K=\"A\"\nEND\nNODE \"BAD\", Q=1\nEND");
+    s->PARSE(
+        "BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+        "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  STRING NAME=\"TEXT\", REQUIRED=no, "
+        "DEFAULT=\"t\"\n"
+        "  ENUM ENUMID=\"KIND\", NAME=\"K\", REQUIRED=no, DEFAULT=\"A\"\nEND\n"
+        "BEGIN NODE \"ROOT\", TEXT=\"Grüße €\"\n  NODE \"CHILD\", K=\"A\"\nEND\nNODE \"BAD\", Q=1\nEND");
     s->setROOT("/some/root/");
     s->INCLUDEFOLDERS()->ADD("/inc/");
     s->DATA().setKEY("KEY1");
@@ -31,13 +33,18 @@ Ref<cls_VornStructure> sample()
 // The parts of a structure that persistence and copies must keep, as one text.
 QString content(cls_VornStructure& s)
 {
-    QStringList out{ s.DATA().KEY().toText(), s.ERRORTEXT(), s.ROOT(), QString::number(s.UIDLAST()),
-                     s.INCLUDEFOLDERS()->items().join(','), s.ENUMERATIONS()->ENCODE("KIND", "A").toText() };
+    QStringList out{ s.DATA().KEY().toText(),
+                     s.ERRORTEXT(),
+                     s.ROOT(),
+                     QString::number(s.UIDLAST()),
+                     s.INCLUDEFOLDERS()->items().join(','),
+                     s.ENUMERATIONS()->ENCODE("KIND", "A").toText() };
     for (qint32 i = 1; i <= s.DEFINITIONS()->COUNT(); ++i)
         out << s.DEFINITIONS()->Item(i)->NAME() + QString::number(s.DEFINITIONS()->Item(i)->ATTRIBUTES()->COUNT());
     for (const char* id : { "ROOT", "CHILD", "BAD" }) {
         auto e = s.ELEMENT(id);
-        out << (e ? QStringList{ e->SORT(), QString::number(e->UID()), e->ERRORTEXT(), e->ATTRIBUTELIST() }.join(' ') : "-");
+        out << (e ? QStringList{ e->SORT(), QString::number(e->UID()), e->ERRORTEXT(), e->ATTRIBUTELIST() }.join(' ')
+                  : "-");
     }
     auto parent = s.ELEMENTPARENT("CHILD");
     return out.join('|') + "|" + (parent ? parent->ID() : "-");
@@ -55,7 +62,8 @@ TEST(StructureTest, ToolIsPerThreadAndRaisesOnlyOnRequest)
     auto filled = CoreList::create();
     filled->ADD("from before");
     // A structure error, an element error, a list that already holds an entry.
-    for (const auto& [script, list] : { std::pair<QString, Ref<CoreList>>("END", {}), { "UNKNOWN", {} }, { "", filled } }) {
+    for (const auto& [script, list] :
+         { std::pair<QString, Ref<CoreList>>("END", {}), { "UNKNOWN", {} }, { "", filled } }) {
         try {
             VORN()->PARSE(script, list, true);
             ADD_FAILURE() << "no error for " << script.toStdString();
@@ -102,7 +110,9 @@ TEST(StructureTest, LoadAndSave)
     ASSERT_TRUE(s->SAVE(file));
     const QByteArray text = (s->scriptLines()->items().join("\n") + "\n").toUtf8();
     EXPECT_EQ(readAll(file), text);
-    EXPECT_TRUE(text.contains("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC"));
+    EXPECT_TRUE(
+        text.contains("Gr\xC3\xBC\xC3\x9F"
+                      "e \xE2\x82\xAC"));
     s->ELEMENT("CHILD")->ATTRIBUTES()->setVALUE("TEXT", "a\"b");
     EXPECT_FALSE(s->SAVE(file));
     EXPECT_EQ(readAll(file), text);
@@ -158,8 +168,8 @@ TEST(StructureTest, PackageRecordAndCopyRebuildTheStructure)
             out->OPEN(file, CoreFile::ModeWrite);
             out->WRITE({ version, s->DATA().KEY(), "", "", "", s->ERRORTEXT(), s->ROOT(), false, false, false, false,
                          s->ERRORS(), 0, 0, 0, 0, s->UIDLAST() });
-            for (DataEvents* part : std::initializer_list<DataEvents*>{ s->DEFINITIONS().get(), s->ELEMENTS().get(),
-                                                                         s->ENUMERATIONS().get(), s->INCLUDEFOLDERS().get() })
+            for (DataEvents* part : std::initializer_list<DataEvents*>{
+                     s->DEFINITIONS().get(), s->ELEMENTS().get(), s->ENUMERATIONS().get(), s->INCLUDEFOLDERS().get() })
                 part->DATA().STORE(*out);
             out->CLOSE();
         }

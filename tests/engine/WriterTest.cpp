@@ -16,8 +16,8 @@ Ref<cls_VornElement> add(const Ref<cls_VornElements>& list, const QString& sort,
     return e;
 }
 
-const std::initializer_list<std::pair<const char*, Variant>> six = {
-    { "X", 1 }, { "A", 2 }, { "B", 3 }, { "C", 4 }, { "D", 5 }, { "Y", 6 } };
+const std::initializer_list<std::pair<const char*, Variant>> six = { { "X", 1 }, { "A", 2 }, { "B", 3 },
+                                                                     { "C", 4 }, { "D", 5 }, { "Y", 6 } };
 
 // POINT is declared at the main level with X as LONG and again below SHAPE with X as STRING, so
 // the chosen definition shows in how X is written.
@@ -61,8 +61,9 @@ TEST(WriterTest, TreesBuiltInCode)
     add(s->ELEMENTS(), "POINT", "FIVE", { { "X", 1 }, { "A", 2 }, { "B", 3 }, { "C", 4 }, { "D", 5 } });
     auto shape = add(s->ELEMENTS(), "SHAPE", "S", { { "COLOR", "#FF0000" } });
     add(add(shape->ELEMENTS(), "")->ELEMENTS(), "POINT", "HIDDEN"); // no type: not even children
-    EXPECT_EQ(write(s, 1).first, QStringList({ "\tPOINT X=1, LABEL=\"a b\"", "\tPOINT \"FIVE\", X=1, A=2, B=3, C=4, D=5",
-                                               "\tBEGIN SHAPE \"S\"", "\t\tCOLOR=255", "\tEND" }));
+    EXPECT_EQ(write(s, 1).first,
+              QStringList({ "\tPOINT X=1, LABEL=\"a b\"", "\tPOINT \"FIVE\", X=1, A=2, B=3, C=4, D=5",
+                            "\tBEGIN SHAPE \"S\"", "\t\tCOLOR=255", "\tEND" }));
     EXPECT_EQ(s->scriptLines()->ITEM(1), QStringLiteral("POINT X=1, LABEL=\"a b\""));
 }
 
@@ -125,7 +126,8 @@ TEST(WriterTest, FailuresNameTheElementAndKeepEarlierLines)
             add(t->ELEMENTS(), "POINT", "Q", { { "X", 1 }, { name, text } });
             const auto [none, why] = write(t);
             EXPECT_TRUE(none.isEmpty());
-            EXPECT_TRUE(why.contains("POINT \"Q\"") && why.contains(QStringLiteral("attribute ") + name)) << why.toStdString();
+            EXPECT_TRUE(why.contains("POINT \"Q\"") && why.contains(QStringLiteral("attribute ") + name))
+                << why.toStdString();
         }
     }
     auto t = shapes();
@@ -142,7 +144,8 @@ TEST(WriterTest, AttributeListStructureForm)
     mark->ATTRIBUTES()->CREATE("ID", TypeString);
     mark->ATTRIBUTES()->CREATE("N", TypeLong);
     mark->ATTRIBUTES()->CREATE("T", TypeString);
-    auto m = add(s->ELEMENTS(), "MARK", "M", { { "T", "x" }, { "KIND", "k" }, { "ID", "M" }, { "ANY", Variant() }, { "N", 5 } });
+    auto m = add(s->ELEMENTS(), "MARK", "M",
+                 { { "T", "x" }, { "KIND", "k" }, { "ID", "M" }, { "ANY", Variant() }, { "N", 5 } });
     // Definition order, no ID or fixed values, no brackets; an empty first text takes no separator.
     EXPECT_EQ(m->ATTRIBUTELIST("(", "; ", ")", s), QStringLiteral("5; \"x\""));
     m->ATTRIBUTES()->setVALUE("ANY", 1);
@@ -159,7 +162,8 @@ TEST(WriterTest, AttributeListStructureForm)
     s->DEFINITIONS()->CREATE("lower")->ATTRIBUTES()->CREATE("A", TypeLong);
     for (const char* sort : { "GHOST", "lower" })
         EXPECT_EQ(add(s->ELEMENTS(), sort, {}, { { "A", 1 }, { "B", "x" } })->ATTRIBUTELIST("(", ", ", ")", s),
-                  QStringLiteral("(1, \"x\")")) << sort;
+                  QStringLiteral("(1, \"x\")"))
+            << sort;
 }
 
 TEST(CompletionTest, CheckIdsNumbersDepthFirstAfterUidLast)
@@ -172,7 +176,8 @@ TEST(CompletionTest, CheckIdsNumbersDepthFirstAfterUidLast)
     auto a2 = add(a->ELEMENTS(), "A2", {}, {}, 7);
     auto b = add(s->ELEMENTS(), "B");
     s->CHECKIDS();
-    EXPECT_EQ(QList<qint32>({ a->UID(), a1->UID(), a11->UID(), a2->UID(), b->UID() }), QList<qint32>({ 41, 42, 43, 7, 44 }));
+    EXPECT_EQ(QList<qint32>({ a->UID(), a1->UID(), a11->UID(), a2->UID(), b->UID() }),
+              QList<qint32>({ 41, 42, 43, 7, 44 }));
     s->CHECKIDS();
     EXPECT_EQ(s->UIDLAST(), 44);
 
@@ -207,7 +212,7 @@ TEST(CompletionTest, CheckDefaultsRemovesOnlyOptionalValuesEqualToTheirDefault)
         e->ATTRIBUTES()->setVALUE("EXTRA", ""); // not declared
     };
     auto top = add(s->ELEMENTS(), "POINT");
-    fill(top, Variant()); // empty equals 0
+    fill(top, Variant());                     // empty equals 0
     auto shape = add(s->ELEMENTS(), "SHAPE"); // no definition, children still examined
     shape->ATTRIBUTES()->setVALUE("X", 0);
     auto inner = add(shape->ELEMENTS(), "POINT");

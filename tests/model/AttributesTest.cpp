@@ -56,8 +56,8 @@ TEST(AttributesTest, MalformedPackageLeavesTheBagAsItWas)
     auto b = bag({ { "x", 1 }, { "y", "two" } });
     const QString before = b->DATA().PACKAGE();
     const QString bad[] = {
-        Package::PACK({ 1, VariantArray{ Variant(), "A" } }),                                   // two values
-        Package::PACK({ 2, VariantArray{ Variant(), "A" }, VariantArray{ Variant(), 1 } }),      // count too big
+        Package::PACK({ 1, VariantArray{ Variant(), "A" } }),                               // two values
+        Package::PACK({ 2, VariantArray{ Variant(), "A" }, VariantArray{ Variant(), 1 } }), // count too big
         Package::PACK({ -1, VariantArray{}, VariantArray{} }),
         Package::PACK({ 1, VariantArray{ Variant(), VariantArray{} }, VariantArray{ Variant(), 1 } }), // name no text
         Package::PACK({ 1, "names", VariantArray{ Variant(), 1 } }),

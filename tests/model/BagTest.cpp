@@ -99,7 +99,7 @@ TYPED_TEST(BagTest, CapacityGrowsByTenAndShrinksToTheCountOnPackingCopyingAndRea
     b->setVALUE(QStringLiteral("A11"), 11);
     EXPECT_EQ(b->CAPACITY(), 21);
     b->setVALUE(QStringLiteral("A1"), 0); // replacing does not grow
-    b->REMOVE(1, true);                  // removing never shrinks
+    b->REMOVE(1, true);                   // removing never shrinks
     EXPECT_EQ(b->CAPACITY(), 21);
 
     const QString package = b->PACKAGE();

@@ -42,7 +42,8 @@ protected:
     }
 };
 
-using Collections = ::testing::Types<cls_VornElementDefs, cls_VornElements, cls_VornAttributeDefs, cls_VornEnumerations>;
+using Collections =
+    ::testing::Types<cls_VornElementDefs, cls_VornElements, cls_VornAttributeDefs, cls_VornEnumerations>;
 TYPED_TEST_SUITE(KeyedCollectionTest, Collections);
 
 } // namespace
@@ -62,7 +63,8 @@ TYPED_TEST(KeyedCollectionTest, KeysAreTrimmedUpperCasedTextsOrNumbersFirstMatch
     EXPECT_EQ(list.Item(2), beta); // a number is a position for Item, a key for EXISTS
     EXPECT_EQ(list.Item(3.0), second);
     EXPECT_EQ(list.Item(QStringLiteral(" 2 ")), twoText);
-    for (const Variant& absent : { Variant(0), Variant(8), Variant(QStringLiteral("gamma")), Variant(QStringLiteral("al pha")) })
+    for (const Variant& absent :
+         { Variant(0), Variant(8), Variant(QStringLiteral("gamma")), Variant(QStringLiteral("al pha")) })
         EXPECT_FALSE(list.Item(absent)) << absent.toText().toStdString();
     for (const Variant& key : { Variant(QStringLiteral("alpha")), Variant(2), Variant(2.0), Variant(-1), Variant(2.5),
                                 Variant(QStringLiteral("2")) })
@@ -174,8 +176,9 @@ TYPED_TEST(KeyedCollectionTest, LargeCollectionAgreesWithAWalk)
         list.DatabaseSearch(found, p);
         ASSERT_EQ(found, this->walk(list, p)) << "round " << round;
         ASSERT_EQ(list.EXISTS(p), found > 0);
-        if (p.isText())
+        if (p.isText()) {
             ASSERT_EQ(list.Item(p), found ? list.Item(found) : nullptr);
+        }
     }
 }
 

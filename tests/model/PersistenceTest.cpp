@@ -54,10 +54,16 @@ template <>
 Ref<cls_VornAttributes> sample()
 {
     auto b = cls_VornAttributes::create();
-    const std::pair<const char*, Variant> pairs[] = {
-        { "text", "t" }, { "empty text", "" }, { "empty", Variant() }, { "long", -7 }, { "double", 0.25 }, { "bool", true },
-        { "date", When }, { "array", VariantArray{ 1, VariantArray{ "in", false } } },
-        { "object", Ref<Object>(sample<cls_VornElement>()) }, { "none", Ref<Object>() } };
+    const std::pair<const char*, Variant> pairs[] = { { "text", "t" },
+                                                      { "empty text", "" },
+                                                      { "empty", Variant() },
+                                                      { "long", -7 },
+                                                      { "double", 0.25 },
+                                                      { "bool", true },
+                                                      { "date", When },
+                                                      { "array", VariantArray{ 1, VariantArray{ "in", false } } },
+                                                      { "object", Ref<Object>(sample<cls_VornElement>()) },
+                                                      { "none", Ref<Object>() } };
     for (const auto& [name, value] : pairs)
         b->setVALUE(name, value);
     return b;
@@ -137,9 +143,10 @@ template <>
 Ref<cls_VornStructure> sample()
 {
     auto s = cls_VornStructure::create();
-    s->PARSE("BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-             "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  ENUM ENUMID=\"KIND\", NAME=\"K\"\nEND\n"
-             "BEGIN NODE \"ROOT\", K=\"A\"\n  NODE \"CHILD\", K=\"B\"\nEND\nEND");
+    s->PARSE(
+        "BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+        "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  ENUM ENUMID=\"KIND\", NAME=\"K\"\nEND\n"
+        "BEGIN NODE \"ROOT\", K=\"A\"\n  NODE \"CHILD\", K=\"B\"\nEND\nEND");
     s->setROOT("/some/root/");
     s->INCLUDEFOLDERS()->ADD("/inc/");
     return s;
@@ -194,8 +201,9 @@ TYPED_TEST(PersistenceTest, PackageRecordAndCopyKeepEverything)
 
     for (TypeParam* other : { unpacked.get(), loaded.get(), copy.get(), read.get() }) {
         EXPECT_EQ(other->DATA().PACKAGE(), package);
-        if constexpr (!std::is_same_v<TypeParam, cls_VornAttributes>) // a bag packs no key
+        if constexpr (!std::is_same_v<TypeParam, cls_VornAttributes>) { // a bag packs no key
             EXPECT_EQ(other->DATA().KEY(), Variant("KEY"));
+        }
     }
     EXPECT_FALSE(read->DATA().READ(*f));
     EXPECT_EQ(read->DATA().PACKAGE(), package);
@@ -209,8 +217,9 @@ TYPED_TEST(PersistenceTest, PackageRecordAndCopyKeepEverything)
         EXPECT_EQ(again->DATA().PACKAGE(), keyed->DATA().PACKAGE());
         ASSERT_TRUE(keyed->SAVE(this->path("k.rec")));
         ASSERT_TRUE(again->LOAD(this->path("k.rec")));
-        if constexpr (!std::is_same_v<TypeParam, cls_VornAttributes>)
+        if constexpr (!std::is_same_v<TypeParam, cls_VornAttributes>) {
             EXPECT_EQ(again->DATA().KEY().kind(), key.kind());
+        }
     }
 
     // The copy shares no owned part: emptying it in place leaves the source as it was.
@@ -320,19 +329,21 @@ TEST(PersistenceSlotsTest, ElementKeepsReservedSlots)
     child->ELEMENTS()->CREATE("GRANDCHILD")->ERRORSET("deep");
     QString damagedChild = children->DATA().PACKAGE(); // a child deep inside whose package is cut short
     damagedChild.replace("GRANDCHILD", "GRANDCHILD\x01");
-    checkSlots<cls_VornElement>(
-        { "EL", "Sort", attributes->PACKAGE(), children->DATA().PACKAGE(), "r1", "r2", "r3", "errors", "r4", true, false,
-          true, true, true, 11, -12, 13, 2147483647, 7 },
-        { 4, 5, 6, 8, 9, 10, 11, 12, 14, 15, 16, 17 }, { 2, 3 },
-        { { 3, "VP1A2:EA2:EO3:abc0:" }, { 2, Package::PACK({ 5, VariantArray{}, VariantArray{} }) },
-          { 18, VariantArray{} }, { 14, 1e10 }, { 3, damagedChild } });
+    checkSlots<cls_VornElement>({ "EL", "Sort", attributes->PACKAGE(), children->DATA().PACKAGE(), "r1", "r2", "r3",
+                                  "errors", "r4", true, false, true, true, true, 11, -12, 13, 2147483647, 7 },
+                                { 4, 5, 6, 8, 9, 10, 11, 12, 14, 15, 16, 17 }, { 2, 3 },
+                                { { 3, "VP1A2:EA2:EO3:abc0:" },
+                                  { 2, Package::PACK({ 5, VariantArray{}, VariantArray{} }) },
+                                  { 18, VariantArray{} },
+                                  { 14, 1e10 },
+                                  { 3, damagedChild } });
 }
 
 TEST(PersistenceSlotsTest, AttributeDefKeepsReservedSlots)
 {
-    checkSlots<cls_VornAttributeDef>({ "Name", "described", 103, true, 5, "reserved text", "COLORS", true, true, -5, 2147483647 },
-                                     { 5, 7, 9, 10 }, {},
-                                     { { 2, "LONG" }, { 3, VariantArray{} } });
+    checkSlots<cls_VornAttributeDef>(
+        { "Name", "described", 103, true, 5, "reserved text", "COLORS", true, true, -5, 2147483647 }, { 5, 7, 9, 10 },
+        {}, { { 2, "LONG" }, { 3, VariantArray{} } });
 }
 
 TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
@@ -342,10 +353,34 @@ TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
     attributes->CREATE(QStringLiteral("ID"), TypeString, QString(), true);
     attributes->CREATE(QStringLiteral("SIZE"), TypeLong, 4)->setFIXED(true);
     checkSlots<cls_VornElementDef>(
-        { "Type", attributes->DATA().PACKAGE(), "description", listPackage({ "CLONEPARENT" }), listPackage({ "NONE", "Parent" }),
-          listPackage({ "REQ" }), listPackage({ "NEXT1", "NEXT2" }), listPackage({ "PREV" }), 1, 9, true, "rt1", "rt2",
-          "icon.png", "group", "source.vorn", true, false, true, true, true, -1, 2, -3, 4, 0x123456,
-          listPackage({ "CHILD" }), listPackage({ "ANCESTOR" }) },
+        { "Type",
+          attributes->DATA().PACKAGE(),
+          "description",
+          listPackage({ "CLONEPARENT" }),
+          listPackage({ "NONE", "Parent" }),
+          listPackage({ "REQ" }),
+          listPackage({ "NEXT1", "NEXT2" }),
+          listPackage({ "PREV" }),
+          1,
+          9,
+          true,
+          "rt1",
+          "rt2",
+          "icon.png",
+          "group",
+          "source.vorn",
+          true,
+          false,
+          true,
+          true,
+          true,
+          -1,
+          2,
+          -3,
+          4,
+          0x123456,
+          listPackage({ "CHILD" }),
+          listPackage({ "ANCESTOR" }) },
         { 11, 12, 16, 17, 18, 19, 21, 22, 23, 24 }, {},
         { { 4, Package::PACK({ Variant(), 8 }) }, { 1, listPackage({ "not", "definitions" }) } });
 }
@@ -353,8 +388,18 @@ TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
 TEST(PersistenceSlotsTest, StructureKeepsReservedSlots)
 {
     VariantArray full = Package::UNPACK(sample<cls_VornStructure>()->DATA().PACKAGE(), 20);
-    for (auto [i, v] : { std::pair<int, Variant>(0, "KEY"), { 3, "r1" }, { 4, "r2" }, { 5, "r3" }, { 8, true }, { 9, true }, { 10, true },
-                         { 11, true }, { 13, 13 }, { 14, 14 }, { 15, 15 }, { 16, 16 } })
+    for (auto [i, v] : { std::pair<int, Variant>(0, "KEY"),
+                         { 3, "r1" },
+                         { 4, "r2" },
+                         { 5, "r3" },
+                         { 8, true },
+                         { 9, true },
+                         { 10, true },
+                         { 11, true },
+                         { 13, 13 },
+                         { 14, 14 },
+                         { 15, 15 },
+                         { 16, 16 } })
         full[size_t(i)] = v;
     checkSlots<cls_VornStructure>(full, { 3, 4, 5, 8, 9, 10, 11, 13, 14, 15, 16 }, { 1, 2, 18, 19 },
                                   { { 17, VariantArray{} }, { 2, "VP1A2:EA2:EO3:abc0:" } });

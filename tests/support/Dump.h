@@ -99,8 +99,8 @@ inline QString dump(cls_VornStructure& s, bool parsed, const QStringList& list, 
     for (const auto& location : s.errorLocations())
         out << "  line " << location.line << ": " << escaped(location.text) << '\n';
     for (const auto& note : s.notes())
-        out << "note " << (note.file.isEmpty() ? QString() : note.file + " ")
-            << "line " << note.line << ": " << escaped(note.text) << '\n';
+        out << "note " << (note.file.isEmpty() ? QString() : note.file + " ") << "line " << note.line << ": "
+            << escaped(note.text) << '\n';
 
     out << "elements, last uid " << s.UIDLAST() << ":\n";
     dumpElements(out, *s.ELEMENTS(), 1, o);
@@ -109,20 +109,21 @@ inline QString dump(cls_VornStructure& s, bool parsed, const QStringList& list, 
         if (!o.allDefinitions && d->SOURCE() != o.source)
             continue;
         out << "definition " << quoted(d->NAME()) << (d->INTERNAL() ? " internal" : "");
-        for (const auto& [label, value] : { std::pair{ "description", d->DESCRIPTION() }, { "icon", d->ICON() },
-                                            { "group", d->GROUP() } })
+        for (const auto& [label, value] :
+             { std::pair{ "description", d->DESCRIPTION() }, { "icon", d->ICON() }, { "group", d->GROUP() } })
             if (!value.isEmpty())
                 out << ' ' << label << ' ' << quoted(value);
         if (d->COLOR())
             out << " color " << d->COLOR();
         out << '\n';
-        for (const auto& [label, l] : { std::pair{ "parents", d->PARENTSALLOWED() }, { "clone parents", d->PARENTCLONESALLOWED() },
+        for (const auto& [label, l] : { std::pair{ "parents", d->PARENTSALLOWED() },
+                                        { "clone parents", d->PARENTCLONESALLOWED() },
                                         { "ancestors", d->ANCESTORS() } })
             if (l->COUNT())
                 out << "  " << label << ": " << listed(l) << '\n';
         for (const Ref<cls_VornAttributeDef>& a : d->ATTRIBUTES()->entries()) {
-            out << "  attribute " << a->NAME() << ' ' << DataTypes::TYPETEXT(a->SORT()) << " default " << described(a->DEFAULT())
-                << (a->REQUIRED() ? " required" : "") << (a->FIXED() ? " fixed" : "");
+            out << "  attribute " << a->NAME() << ' ' << DataTypes::TYPETEXT(a->SORT()) << " default "
+                << described(a->DEFAULT()) << (a->REQUIRED() ? " required" : "") << (a->FIXED() ? " fixed" : "");
             if (!a->ENUMID().isEmpty())
                 out << " list " << quoted(a->ENUMID());
             if (!a->DESCRIPTION().isEmpty())

@@ -9,7 +9,10 @@ namespace support {
 using namespace vorn;
 
 inline QStringList errorsOf(const Ref<cls_VornElement>& e) { return e->ERRORTEXT().split("\r\n", Qt::SkipEmptyParts); }
-inline QStringList errorsOf(const Ref<cls_VornStructure>& s) { return s->ERRORTEXT().split("\r\n", Qt::SkipEmptyParts); }
+inline QStringList errorsOf(const Ref<cls_VornStructure>& s)
+{
+    return s->ERRORTEXT().split("\r\n", Qt::SkipEmptyParts);
+}
 
 inline QStringList attributeNames(const Ref<cls_VornElement>& e)
 {
@@ -35,8 +38,8 @@ inline Ref<cls_VornStructure> fixture()
     defs.CREATE("P");
     defs.CREATE("Q");
     auto types = defs.CREATE("TYPES");
-    for (const auto& [name, type] : { std::pair("S", TypeString), { "D", TypeDouble }, { "B", TypeBool },
-                                      { "T", TypeDate }, { "C", TypeColor } })
+    for (const auto& [name, type] :
+         { std::pair("S", TypeString), { "D", TypeDouble }, { "B", TypeBool }, { "T", TypeDate }, { "C", TypeColor } })
         types->ATTRIBUTES()->CREATE(name, type);
     defs.CREATE("TOP")->PARENTSALLOWED()->ADD("NONE");
     defs.CREATE("LOWTOP")->PARENTSALLOWED()->ADD("none"); // the rule compares "NONE" exactly
@@ -66,7 +69,10 @@ inline QString undefined(const QString& type)
           "einbinden oder den Element-Typ mit BEGIN ELEMENT '"
         + type + "' definieren.";
 }
-inline QString invalid(const QString& line, const QString& c) { return "Die Zeile '" + line + "' enthält ungültige Zeichen: " + c; }
+inline QString invalid(const QString& line, const QString& c)
+{
+    return "Die Zeile '" + line + "' enthält ungültige Zeichen: " + c;
+}
 inline QString notFound(const QString& file) { return "Include-Datei '" + file + "' nicht gefunden!"; }
 inline QString notParsed(const QString& path) { return "Fehler beim Parsen der Include-Datei '" + path + "'"; }
 inline const QString Unclosed = QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!");

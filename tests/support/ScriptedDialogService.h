@@ -12,9 +12,9 @@ namespace vorn {
 class ScriptedDialogService final : public DialogService {
 public:
     struct Shown {
-        QString kind;   // "message", "input" or "file"
-        QString text;   // the message, the prompt or the file chooser's title
-        QString title;  // the title, the proposal (input) or the start path (file)
+        QString kind;  // "message", "input" or "file"
+        QString text;  // the message, the prompt or the file chooser's title
+        QString title; // the title, the proposal (input) or the start path (file)
     };
 
     void message(const QString& text, const QString& title) override
@@ -36,16 +36,21 @@ public:
     // When no answer is queued the dialog counts as cancelled.
     void queueAnswer(std::optional<QString> answer) { m_answers.push_back(std::move(answer)); }
     const std::vector<Shown>& shown() const noexcept { return m_shown; }
-    void clear() { m_shown.clear(); m_answers.clear(); }
+    void clear()
+    {
+        m_shown.clear();
+        m_answers.clear();
+    }
 
 private:
     std::optional<QString> nextAnswer()
     {
         if (m_answers.empty())
             return std::nullopt;
-        std::optional<QString> answer = std::move(m_answers.front());
+        const bool given = m_answers.front().has_value();
+        const QString text = given ? *m_answers.front() : QString();
         m_answers.erase(m_answers.begin());
-        return answer;
+        return given ? std::optional<QString>(text) : std::nullopt;
     }
 
     std::vector<Shown> m_shown;

@@ -5,10 +5,7 @@
 
 namespace viewertest {
 
-vorn::Ref<vorn::cls_VornStructure> parse(const QString& script)
-{
-    return vorn::VORN()->PARSE(script);
-}
+vorn::Ref<vorn::cls_VornStructure> parse(const QString& script) { return vorn::VORN()->PARSE(script); }
 
 Viewer::Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 startPage, const vorn::Variant& preselect)
 {
@@ -20,10 +17,7 @@ Viewer::Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 start
     QApplication::processEvents();
 }
 
-QTreeWidget* Viewer::view(const char* name) const
-{
-    return control<QTreeWidget>(name);
-}
+QTreeWidget* Viewer::view(const char* name) const { return control<QTreeWidget>(name); }
 
 QStringList Viewer::column(const char* list, int c) const
 {
@@ -43,10 +37,7 @@ QTreeWidgetItem* Viewer::item(const char* list, const QString& text) const
     return nullptr;
 }
 
-QString Viewer::errorsText() const
-{
-    return control<QPlainTextEdit>("txt_Errors")->toPlainText();
-}
+QString Viewer::errorsText() const { return control<QPlainTextEdit>("txt_Errors")->toPlainText(); }
 
 QStringList Viewer::infoLines() const
 {
@@ -68,10 +59,7 @@ void Viewer::doubleClick(QTreeWidget* v, QTreeWidgetItem* it)
     QTest::mouseDClick(v->viewport(), Qt::LeftButton, {}, at);
 }
 
-bool bold(const QTreeWidgetItem* item, int column)
-{
-    return item->font(column).bold();
-}
+bool bold(const QTreeWidgetItem* item, int column) { return item->font(column).bold(); }
 
 QColor colour(const QTreeWidgetItem* item, int column)
 {
@@ -84,7 +72,11 @@ QString cells(const QTreeWidgetItem* item)
     QStringList out;
     for (int c = 0; c < item->columnCount(); ++c) {
         const QColor shade = colour(item, c);
-        out << item->text(c) + (bold(item, c) ? "*" : "") + (shade == Red ? "{red}" : shade == Grey ? "{grey}" : shade == Black ? "{black}" : "");
+        out << item->text(c) + (bold(item, c) ? "*" : "")
+                + (shade == Red         ? "{red}"
+                       : shade == Grey  ? "{grey}"
+                       : shade == Black ? "{black}"
+                                        : "");
     }
     return out.join(QStringLiteral(" | "));
 }

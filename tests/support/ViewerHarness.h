@@ -3,8 +3,8 @@
 
 #include "support/Golden.h"
 
-#include <vorn/vorn.h>
 #include <vorn/viewer/frm_DialogVornViewer.h>
+#include <vorn/vorn.h>
 
 #include <QApplication>
 #include <QTreeWidget>
@@ -28,7 +28,10 @@ public:
     vorn::frm_DialogVornViewer& dialog() { return *m_dialog; }
     QTreeWidget* view(const char* name) const;
     template <class W>
-    W* control(const char* name) const { return m_dialog->findChild<W*>(QString::fromLatin1(name)); }
+    W* control(const char* name) const
+    {
+        return m_dialog->findChild<W*>(QString::fromLatin1(name));
+    }
 
     // Texts of one column, top-level items in order.
     QStringList column(const char* list, int column = 0) const;

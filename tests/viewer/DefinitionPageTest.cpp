@@ -45,7 +45,8 @@ TEST(DefinitionPage, PreselectionAndDoubleClickChooseTheDefinition)
         ASSERT_TRUE(list->currentItem());
         EXPECT_EQ(list->currentItem()->text(0), "ELEMENT");
         EXPECT_TRUE(list->viewport()->rect().intersects(list->visualItemRect(list->currentItem())));
-        EXPECT_EQ(v.column("lst_DefinitionAttributes"), QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
+        EXPECT_EQ(v.column("lst_DefinitionAttributes"),
+                  QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
     }
     {
         // Double-clicking a possible child selects its definition.
@@ -64,7 +65,8 @@ TEST(DefinitionPage, PreselectionAndDoubleClickChooseTheDefinition)
         ASSERT_EQ(e.view("lst_ElementDefinitions")->topLevelItemCount(), 4);
         e.doubleClick(e.view("lst_DefinitionChildren"), e.item("lst_DefinitionChildren", "PARENT"));
         EXPECT_FALSE(e.view("lst_ElementDefinitions")->currentItem());
-        EXPECT_EQ(e.column("lst_DefinitionAttributes"), QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
+        EXPECT_EQ(e.column("lst_DefinitionAttributes"),
+                  QStringList({ "NAME", "DESCRIPTION", "ICON", "GROUP", "COLOR" }));
     }
     {
         // A name nobody defines: the box stays ticked, nothing is selected, the details are empty.
@@ -122,18 +124,22 @@ TEST(DefinitionPage, InfoLinesInOrder)
     room->CHILDRENREQUIRED()->ADD("LAMP");
     room->CHILDRENREQUIRED()->ADD("HALL");
     Viewer r(s, 2, QStringLiteral("ROOM"));
-    EXPECT_EQ(r.infoLines(),
-              QStringList({ "Dieses Element muss mindestens folgende Unterelemente haben: LAMP, HALL",
-                            "Dieses Elementen darf nur unterhalb eines der folgenden Elemente vorkommen: HOUSE, , , , , , , , " }));
+    EXPECT_EQ(
+        r.infoLines(),
+        QStringList(
+            { "Dieses Element muss mindestens folgende Unterelemente haben: LAMP, HALL",
+              "Dieses Elementen darf nur unterhalb eines der folgenden Elemente vorkommen: HOUSE, , , , , , , , " }));
 
     // Parents only as clones; an internal definition says so after its description.
     const auto shed = parse(Sheds);
     shed->DEFINITIONS()->Item("SHED")->PARENTSALLOWED()->CLEAR();
     Viewer sc(shed, 2, QStringLiteral("SHED"));
-    EXPECT_EQ(sc.infoLines(), QStringList({ "Dieses Elementen darf nur unterhalb eines der folgenden Elemente oder deren "
-                                            "Nachfahren vorkommen: HOUSE" }));
+    EXPECT_EQ(sc.infoLines(),
+              QStringList({ "Dieses Elementen darf nur unterhalb eines der folgenden Elemente oder deren "
+                            "Nachfahren vorkommen: HOUSE" }));
     Viewer in(s, 2, QStringLiteral("INCLUDE"));
-    EXPECT_EQ(in.infoLines(), QStringList({ "Beschreibung: Lädt eine andere Vorn-Skript-Datei ein",
-                                            "Dieses Element gehört zum internen Sprachumfang von VornScript",
-                                            "Dieses Elementen muss auf der Hauptebene definiert werden" }));
+    EXPECT_EQ(in.infoLines(),
+              QStringList({ "Beschreibung: Lädt eine andere Vorn-Skript-Datei ein",
+                            "Dieses Element gehört zum internen Sprachumfang von VornScript",
+                            "Dieses Elementen muss auf der Hauptebene definiert werden" }));
 }

@@ -5,7 +5,6 @@
 
 #include <vorn/viewer/frm_DialogVornViewer.h>
 
-
 #include <QPlainTextEdit>
 
 using namespace vorn;
@@ -63,7 +62,8 @@ TEST(ElementPage, FirstErrorNodeIsSelectedAndInViewAtLoad)
 
     EXPECT_FALSE(r4->isSelected());
     EXPECT_TRUE(v.control<QWidget>("frm_Errors")->isVisible());
-    EXPECT_EQ(v.errorsText(), s->ELEMENT(lamp->data(0, frm_DialogVornViewer::KeyRole).toString().mid(1).toInt())->ERRORTEXT());
+    EXPECT_EQ(v.errorsText(),
+              s->ELEMENT(lamp->data(0, frm_DialogVornViewer::KeyRole).toString().mid(1).toInt())->ERRORTEXT());
 }
 
 TEST(ElementPage, DoubleClickAndPreselectionChooseTheNode)

@@ -9,7 +9,6 @@
 
 #include <vorn/viewer/Viewer.h>
 
-
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -83,14 +82,15 @@ TEST(Window, ViewOpensModelessOnTheStartPage)
     parse(Houses)->VIEW(true, 1);
     EXPECT_TRUE(closedWhileOpen);
     EXPECT_TRUE(openViewers().isEmpty());
-
 }
 
 TEST(Window, EscapeF12AndTheCommandBarClose)
 {
     const auto s = parse(Houses);
-    for (const auto& [control, key] : { std::pair{ "tvw_Elements", Qt::Key_Escape }, { "tvw_Elements", Qt::Key_F12 },
-                                        { "lst_Attributes", Qt::Key_F12 }, { "lst_Children", Qt::Key_Escape },
+    for (const auto& [control, key] : { std::pair{ "tvw_Elements", Qt::Key_Escape },
+                                        { "tvw_Elements", Qt::Key_F12 },
+                                        { "lst_Attributes", Qt::Key_F12 },
+                                        { "lst_Children", Qt::Key_Escape },
                                         { "txt_Errors", Qt::Key_F12 } }) {
         Viewer v(s);
         QWidget* target = v.control<QWidget>(control);
