@@ -4,10 +4,7 @@
 namespace vorn::vocabulary {
 
 namespace {
-bool sameWord(QStringView word, const char16_t* keyword)
-{
-    return word.compare(QStringView(keyword), Qt::CaseInsensitive) == 0;
-}
+bool sameWord(QStringView word, QStringView keyword) { return word.compare(keyword, Qt::CaseInsensitive) == 0; }
 } // namespace
 
 bool isBegin(QStringView word) { return sameWord(word, Begin); }

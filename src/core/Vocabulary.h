@@ -11,19 +11,19 @@
 namespace vorn::vocabulary {
 
 // Block keywords, compared without regard to case.
-inline constexpr char16_t Begin[] = u"BEGIN";
-inline constexpr char16_t End[] = u"END";
+inline constexpr QStringView Begin = u"BEGIN";
+inline constexpr QStringView End = u"END";
 
 bool isBegin(QStringView word);
 bool isEnd(QStringView word);
 
 // A reference to an element by its ID: ID_ followed by the ID.
-inline constexpr char16_t ReferencePrefix[] = u"ID_";
+inline constexpr QStringView ReferencePrefix = u"ID_";
 // A value written without content, which counts as not given.
-inline constexpr char16_t EmptyValue[] = u"_EMPTY_";
+inline constexpr QStringView EmptyValue = u"_EMPTY_";
 // The types the engine gives to blocks that leave no element behind: declarations and includes.
-inline constexpr char16_t DeclarationSort[] = u"_NONE_";
-inline constexpr char16_t IncludeSort[] = u"_INCLUDE_";
+inline constexpr QStringView DeclarationSort = u"_NONE_";
+inline constexpr QStringView IncludeSort = u"_INCLUDE_";
 
 inline constexpr QChar Assign = u'=';
 inline constexpr QChar Separator = u',';
@@ -32,7 +32,7 @@ inline constexpr QChar ArrayOpen = u'(';
 inline constexpr QChar ArrayClose = u')';
 // A line ending in the separator or in this goes on in the next line (which the three dots
 // themselves do not join).
-inline constexpr char16_t Continuation[] = u"...";
+inline constexpr QStringView Continuation = u"...";
 
 // True for the words of the Boolean data type (any case), false for the false ones.
 std::optional<bool> booleanWord(const QString& word);

@@ -125,7 +125,7 @@ void VornHighlighter::highlightBlock(const QString& text)
                 setFormat(pos, end - pos, f[CoreEditorStyle::Number]);
             else if (vocabulary::booleanWord(word.toString()))
                 setFormat(pos, end - pos, f[CoreEditorStyle::Boolean]);
-            else if (word.startsWith(QStringView(vocabulary::ReferencePrefix)))
+            else if (word.startsWith(vocabulary::ReferencePrefix))
                 setFormat(pos, end - pos, f[CoreEditorStyle::Reference]);
             afterEquals = false;
         }
@@ -137,8 +137,7 @@ void VornHighlighter::highlightBlock(const QString& text)
     while (last >= 0 && isBlank(text[last]))
         --last;
     const QStringView trimmed = QStringView(text).first(last + 1);
-    const bool continues = trimmed.endsWith(vocabulary::Separator)
-        || trimmed.endsWith(QStringView(vocabulary::Continuation));
+    const bool continues = trimmed.endsWith(vocabulary::Separator) || trimmed.endsWith(vocabulary::Continuation);
     int state = 0;
     if (continues) {
         state = Continues;

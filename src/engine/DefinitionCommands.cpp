@@ -174,7 +174,7 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
         attributes.CREATE(name, TypeEnum, lists.ENCODE(list, defaultValue), required, description)->setENUMID(list);
     }
 
-    block.setSORT(QString::fromUtf16(vocabulary::DeclarationSort));
+    block.setSORT(vocabulary::DeclarationSort.toString());
     return true;
 }
 

@@ -38,7 +38,7 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
         list->CREATE(member, item->ATTRIBUTES()->VALUE(QStringLiteral("VALUE"), QString()),
                      attributeText(*item, u"DESCRIPTION"));
     }
-    block.setSORT(QString::fromUtf16(vocabulary::DeclarationSort));
+    block.setSORT(vocabulary::DeclarationSort.toString());
     return true;
 }
 
@@ -176,7 +176,7 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
     adoptElements(included->droppedWithErrors(), structure, path);
     structure.adoptFindings(*included, path);
     block.setELEMENTS(included->ELEMENTS());
-    block.setSORT(QString::fromUtf16(vocabulary::IncludeSort));
+    block.setSORT(vocabulary::IncludeSort.toString());
     return true;
 }
 

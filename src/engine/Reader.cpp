@@ -67,11 +67,11 @@ std::vector<Line> prepareLines(const QString& script)
         Line line = std::move(lines[i]);
         for (;;) {
             const bool comma = line.text.endsWith(vocabulary::Separator);
-            const bool dots = !comma && line.text.endsWith(QStringView(vocabulary::Continuation));
+            const bool dots = !comma && line.text.endsWith(vocabulary::Continuation);
             if (!comma && !dots)
                 break;
             if (dots)
-                line.text.chop(QStringView(vocabulary::Continuation).size());
+                line.text.chop(vocabulary::Continuation.size());
             // With no line after it, the continuation joins the empty text.
             if (i + 1 < lines.size())
                 line.text += lines[++i].text;
@@ -425,7 +425,7 @@ void readLine(const QString& line, NameCache& names, LineReading& r) { LineReade
 
 const QString& emptyMarker()
 {
-    static const QString marker = QString::fromUtf16(vocabulary::EmptyValue);
+    static const QString marker = vocabulary::EmptyValue.toString();
     return marker;
 }
 
@@ -478,7 +478,7 @@ Variant readValue(QString text, const std::function<void(const QString&)>& error
         return number;
     if (const auto flag = DataTypes::booleanWord(text))
         return *flag;
-    if (text.startsWith(QStringView(vocabulary::ReferencePrefix)))
+    if (text.startsWith(vocabulary::ReferencePrefix))
         return text;
     if (text.startsWith(ArrayMarker))
         return readArray(QStringView(text).mid(ArrayMarker.size()), error);
@@ -529,8 +529,8 @@ public:
         if (!unclosedError.isEmpty())
             element->ERRORSET(unclosedError);
         const QString& sort = element->SORT();
-        const bool include = sort == QStringView(vocabulary::IncludeSort);
-        const bool dropped = include || sort == QStringView(vocabulary::DeclarationSort);
+        const bool include = sort == vocabulary::IncludeSort;
+        const bool dropped = include || sort == vocabulary::DeclarationSort;
         if (dropped && element->ERRORS())
             m_dropped.push_back(Dropped{ size_t(m_structure->ELEMENTS()->COUNT(false)), element });
         if (include)

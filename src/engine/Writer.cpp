@@ -137,7 +137,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
 
     if (block) {
         QString head = startLine(9 + sort.size() + id.size());
-        head += QStringView(vocabulary::Begin);
+        head += vocabulary::Begin;
         head += u' ';
         head += sort;
         appendQuotedId(head);
@@ -178,7 +178,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
 
 void writeEnd(CoreList& out, qint32 pIndent)
 {
-    out.ADD(QString(std::max(pIndent, 0), QLatin1Char('\t')) + QStringView(vocabulary::End));
+    out.ADD(QString(std::max(pIndent, 0), QLatin1Char('\t')) + vocabulary::End);
 }
 
 // Writes the elements of `entries` and their subtrees with an explicit stack, so that the depth
