@@ -4,15 +4,9 @@
 
 using namespace vorn;
 
-namespace {
+using support::listPackage;
 
-QString listPackage(std::initializer_list<const char*> items)
-{
-    auto l = CoreList::create();
-    for (const char* item : items)
-        l->ADD(QString::fromUtf8(item));
-    return l->DATA().PACKAGE();
-}
+namespace {
 
 // The fields a copy carries, as one comparable text.
 QString visible(cls_VornElementDef& d)

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 using namespace vorn;
+using support::listPackage;
 
 namespace {
 
@@ -266,14 +267,6 @@ TYPED_TEST(PersistenceTest, BadInputChangesNothing)
 }
 
 namespace {
-
-QString listPackage(std::initializer_list<const char*> items)
-{
-    auto l = CoreList::create();
-    for (const char* item : items)
-        l->ADD(QString::fromUtf8(item));
-    return l->DATA().PACKAGE();
-}
 
 // A package given value by value, with every reserved slot filled: unpacking and packing keep
 // all slots; a copy carries all but the reserved ones, in either direction; a slot of the

@@ -2,6 +2,7 @@
 // What every suite shares: readable failure output for Qt texts and variants, and whole-file
 // reads and writes.
 
+#include <vorn/CoreList.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Variant.h>
 
@@ -38,6 +39,15 @@ inline QString writeFile(const QString& path, const QByteArray& bytes)
     EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write(bytes);
     return path;
+}
+
+// The package of a list holding these items.
+inline QString listPackage(std::initializer_list<const char*> items)
+{
+    auto l = vorn::CoreList::create();
+    for (const char* item : items)
+        l->ADD(QString::fromUtf8(item));
+    return l->DATA().PACKAGE();
 }
 
 } // namespace support
