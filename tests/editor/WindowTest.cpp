@@ -1,11 +1,10 @@
 // The window of `vorn edit`: checking with lines, jumping to them, saving.
 
 #include "EditorWindow.h"
+#include "support/Common.h"
 #include "support/ScriptedDialogService.h"
 
 #include <vorn/CoreServices.h>
-
-#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QListWidget>
@@ -14,29 +13,15 @@
 using namespace vorn;
 using vornapp::EditorWindow;
 
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 TEST(EditorWindow, CheckJumpSaveAndNewFiles)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("lamps.vorn"));
-    {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(
-            "# lamps\r\n"
-            "BEGIN ELEMENT NAME=\"LAMP\"\r\n    LONG NAME=\"WATT\"\r\n    PARENT \"NONE\"\r\nEND\r\n"
-            "LAMP WATT=\"bright\"\r\n"
-            "END\r\n");
-    }
+    support::writeFile(path,
+                       "# lamps\r\n"
+                       "BEGIN ELEMENT NAME=\"LAMP\"\r\n    LONG NAME=\"WATT\"\r\n    PARENT \"NONE\"\r\nEND\r\n"
+                       "LAMP WATT=\"bright\"\r\n"
+                       "END\r\n");
     EditorWindow window;
     ASSERT_TRUE(window.openFile(path));
     const auto findings = window.check();
@@ -54,7 +39,7 @@ TEST(EditorWindow, CheckJumpSaveAndNewFiles)
     window.editor()->setCONTENT(QStringLiteral("# one\n# two\n"));
     window.editor()->setCHANGED(true);
     ASSERT_TRUE(window.save());
-    EXPECT_EQ(readAll(path), QByteArray("# one\r\n# two\r\n"));
+    EXPECT_EQ(support::readAll(path), QByteArray("# one\r\n# two\r\n"));
     EXPECT_FALSE(window.editor()->CHANGED());
     EXPECT_TRUE(window.check().empty());
 
@@ -64,7 +49,7 @@ TEST(EditorWindow, CheckJumpSaveAndNewFiles)
     EXPECT_EQ(window.path(), fresh);
     window.editor()->setCONTENT(QStringLiteral("INCLUDE FILE=\"x.vorn\"\n"));
     ASSERT_TRUE(window.save());
-    EXPECT_EQ(readAll(fresh), QByteArray("INCLUDE FILE=\"x.vorn\"\n"));
+    EXPECT_EQ(support::readAll(fresh), QByteArray("INCLUDE FILE=\"x.vorn\"\n"));
     auto dialogs = std::make_shared<ScriptedDialogService>();
     CoreServices::instance().setDialogs(dialogs);
     EXPECT_FALSE(window.openFile(dir.filePath(QStringLiteral("missing.vorn"))));

@@ -1,12 +1,11 @@
 #pragma once
 // A shown editor control with scripted dialogs, and helpers to drive it like a user.
 
+#include "support/Common.h"
 #include "support/ScriptedDialogService.h"
 
 #include <vorn/CoreServices.h>
 #include <vorn/editor/ctl_VornEdit.h>
-
-#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QKeyEvent>

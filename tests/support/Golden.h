@@ -1,6 +1,6 @@
 #pragma once
-// Golden files: each NAME.vorn in a folder of tests/data is one case and NAME.expected next to
-// it holds what the case must give. With VORN_UPDATE_GOLDEN=1 in the environment the tests
+// Golden files: each NAME.vorn (or NAME.keys) in a folder of tests/data is one case and
+// NAME.expected next to it holds what the case must give. With VORN_UPDATE_GOLDEN=1 in the environment the tests
 // write the expected files from what the code gives now instead of comparing; review the diff
 // before committing it. A new case is found when the suite is listed, at the next ctest run.
 
@@ -16,12 +16,12 @@ namespace golden {
 inline QString folder(const char* family) { return QStringLiteral(VORN_TEST_DATA "/") + QLatin1String(family); }
 
 // The case names of a family, sorted.
-inline std::vector<std::string> cases(const char* family)
+inline std::vector<std::string> cases(const char* family, const QString& extension = QStringLiteral(".vorn"))
 {
-    QStringList names = QDir(folder(family)).entryList({ QStringLiteral("*.vorn") }, QDir::Files, QDir::Name);
+    QStringList names = QDir(folder(family)).entryList({ "*" + extension }, QDir::Files, QDir::Name);
     std::vector<std::string> out;
     for (const QString& name : names)
-        out.push_back(name.chopped(5).toStdString());
+        out.push_back(name.chopped(extension.size()).toStdString());
     return out;
 }
 
@@ -35,9 +35,9 @@ inline std::string testName(const ::testing::TestParamInfo<std::string>& info)
     return name;
 }
 
-inline QString script(const char* family, const std::string& name)
+inline QString script(const char* family, const std::string& name, const QString& extension = QStringLiteral(".vorn"))
 {
-    return QString::fromUtf8(support::readAll(folder(family) + "/" + QString::fromStdString(name) + ".vorn"));
+    return QString::fromUtf8(support::readAll(folder(family) + "/" + QString::fromStdString(name) + extension));
 }
 
 // The first "# KEY: value" line of a script, or `otherwise`.
