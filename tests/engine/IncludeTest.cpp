@@ -1,5 +1,6 @@
-// Includes that need files made on the spot: search order, cycles, long chains, numbering,
-// confinement. What an include brings into the structure is in data/parse/include.vorn.
+// Includes that need files made on the spot: search order, cycles, long chains, numbering.
+// What an include brings is in data/parse/include.vorn; confinement and the notes on nested
+// includes are in the program's tests.
 #include "engine/IncludeScope.h"
 #include "support/Engine.h"
 
@@ -144,36 +145,4 @@ TEST_F(IncludeTest, IncludedElementsAreNumberedOnInTheIncludingStructure)
     }
     // A new element gets a number no element holds.
     EXPECT_FALSE(uids.contains(s->UIDCREATE()));
-}
-
-TEST_F(IncludeTest, ConfinedIncludesAndTheNotesAProgramShows)
-{
-    write("inside/ok.vs", "BEGIN ELEMENT NAME=\"OK\"\nEND\n");
-    const QString outside = write("outside.vs", "BEGIN ELEMENT NAME=\"OUT\"\nEND\n");
-    ASSERT_TRUE(QFile::link(outside, path("inside/link.vs")));
-    VORN()->setINCLUDEROOTS({ path("inside") });
-    auto s = structure(path("inside/"));
-    const QStringList errors = parseList(
-        s, "INCLUDE FILE=\"ok.vs\"\nINCLUDE FILE=\"../outside.vs\"\nINCLUDE FILE=\"link.vs\"");
-    VORN()->setINCLUDEROOTS({});
-    const QString refused = QStringLiteral("' liegt außerhalb der erlaubten Include-Ordner!");
-    EXPECT_EQ(errors, QStringList({ "Include-Datei '../outside.vs" + refused, "Include-Datei 'link.vs" + refused }));
-    EXPECT_TRUE(s->DEFINITIONS()->EXISTS("OK"));
-    EXPECT_FALSE(s->DEFINITIONS()->EXISTS("OUT"));
-    s = structure(path("inside/"));
-    EXPECT_TRUE(parseList(s, "INCLUDE FILE=\"link.vs\"").isEmpty());
-    EXPECT_TRUE(s->DEFINITIONS()->EXISTS("OUT")) << "no confinement once cleared";
-
-    // Inside an included file the name alone is looked up, from the working folder: a file of
-    // that name next to it, not taken, earns a note naming both; notes carry their file.
-    write("sub/nested.vs", "\n\nINCLUDE FILE=\"sibling.vs\"\n");
-    write("sub/sibling.vs", "BEGIN ELEMENT NAME=\"SIB\"\nEND\n");
-    s = structure(path(""));
-    parseList(s, "INCLUDE FILE=\"sub/nested.vs\"");
-    EXPECT_FALSE(s->DEFINITIONS()->EXISTS("SIB"));
-    ASSERT_EQ(s->notes().size(), 1u);
-    EXPECT_EQ(s->notes()[0].file, path("sub/nested.vs"));
-    EXPECT_EQ(s->notes()[0].line, 3);
-    EXPECT_TRUE(s->notes()[0].text.contains("none was found")) << s->notes()[0].text.toStdString();
-    EXPECT_TRUE(s->notes()[0].text.contains(path("sub/sibling.vs"))) << s->notes()[0].text.toStdString();
 }
