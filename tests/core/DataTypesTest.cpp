@@ -150,33 +150,17 @@ TEST(DataTypesTest, DateTextIgnoresLocalTimeGaps)
 
 TEST(DataTypesTest, NamesAndNumbers)
 {
-    for (const auto& [type, name] : std::initializer_list<std::pair<qint32, const char*>>{ { 70, "OBJECT" },
-                                                                                           { 71, "COLLECTION" },
-                                                                                           { 80, "ARRAY" },
-                                                                                           { 81, "BINARY" },
-                                                                                           { 99, "ATOMIC" },
-                                                                                           { 100, "STRING" },
-                                                                                           { 101, "ENUM" },
-                                                                                           { 102, "BOOL" },
-                                                                                           { 103, "LONG" },
-                                                                                           { 104, "DOUBLE" },
-                                                                                           { 105, "DATE" },
-                                                                                           { 106, "COLOR" },
-                                                                                           { 0, "" },
-                                                                                           { 107, "" },
-                                                                                           { -1, "" } })
+    const std::pair<qint32, const char*> names[] = { { 70, "OBJECT" },  { 71, "COLLECTION" }, { 80, "ARRAY" },
+                                                     { 81, "BINARY" },  { 99, "ATOMIC" },     { 100, "STRING" },
+                                                     { 101, "ENUM" },   { 102, "BOOL" },      { 103, "LONG" },
+                                                     { 104, "DOUBLE" }, { 105, "DATE" },      { 106, "COLOR" },
+                                                     { 0, "" },         { 107, "" },          { -1, "" } };
+    for (const auto& [type, name] : names)
         EXPECT_EQ(DataTypes::TYPETEXT(type), QLatin1String(name)) << type;
-    for (const auto& [code, type] : std::initializer_list<std::pair<int, qint32>>{ { 0, 99 },
-                                                                                   { 2, 103 },
-                                                                                   { 3, 103 },
-                                                                                   { 4, 104 },
-                                                                                   { 5, 104 },
-                                                                                   { 7, 105 },
-                                                                                   { 8, 100 },
-                                                                                   { 9, 70 },
-                                                                                   { 11, 102 },
-                                                                                   { 8204, 80 },
-                                                                                   { 10, 99 } })
+    // Variant type codes (2 integer, 3 long, 4 single, 5 double, ...) to data types.
+    const std::pair<int, qint32> codes[] = { { 0, 99 },  { 2, 103 }, { 3, 103 },  { 4, 104 },   { 5, 104 }, { 7, 105 },
+                                             { 8, 100 }, { 9, 70 },  { 11, 102 }, { 8204, 80 }, { 10, 99 } };
+    for (const auto& [code, type] : codes)
         EXPECT_EQ(DataTypes::TYPEOFVALUE(code), type) << code;
 
     EXPECT_EQ(DataTypes::TYPEOFWORD("long"), TypeLong);

@@ -149,41 +149,20 @@ TEST(PackageTest, TypedTargetsConvertAndCountMustMatch)
 
 TEST(PackageTest, MalformedPackagesRaiseError)
 {
-    const QString bad[] = {
-        QString(),
-        QStringLiteral("VP"),
-        QStringLiteral("VP2A0:"),
-        QStringLiteral("VP1"),
-        QStringLiteral("VP1E"),
-        QStringLiteral("VP1A"),
-        QStringLiteral("VP1A1"),
-        QStringLiteral("VP1A:E"),
-        QStringLiteral("VP1A-1:E"),
-        QStringLiteral("VP1A1:"),
-        QStringLiteral("VP1A1:X"),
-        QStringLiteral("VP1A1:S5:ab"),
-        QStringLiteral("VP1A1:S:"),
-        QStringLiteral("VP1A1:L12"),
-        QStringLiteral("VP1A1:L99999999999;"),
-        QStringLiteral("VP1A1:L1x;"),
-        QStringLiteral("VP1A1:D1.5.5;"),
-        QStringLiteral("VP1A1:D;"),
-        QStringLiteral("VP1A1:W12a;"),
-        QStringLiteral("VP1A1:EE"),
-        QStringLiteral("VP1A0:trailing"),
-        QStringLiteral("VP1A2:E"),
-        // Absurd lengths and counts.
-        QStringLiteral("VP1A2147483647:E"),
-        QStringLiteral("VP1A99999999999999999999999999:E"),
-        QStringLiteral("VP1A1:S18446744073709551617:x"),
-        QStringLiteral("VP1A1:A999999:E"),
-        QStringLiteral("VP1A1:L") + QString(100, QLatin1Char('1')) + QLatin1Char(';'),
-        // Objects: unknown class, not a package, wrong number of values, wrong class in a list.
-        QStringLiteral("VP1A1:") + objectText(QStringLiteral("LmVornScript.cls_Nothing"), QStringLiteral("VP1A0:")),
-        QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("junk")),
-        QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("VP1A0:")),
-        QStringLiteral("VP1A1:O999:") + ElementClass,
-    };
+    const char* const wrongShape[] = { "", "VP", "VP2A0:", "VP1", "VP1E", "VP1A", "VP1A1", "VP1A:E", "VP1A-1:E",
+                                       "VP1A1:", "VP1A1:X", "VP1A1:S5:ab", "VP1A1:S:", "VP1A1:L12",
+                                       "VP1A1:L99999999999;", "VP1A1:L1x;", "VP1A1:D1.5.5;", "VP1A1:D;", "VP1A1:W12a;",
+                                       "VP1A1:EE", "VP1A0:trailing", "VP1A2:E",
+                                       // Absurd lengths and counts.
+                                       "VP1A2147483647:E", "VP1A99999999999999999999999999:E",
+                                       "VP1A1:S18446744073709551617:x", "VP1A1:A999999:E" };
+    QStringList bad(std::begin(wrongShape), std::end(wrongShape));
+    bad << QStringLiteral("VP1A1:L") + QString(100, QLatin1Char('1')) + QLatin1Char(';');
+    // Objects: unknown class, not a package, wrong number of values, wrong class in a list.
+    bad << QStringLiteral("VP1A1:") + objectText(QStringLiteral("LmVornScript.cls_Nothing"), QStringLiteral("VP1A0:"))
+        << QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("junk"))
+        << QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("VP1A0:"))
+        << QStringLiteral("VP1A1:O999:") + ElementClass;
     for (const QString& text : bad)
         EXPECT_THROW(Package::UNPACK(text, 1), Error) << text.left(60).toStdString();
 

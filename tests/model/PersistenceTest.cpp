@@ -158,14 +158,6 @@ class PersistenceTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    void writeRecord(const QString& file, const VariantArray& values)
-    {
-        auto f = CoreFile::create();
-        f->OPEN(file, CoreFile::ModeWrite);
-        for (const Variant& v : values)
-            f->WRITE(v);
-        f->CLOSE();
-    }
 };
 
 using Classes = ::testing::Types<CoreList, cls_VornAttributes, cls_VornElement, cls_VornElements, cls_VornAttributeDef,
@@ -247,16 +239,10 @@ TYPED_TEST(PersistenceTest, BadInputChangesNothing)
 
     // Records: missing, not a record, of another version, cut short; no file name; unwritable.
     ASSERT_TRUE(object->SAVE(this->path("good.rec")));
-    auto f = CoreFile::create();
-    f->OPEN(this->path("good.rec"), CoreFile::ModeRead);
-    const Variant tag = f->READVALUE();
-    f->CLOSE();
-    this->writeRecord(this->path("other.rec"), { "9.9", "ID", "Sort", 0, 0, false });
-    this->writeRecord(this->path("cut.rec"), { tag });
-    QFile garbage(this->path("garbage.rec"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("VORNREC\0\x01\x00 not a record at all", 30);
-    garbage.close();
+    const Variant tag = support::openRecord(this->path("good.rec"))->READVALUE();
+    support::writeRecord(this->path("other.rec"), { "9.9", "ID", "Sort", 0, 0, false });
+    support::writeRecord(this->path("cut.rec"), { tag });
+    support::writeFile(this->path("garbage.rec"), QByteArray("VORNREC\0\x01\x00 not a record at all", 30));
     EXPECT_FALSE(object->LOAD(this->path("missing.rec")));
     EXPECT_FALSE(object->LOAD(this->path("garbage.rec")));
     object->LOAD(this->path("other.rec"));
