@@ -1,3 +1,4 @@
+// Which texts are numbers shows in data/types/values.expected, as the texts' DOUBLE conversions.
 #include "support/Common.h"
 #include "support/ScriptedDialogService.h"
 
@@ -11,8 +12,6 @@ using vorn::CoreServices;
 
 namespace {
 
-double number(const char* text, bool* ok) { return CoreServices::readNumber(QString::fromLatin1(text), ok); }
-
 // Sets an environment variable for one scope.
 struct EnvGuard {
     QByteArray name, saved;
@@ -25,29 +24,6 @@ struct EnvGuard {
 };
 
 } // namespace
-
-TEST(CoreServicesTest, ReadsWholeDecimalNumbersOnly)
-{
-    const std::pair<const char*, double> good[] = {
-        { "0", 0 },      { "12", 12 },       { "-1.5", -1.5 }, { "+.5", 0.5 },  { "3.", 3 },
-        { "1e3", 1000 }, { "2.5E-1", 0.25 }, { "-0.00", 0 },   { "1e-400", 0 }, { "0e999999999999", 0 }
-    };
-    for (const auto& [text, value] : good) {
-        bool ok = false;
-        EXPECT_EQ(number(text, &ok), value) << text;
-        EXPECT_TRUE(ok) << text;
-    }
-    for (const char* bad : { "", "12abc", "0x10", " 1", "1 ", ".", "-", "e5", "1e", "1e+", "1.2.3", "1,5", "inf", "nan",
-                             "1e400", "--1", "+-1" }) {
-        bool ok = true;
-        EXPECT_EQ(number(bad, &ok), 0) << bad;
-        EXPECT_FALSE(ok) << bad;
-    }
-    bool ok = true;
-    EXPECT_EQ(CoreServices::readNumber(u"\uFF11", &ok), 0); // a full-width digit is no digit
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(CoreServices::readNumber(u"7"), 7); // the flag is optional
-}
 
 TEST(CoreServicesTest, SplitsAtTheFirstSeparatorAndDecodesTextFiles)
 {
