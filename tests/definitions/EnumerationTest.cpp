@@ -27,7 +27,7 @@ Ref<cls_VornEnumeration> abc()
 
 } // namespace
 
-// What the value list shares with the attribute bag is in BagTest.
+// What the value list shares with the attribute bag is in BagTest, bad packages in PersistenceTest.
 TEST(EnumerationTest, CreateKeepsTheCaseAndDescriptionsFollowTheMembers)
 {
     auto e = abc();
@@ -96,24 +96,6 @@ TEST(EnumerationTest, EncodeAndDecode)
     sizes->setID(QStringLiteral("OLD"));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), QStringLiteral("ONE")), Variant(111));
     EXPECT_EQ(lists->DECODE(QStringLiteral("old"), 100), QStringLiteral("BIG"));
-}
-
-TEST(EnumerationTest, MalformedPackagesChangeNothing)
-{
-    auto e = abc();
-    const QString package = e->DATA().PACKAGE();
-    auto read = cls_VornEnumeration::create();
-    read->DATA().setPACKAGE(package);
-    EXPECT_EQ(read->VALUE(QStringLiteral("B")).kind(), Variant::Kind::Text);
-    for (const QString& bad :
-         { Package::PACK({ "K", "", 3, VariantArray{ "", "A" }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
-           Package::PACK({ "K", "", 1, VariantArray{ "", "A" }, VariantArray{ 0 }, VariantArray{ "", "" } }),
-           Package::PACK({ "K", "", -1, VariantArray{}, VariantArray{}, VariantArray{} }),
-           Package::PACK(
-               { "K", "", 1, VariantArray{ "", VariantArray{} }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }) }) {
-        EXPECT_THROW(e->DATA().setPACKAGE(bad), Error);
-        EXPECT_EQ(e->DATA().PACKAGE(), package);
-    }
 }
 
 // Found by fuzzing: a record stored the key as text, so a value list without a name (as a list

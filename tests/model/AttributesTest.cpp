@@ -2,8 +2,6 @@
 
 #include <vorn/vorn.h>
 
-#include <QTemporaryDir>
-
 using namespace vorn;
 
 namespace {
@@ -28,7 +26,7 @@ QString names(cls_VornAttributes& b)
 
 } // namespace
 
-// What the bag shares with the value list is in BagTest.
+// What the bag shares with the value list is in BagTest, bad packages in PersistenceTest.
 TEST(AttributesTest, NamesAreUpperCasedDefaultsKeepTheirObject)
 {
     auto b = bag({ { "Name", 5 } });
@@ -49,23 +47,6 @@ TEST(AttributesTest, NamesAreUpperCasedDefaultsKeepTheirObject)
     EXPECT_EQ(empty->CAPACITY(), 0);
     empty->setVALUE(A, 1);
     EXPECT_EQ(empty->CAPACITY(), 11);
-}
-
-TEST(AttributesTest, MalformedPackageLeavesTheBagAsItWas)
-{
-    auto b = bag({ { "x", 1 }, { "y", "two" } });
-    const QString before = b->DATA().PACKAGE();
-    const QString bad[] = {
-        Package::PACK({ 1, VariantArray{ Variant(), "A" } }),                               // two values
-        Package::PACK({ 2, VariantArray{ Variant(), "A" }, VariantArray{ Variant(), 1 } }), // count too big
-        Package::PACK({ -1, VariantArray{}, VariantArray{} }),
-        Package::PACK({ 1, VariantArray{ Variant(), VariantArray{} }, VariantArray{ Variant(), 1 } }), // name no text
-        Package::PACK({ 1, "names", VariantArray{ Variant(), 1 } }),
-    };
-    for (const QString& text : bad) {
-        EXPECT_THROW(b->DATA().setPACKAGE(text), Error);
-        EXPECT_EQ(b->DATA().PACKAGE(), before);
-    }
 }
 
 TEST(AttributesTest, ValueEncodedFollowsTheDefinition)

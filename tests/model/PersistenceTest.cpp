@@ -1,6 +1,6 @@
 // What every persistent class promises: packages, records and copies, and bad input that
 // changes nothing.
-#include "support/Common.h"
+#include "support/Engine.h"
 
 #include <vorn/vorn.h>
 
@@ -138,19 +138,32 @@ Ref<cls_VornEnumerations> sample()
     return lists;
 }
 
-// Definitions, a value list, nested elements, element and structure errors; its SAVE and LOAD
-// handle script text, so only its slots are checked here.
-template <>
-Ref<cls_VornStructure> sample()
+// Packages of a class's own shape whose counts or parts do not fit together.
+template <class C>
+std::vector<QString> misfits()
 {
-    auto s = cls_VornStructure::create();
-    s->PARSE(
-        "BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-        "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  ENUM ENUMID=\"KIND\", NAME=\"K\"\nEND\n"
-        "BEGIN NODE \"ROOT\", K=\"A\"\n  NODE \"CHILD\", K=\"B\"\nEND\nEND");
-    s->setROOT("/some/root/");
-    s->INCLUDEFOLDERS()->ADD("/inc/");
-    return s;
+    return {};
+}
+template <>
+std::vector<QString> misfits<cls_VornAttributes>()
+{
+    return {
+        Package::PACK({ 1, VariantArray{ Variant(), "A" } }),                               // two values
+        Package::PACK({ 2, VariantArray{ Variant(), "A" }, VariantArray{ Variant(), 1 } }), // count too big
+        Package::PACK({ -1, VariantArray{}, VariantArray{} }),
+        Package::PACK({ 1, VariantArray{ Variant(), VariantArray{} }, VariantArray{ Variant(), 1 } }), // name no text
+        Package::PACK({ 1, "names", VariantArray{ Variant(), 1 } }),
+    };
+}
+template <>
+std::vector<QString> misfits<cls_VornEnumeration>()
+{
+    return {
+        Package::PACK({ "K", "", 3, VariantArray{ "", "A" }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
+        Package::PACK({ "K", "", 1, VariantArray{ "", "A" }, VariantArray{ 0 }, VariantArray{ "", "" } }),
+        Package::PACK({ "K", "", -1, VariantArray{}, VariantArray{}, VariantArray{} }),
+        Package::PACK({ "K", "", 1, VariantArray{ "", VariantArray{} }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
+    };
 }
 
 template <class C>
@@ -234,8 +247,12 @@ TYPED_TEST(PersistenceTest, BadInputChangesNothing)
         EXPECT_THROW(object->DATA().setPACKAGE(before.left(cut)), Error) << cut;
         ASSERT_EQ(object->DATA().PACKAGE(), before) << cut;
     }
-    for (const QString& bad : { QStringLiteral("garbage"), Package::PACK({ "K" }), Package::PACK({ "K", 1 }) })
-        EXPECT_THROW(object->DATA().setPACKAGE(bad), Error);
+    std::vector<QString> bad = misfits<TypeParam>();
+    bad.insert(bad.end(), { QStringLiteral("garbage"), Package::PACK({ "K" }), Package::PACK({ "K", 1 }) });
+    for (const QString& text : bad) {
+        EXPECT_THROW(object->DATA().setPACKAGE(text), Error) << text.toStdString();
+        ASSERT_EQ(object->DATA().PACKAGE(), before);
+    }
 
     // Records: missing, not a record, of another version, cut short; no file name; unwritable.
     ASSERT_TRUE(object->SAVE(this->path("good.rec")));
@@ -366,7 +383,7 @@ TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
 
 TEST(PersistenceSlotsTest, StructureKeepsReservedSlots)
 {
-    VariantArray full = Package::UNPACK(sample<cls_VornStructure>()->DATA().PACKAGE(), 20);
+    VariantArray full = Package::UNPACK(support::sampleStructure()->DATA().PACKAGE(), 20);
     for (auto [i, v] : { std::pair<int, Variant>(0, "KEY"),
                          { 3, "r1" },
                          { 4, "r2" },

@@ -1,5 +1,5 @@
-// The elements page: selection, expansion, double clicks and preselection. What its lists show
-// for a script is in data/viewer.
+// The elements page: double clicks and preselection. What its lists show for a script, and the
+// node chosen at start, is in data/viewer.
 
 #include "support/ViewerHarness.h"
 
@@ -42,28 +42,6 @@ TEST(ElementPage, ElementsBuiltInCode)
     EXPECT_EQ(b.column("tvw_Elements"), QStringList({ "ABC", "widget (1, \"x\")" }));
     b.click(b.view("tvw_Elements"), b.view("tvw_Elements")->topLevelItem(1));
     EXPECT_EQ(b.column("lst_Attributes", 2), QStringList({ "LONG", "STRING" }));
-}
-
-TEST(ElementPage, FirstErrorNodeIsSelectedAndInViewAtLoad)
-{
-    const auto s = parse(Houses);
-    Viewer v(s);
-    QTreeWidget* tree = v.view("tvw_Elements");
-
-    // The lamp below h2/r3 is the first error in tree order; r4 after it is not chosen.
-    QTreeWidgetItem* lamp = tree->topLevelItem(1)->child(0)->child(0);
-    QTreeWidgetItem* r4 = tree->topLevelItem(1)->child(1);
-    ASSERT_EQ(lamp->text(0), "lamp \"!ERROR!\"");
-    EXPECT_EQ(tree->currentItem(), lamp);
-    EXPECT_TRUE(lamp->isSelected());
-    EXPECT_TRUE(lamp->parent()->isExpanded());
-    EXPECT_TRUE(lamp->parent()->parent()->isExpanded());
-    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualItemRect(lamp)));
-
-    EXPECT_FALSE(r4->isSelected());
-    EXPECT_TRUE(v.control<QWidget>("frm_Errors")->isVisible());
-    EXPECT_EQ(v.errorsText(),
-              s->ELEMENT(lamp->data(0, frm_DialogVornViewer::KeyRole).toString().mid(1).toInt())->ERRORTEXT());
 }
 
 TEST(ElementPage, DoubleClickAndPreselectionChooseTheNode)

@@ -1,6 +1,6 @@
 // What the viewer shows for the scripts in data/viewer, compared with golden files (see
-// support/Golden.h; regenerate with VORN_UPDATE_GOLDEN=1): every node of the element tree and,
-// clicked, its attributes, children and errors; every definition with its attributes, possible
+// support/Golden.h; regenerate with VORN_UPDATE_GOLDEN=1): the node chosen at start, every node
+// of the element tree and, clicked, its attributes, children and errors; every definition with its attributes, possible
 // children and info; every value list with its members. A row is written as support's cells().
 #include "support/ViewerHarness.h"
 
@@ -46,8 +46,15 @@ TEST_P(ViewerGolden, MatchesExpected)
         const auto* steps = v.control<vorn::ctl_StepTabs>("tab_Steps");
         for (int i = 1; i <= steps->stepCount(); ++i)
             out << "step: " << steps->step(i).caption << '\n';
-        const QTreeWidgetItem* first = v.view("tvw_Elements")->currentItem();
-        out << "selected at start: " << (first ? first->text(0) : QStringLiteral("nothing")) << '\n';
+        // The node chosen at start, whether it is in view, its parents open, its errors shown.
+        const QTreeWidget* tree = v.view("tvw_Elements");
+        const QTreeWidgetItem* first = tree->currentItem();
+        out << "selected at start: " << (first ? first->text(0) : QStringLiteral("nothing"));
+        if (first && tree->viewport()->rect().contains(tree->visualItemRect(first)))
+            out << ", in view";
+        for (const QTreeWidgetItem* p = first ? first->parent() : nullptr; p; p = p->parent())
+            out << (p->isExpanded() ? ", below open " : ", below closed ") << p->text(0);
+        out << (v.control<QWidget>("frm_Errors")->isVisible() ? ", errors shown\n" : "\n");
         for (int i = 0; i < v.view("tvw_Elements")->topLevelItemCount(); ++i)
             elements(out, v, v.view("tvw_Elements")->topLevelItem(i), QString());
     }
