@@ -1,4 +1,4 @@
-// The control: layout, scroll bars against text and viewport, input forwarding rules, focus.
+// The control: scroll bars against text and viewport, input forwarding rules, focus.
 
 #include "support/EditorFixture.h"
 
@@ -52,16 +52,9 @@ public:
 
 using ControlTest = EditorTest;
 
-TEST_F(ControlTest, LayoutAndVerticalBarAgainstTheText)
+// The vertical bar enables once the text no longer fits.
+TEST_F(ControlTest, VerticalBarAgainstTheText)
 {
-    const int w = edit->width(), h = edit->height();
-    const int hX = edit->srl_X()->height(), wY = edit->srl_Y()->width();
-    EXPECT_EQ(canvas()->geometry(), QRect(0, 0, w - wY, h - hX));
-    EXPECT_EQ(edit->srl_Y()->geometry(), QRect(w - wY, 0, wY, h - hX));
-    EXPECT_EQ(edit->srl_X()->geometry(), QRect(0, h - hX, w - wY, hX));
-    EXPECT_EQ(edit->tmr_Cursor()->interval(), 500);
-
-    // The bar enables once the text no longer fits.
     const int rows = engine().viewport().visibleRowCount();
     ASSERT_GT(rows, 3);
     edit->setCONTENT(numberedLines(rows));

@@ -311,6 +311,26 @@ void checkSlots(const VariantArray& full, std::initializer_list<int> reserved, s
     }
 }
 
+// The fields of a definition, as one comparable text.
+QString visible(cls_VornElementDef& d)
+{
+    QStringList out{ d.NAME(),
+                     d.DESCRIPTION(),
+                     d.GROUP(),
+                     d.ICON(),
+                     d.SOURCE(),
+                     QString::number(d.COLOR()),
+                     QString::number(d.CHILDRENMIN()),
+                     QString::number(d.CHILDRENMAX()),
+                     QString::number(d.UNIQUE()),
+                     QString::number(d.INTERNAL()),
+                     d.ATTRIBUTES()->LIST() };
+    for (const auto& l : { d.PARENTSALLOWED(), d.PARENTCLONESALLOWED(), d.CHILDRENREQUIRED(), d.NEXTALLOWED(),
+                           d.PREVIOUSALLOWED(), d.CHILDRENALLOWED(), d.ANCESTORS() })
+        out << l->JOIN(QStringLiteral("["), QStringLiteral(","), QStringLiteral("]"));
+    return out.join(QLatin1Char('|'));
+}
+
 } // namespace
 
 TEST(PersistenceSlotsTest, ElementKeepsReservedSlots)
@@ -342,43 +362,63 @@ TEST(PersistenceSlotsTest, AttributeDefKeepsReservedSlots)
         {}, { { 2, "LONG" }, { 3, VariantArray{} } });
 }
 
+// Each slot lands in its field; the lists and attributes are refilled in place by unpacking and
+// duplicated by a copy.
 TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
 {
     auto attributes = cls_VornAttributeDefs::create();
     attributes->DATA().setKEY(QStringLiteral("ATTRS"));
     attributes->CREATE(QStringLiteral("ID"), TypeString, QString(), true);
     attributes->CREATE(QStringLiteral("SIZE"), TypeLong, 4)->setFIXED(true);
+    const VariantArray full = { "Type",
+                                attributes->DATA().PACKAGE(),
+                                "description",
+                                listPackage({ "CLONEPARENT" }),
+                                listPackage({ "NONE", "Parent" }),
+                                listPackage({ "REQ" }),
+                                listPackage({ "NEXT1", "NEXT2" }),
+                                listPackage({ "PREV" }),
+                                1,
+                                9,
+                                true,
+                                "rt1",
+                                "rt2",
+                                "icon.png",
+                                "group",
+                                "source.vorn",
+                                true,
+                                false,
+                                true,
+                                true,
+                                true,
+                                -1,
+                                2,
+                                -3,
+                                4,
+                                0x123456,
+                                listPackage({ "CHILD" }),
+                                listPackage({ "ANCESTOR" }) };
     checkSlots<cls_VornElementDef>(
-        { "Type",
-          attributes->DATA().PACKAGE(),
-          "description",
-          listPackage({ "CLONEPARENT" }),
-          listPackage({ "NONE", "Parent" }),
-          listPackage({ "REQ" }),
-          listPackage({ "NEXT1", "NEXT2" }),
-          listPackage({ "PREV" }),
-          1,
-          9,
-          true,
-          "rt1",
-          "rt2",
-          "icon.png",
-          "group",
-          "source.vorn",
-          true,
-          false,
-          true,
-          true,
-          true,
-          -1,
-          2,
-          -3,
-          4,
-          0x123456,
-          listPackage({ "CHILD" }),
-          listPackage({ "ANCESTOR" }) },
-        { 11, 12, 16, 17, 18, 19, 21, 22, 23, 24 }, {},
+        full, { 11, 12, 16, 17, 18, 19, 21, 22, 23, 24 }, {},
         { { 4, Package::PACK({ Variant(), 8 }) }, { 1, listPackage({ "not", "definitions" }) } });
+
+    auto source = cls_VornElementDef::create();
+    source->DATA().setPACKAGE(Package::PACK(full));
+    const QString expected = QStringLiteral(
+        "Type|description|group|icon.png|source.vorn|1193046|1|9|1|1|ID|"
+        "[NONE,Parent]|[CLONEPARENT]|[REQ]|[NEXT1,NEXT2]|[PREV]|[CHILD]|[ANCESTOR]");
+    EXPECT_EQ(visible(*source), expected);
+    auto copy = cls_VornElementDef::create();
+    copy->DATA().COPY(source);
+    EXPECT_EQ(visible(*copy), expected);
+    EXPECT_NE(copy->ATTRIBUTES()->Item(1), source->ATTRIBUTES()->Item(1));
+    auto parents = copy->PARENTSALLOWED();
+    auto defs = copy->ATTRIBUTES();
+    copy->DATA().setPACKAGE(cls_VornElementDef::create()->DATA().PACKAGE());
+    EXPECT_EQ(copy->PARENTSALLOWED(), parents);
+    EXPECT_EQ(copy->ATTRIBUTES(), defs);
+    EXPECT_EQ(parents->COUNT(), 0);
+    EXPECT_EQ(visible(*source), expected);
 }
 
 TEST(PersistenceSlotsTest, StructureKeepsReservedSlots)

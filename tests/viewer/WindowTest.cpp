@@ -1,21 +1,15 @@
-// The window as a whole: start pages through VIEW, closing, column widths, icons.
+// The window as a whole: start pages through VIEW, column widths, icons, and trees no script
+// makes. What the pages show and the sessions on them are in data/viewer.
 
 #include "support/ViewerHarness.h"
 
 #include "viewer/ListViewColumns.h"
 #include "viewer/ViewerIcons.h"
-#include "viewer/ctl_CmdBar.h"
-#include "viewer/ctl_StepTabs.h"
 
 #include <vorn/viewer/Viewer.h>
 
-#include <QDir>
-#include <QFile>
 #include <QHeaderView>
-#include <QImage>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -84,29 +78,6 @@ TEST(Window, ViewOpensModelessOnTheStartPage)
     EXPECT_TRUE(openViewers().isEmpty());
 }
 
-TEST(Window, EscapeF12AndTheCommandBarClose)
-{
-    const auto s = parse(Houses);
-    for (const auto& [control, key] : { std::pair{ "tvw_Elements", Qt::Key_Escape },
-                                        { "tvw_Elements", Qt::Key_F12 },
-                                        { "lst_Attributes", Qt::Key_F12 },
-                                        { "lst_Children", Qt::Key_Escape },
-                                        { "txt_Errors", Qt::Key_F12 } }) {
-        Viewer v(s);
-        QWidget* target = v.control<QWidget>(control);
-        target->setFocus();
-        QTest::keyClick(target, key);
-        EXPECT_FALSE(v.dialog().isVisible()) << control << " " << key;
-    }
-    Viewer v(s);
-    auto* bar = v.control<ctl_CmdBar>("bar_Buttons");
-    ASSERT_TRUE(bar->button("OK"));
-    EXPECT_TRUE(bar->button("OK")->isVisible());
-    EXPECT_FALSE(bar->button("CANCEL")->isVisible());
-    bar->button("OK")->click();
-    EXPECT_FALSE(v.dialog().isVisible());
-}
-
 TEST(Window, ColumnsInPercentOfTheInnerWidth)
 {
     Viewer v(parse(Houses), 2);
@@ -134,4 +105,21 @@ TEST(Window, IconsOfThePages)
         EXPECT_FALSE(viewerIcon(QString::fromLatin1(path)).isNull()) << path;
     EXPECT_TRUE(viewerIcon(QStringLiteral("Ico\\20\\No\\Such.ico")).isNull());
     EXPECT_TRUE(viewerIcon(QString()).isNull());
+}
+
+// Trees built in code: an ID without type shows upper-cased; a type without definition lists
+// every value of the bag with the type of the value.
+TEST(ElementPage, ElementsBuiltInCode)
+{
+    auto bare = cls_VornStructure::create();
+    bare->ELEMENTS()->CREATE(QStringLiteral("abc"))->setUID(bare->UIDCREATE());
+    auto typed = bare->ELEMENTS()->CREATE();
+    typed->setSORT(QStringLiteral("Widget"));
+    typed->setUID(bare->UIDCREATE());
+    typed->ATTRIBUTES()->setVALUE(QStringLiteral("N"), 1);
+    typed->ATTRIBUTES()->setVALUE(QStringLiteral("T"), QStringLiteral("x"));
+    Viewer b(bare);
+    EXPECT_EQ(b.column("tvw_Elements"), QStringList({ "ABC", "widget (1, \"x\")" }));
+    b.click(b.view("tvw_Elements"), b.view("tvw_Elements")->topLevelItem(1));
+    EXPECT_EQ(b.column("lst_Attributes", 2), QStringList({ "LONG", "STRING" }));
 }
