@@ -1,9 +1,9 @@
-// The control: scroll bars against text and viewport, input forwarding rules, focus.
+// The control: scroll bars against text and viewport, input forwarding rules, focus. What the
+// keys do and what the control tells of them is in data/editor.
 
 #include "support/EditorFixture.h"
 
 #include <QFocusEvent>
-#include <QSignalSpy>
 #include <QTimer>
 
 using namespace vorn;
@@ -162,23 +162,4 @@ TEST_F(ControlTest, FocusStartsAndStopsTheBlinkTimer)
     QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(canvas(), &out);
     EXPECT_FALSE(edit->tmr_Cursor()->isActive());
-}
-
-// What the keys do is in data/editor; here what the control tells of them.
-TEST_F(ControlTest, KeysOnTheCanvasTellOfChangesAndTheCursor)
-{
-    canvas()->setFocus();
-    QSignalSpy changed(edit.get(), &ctl_VornEdit::changedChanged);
-    QSignalSpy moved(edit.get(), &ctl_VornEdit::cursorMoved);
-    QTest::keyClicks(canvas(), QStringLiteral("BEGIN HOUSE"));
-    QTest::keyClick(canvas(), Qt::Key_Return);
-    QTest::keyClicks(canvas(), QStringLiteral("ROOM"));
-    EXPECT_EQ(edit->CONTENT(), QStringLiteral("BEGIN HOUSE\n    ROOM"));
-    // The first edit tells of the change once; every key tells where the cursor went.
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_TRUE(changed[0][0].toBool());
-    ASSERT_FALSE(moved.isEmpty());
-    EXPECT_EQ(moved.last(), QVariantList({ 2, 9 }));
-    edit->setCHANGED(false);
-    EXPECT_EQ(changed.count(), 2);
 }
