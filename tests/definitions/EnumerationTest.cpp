@@ -5,16 +5,9 @@
 #include <QTemporaryDir>
 
 using namespace vorn;
+using support::names;
 
 namespace {
-
-QString names(cls_VornEnumeration& e)
-{
-    QStringList out;
-    for (qint32 i = 1; i <= e.COUNT(); ++i)
-        out << e.NAME(i);
-    return out.join(QLatin1Char(','));
-}
 
 Ref<cls_VornEnumeration> abc()
 {

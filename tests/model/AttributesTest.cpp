@@ -3,6 +3,7 @@
 #include <vorn/vorn.h>
 
 using namespace vorn;
+using support::names;
 
 namespace {
 
@@ -14,14 +15,6 @@ Ref<cls_VornAttributes> bag(std::initializer_list<std::pair<const char*, Variant
     for (const auto& [name, value] : pairs)
         b->setVALUE(QString::fromUtf8(name), value);
     return b;
-}
-
-QString names(cls_VornAttributes& b)
-{
-    QStringList out;
-    for (qint32 i = 1; i <= b.COUNT(); ++i)
-        out << b.NAME(i);
-    return out.join(QLatin1Char(','));
 }
 
 } // namespace

@@ -58,6 +58,16 @@ inline vorn::Ref<vorn::CoreFile> openRecord(const QString& path, const QString& 
     return f;
 }
 
+// The names of a bag of values (attributes, a value list), joined by commas.
+template <class Bag>
+QString names(Bag& bag)
+{
+    QStringList out;
+    for (qint32 i = 1; i <= bag.COUNT(); ++i)
+        out << bag.NAME(i);
+    return out.join(QLatin1Char(','));
+}
+
 // The package of a list holding these items.
 inline QString listPackage(std::initializer_list<const char*> items)
 {
