@@ -53,19 +53,12 @@ protected:
 TEST_F(CoreFileTest, ValuesTagsAndObjectsRoundTrip)
 {
     const QDateTime date(QDate(2024, 2, 29), QTime(23, 59, 58, 123), Qt::UTC);
-    const VariantArray values{ Variant(),
-                               Variant::missing(),
-                               "",
-                               u"h\u00e9llo \U0001D11E",
-                               std::numeric_limits<qint32>::min(),
-                               0.1,
-                               1e300,
-                               -0.0,
-                               true,
-                               false,
-                               date,
-                               VariantArray{ 1, VariantArray{ "a", VariantArray{} }, Variant() },
-                               Ref<Object>() };
+    const Variant nested = VariantArray{ 1, VariantArray{ "a", VariantArray{} }, Variant() };
+    const qint32 lowest = std::numeric_limits<qint32>::min();
+    const VariantArray values{
+        Variant(), Variant::missing(), "", u"h\u00e9llo \U0001D11E", lowest, 0.1, 1e300, -0.0, true, false, date,
+        nested,    Ref<Object>()
+    };
     auto list = CoreList::create();
     list->ADD(QStringLiteral("a"));
     list->DATA().setKEY(QStringLiteral("k"));

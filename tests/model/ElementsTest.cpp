@@ -83,27 +83,7 @@ TEST(ElementsTest, FindTellsNumbersFromTexts)
     EXPECT_EQ(list->FIND(QStringLiteral("42")), numeric);
 }
 
-TEST(ElementsTest, CountAndErrorsCoverTheSubtree)
-{
-    auto list = cls_VornElements::create();
-    auto first = list->CREATE(QStringLiteral("F"));
-    list->CREATE(QStringLiteral("S"));
-    auto c1 = first->ELEMENTS()->CREATE();
-    first->ELEMENTS()->CREATE();
-    first->ELEMENTS()->CREATE();
-    auto grandchild = c1->ELEMENTS()->CREATE();
-    EXPECT_EQ(list->COUNT(), 2);
-    EXPECT_EQ(list->COUNT(true), 6);
-
-    EXPECT_FALSE(list->ERRORSGLOBAL());
-    grandchild->ERRORSET(QStringLiteral("x"));
-    EXPECT_TRUE(list->ERRORSGLOBAL());
-    EXPECT_TRUE(first->ELEMENTS()->ERRORSGLOBAL());
-    EXPECT_FALSE(list->Item(2)->ELEMENTS()->ERRORSGLOBAL());
-    grandchild->setERRORS(false);
-    EXPECT_FALSE(list->ERRORSGLOBAL());
-}
-
+// COUNT(True) and ERRORSGLOBAL over a subtree are in DeepTreeTest.
 TEST(ElementsTest, CreateUpperCasesTheKey)
 {
     auto list = cls_VornElements::create();
