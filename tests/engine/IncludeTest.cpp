@@ -1,6 +1,6 @@
 // Includes that need files made on the spot: search order, cycles, long chains, numbering.
-// What an include brings is in data/parse/include.vorn; confinement and the notes on nested
-// includes are in the program's tests.
+// What an include brings is in data/parse/include.vorn; confinement, the notes on nested
+// includes and the include folders they do not inherit are in the program's tests.
 #include "engine/IncludeScope.h"
 #include "support/Engine.h"
 
@@ -60,19 +60,10 @@ TEST_F(IncludeTest, CandidatesRootThenAsWrittenThenIncludeFolders)
 
 TEST_F(IncludeTest, FilesThatDoNotParseCyclesAndLongChains)
 {
-    // The included file sees neither ROOT nor the include folders of the including one.
-    write("sub/outer.vs", "INCLUDE FILE=\"inner.vs\"\n");
-    write("sub/inner.vs", "BEGIN ELEMENT NAME=\"INNER\"\nEND\n");
-    auto s = structure(path(""), { path("sub/") });
-    EXPECT_EQ(parseList(s, "INCLUDE FILE=\"outer.vs\""), QStringList({ notFound("inner.vs") }));
-    ASSERT_EQ(s->ELEMENTS()->COUNT(), 1);
-    EXPECT_EQ(s->ELEMENTS()->Item(1)->SOURCEFILE(), path("sub/outer.vs"));
-    EXPECT_FALSE(s->DEFINITIONS()->EXISTS("INNER"));
-
     // Written with "/./" so only the canonical path shows it is the same file.
     const QString self = write("self.vs",
                                "INCLUDE FILE=\"" + path("./self.vs") + "\"\nBEGIN ELEMENT NAME=\"SELF\"\nEND\n");
-    s = cls_VornStructure::create();
+    auto s = cls_VornStructure::create();
     ASSERT_TRUE(s->LOAD(self));
     EXPECT_EQ(s->DEFINITIONS()->COUNT(), 20); // nothing was included: the built-ins and SELF
     ASSERT_EQ(s->ELEMENTS()->COUNT(), 1);

@@ -23,8 +23,6 @@ Ref<cls_VornAttributes> bag(std::initializer_list<std::pair<const char*, Variant
 TEST(AttributesTest, NamesAreUpperCasedDefaultsKeepTheirObject)
 {
     auto b = bag({ { "Name", 5 } });
-    EXPECT_EQ(b->NAME(1), QStringLiteral("NAME"));
-    EXPECT_EQ(b->FIND(QStringLiteral("nAmE")), 1);
     // NAME put upper-cases, checks no duplicates and ignores bad positions.
     b->setVALUE(QStringLiteral("other"), 1);
     b->setNAME(2, QStringLiteral("name"));

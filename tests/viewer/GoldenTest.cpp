@@ -141,7 +141,10 @@ TEST_P(ViewerGolden, MatchesExpected)
 INSTANTIATE_TEST_SUITE_P(Golden, ViewerGolden, ::testing::ValuesIn(golden::cases("viewer")), golden::testName);
 
 // Sessions in data/viewer/NAME.steps, one step a line:
-//   script NAME                  data/viewer/NAME.vorn read, for the windows opened after it
+//   script NAME                  data/viewer/NAME.vorn read, for the windows opened after it;
+//                                "-" for an empty structure
+//   element ID TYPE [NAME=VALUE...]   an element added at the top as code adds it ("-" for none;
+//                                a VALUE in quotes is a text, else a number)
 //   set TYPE FIELD VALUE...      a field of a definition set, one that no script sets: CHILDRENMIN,
 //                                CHILDRENMAX, UNIQUE (yes or no) or a list, given its items
 //   open PAGE [PRESELECTION]     a window on that page; "uid ID" preselects the number of the
@@ -162,7 +165,20 @@ TEST_P(ViewerSession, MatchesExpected)
         const QString step = line.section(u' ', 0, 0), first = line.section(u' ', 1, 1), rest = line.section(u' ', 2);
         const QByteArray name = first.toLatin1();
         if (step == u"script") {
-            s = parse(golden::script("viewer", first.toStdString()));
+            s = first == u"-" ? vorn::cls_VornStructure::create()
+                              : parse(golden::script("viewer", first.toStdString()));
+            continue;
+        } else if (step == u"element") {
+            const QStringList words = rest.split(u' ', Qt::SkipEmptyParts);
+            auto e = s->ELEMENTS()->CREATE(first == u"-" ? vorn::Variant::missing() : vorn::Variant(first));
+            e->setUID(s->UIDCREATE());
+            e->setSORT(words.value(0) == u"-" ? QString() : words.value(0));
+            for (const QString& pair : words.mid(1)) {
+                const QString value = pair.section(u'=', 1);
+                e->ATTRIBUTES()->setVALUE(pair.section(u'=', 0, 0),
+                                          value.startsWith(u'"') ? vorn::Variant(value.mid(1).chopped(1))
+                                                                 : vorn::Variant(value.toInt()));
+            }
             continue;
         } else if (step == u"set") {
             const auto d = s->DEFINITIONS()->Item(first);

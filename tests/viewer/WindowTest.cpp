@@ -1,5 +1,5 @@
-// The window as a whole: start pages through VIEW, column widths, icons, and trees no script
-// makes. What the pages show and the sessions on them are in data/viewer.
+// The window as a whole: start pages through VIEW, column widths, icons. What the pages show and
+// the sessions on them are in data/viewer.
 
 #include "support/ViewerHarness.h"
 
@@ -105,21 +105,4 @@ TEST(Window, IconsOfThePages)
         EXPECT_FALSE(viewerIcon(QString::fromLatin1(path)).isNull()) << path;
     EXPECT_TRUE(viewerIcon(QStringLiteral("Ico\\20\\No\\Such.ico")).isNull());
     EXPECT_TRUE(viewerIcon(QString()).isNull());
-}
-
-// Trees built in code: an ID without type shows upper-cased; a type without definition lists
-// every value of the bag with the type of the value.
-TEST(ElementPage, ElementsBuiltInCode)
-{
-    auto bare = cls_VornStructure::create();
-    bare->ELEMENTS()->CREATE(QStringLiteral("abc"))->setUID(bare->UIDCREATE());
-    auto typed = bare->ELEMENTS()->CREATE();
-    typed->setSORT(QStringLiteral("Widget"));
-    typed->setUID(bare->UIDCREATE());
-    typed->ATTRIBUTES()->setVALUE(QStringLiteral("N"), 1);
-    typed->ATTRIBUTES()->setVALUE(QStringLiteral("T"), QStringLiteral("x"));
-    Viewer b(bare);
-    EXPECT_EQ(b.column("tvw_Elements"), QStringList({ "ABC", "widget (1, \"x\")" }));
-    b.click(b.view("tvw_Elements"), b.view("tvw_Elements")->topLevelItem(1));
-    EXPECT_EQ(b.column("lst_Attributes", 2), QStringList({ "LONG", "STRING" }));
 }
