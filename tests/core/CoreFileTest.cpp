@@ -7,10 +7,8 @@
 
 #include <sys/resource.h>
 
-#include <cmath>
 #include <csignal>
 #include <functional>
-#include <limits>
 
 using namespace vorn;
 using support::openRecord;
@@ -50,23 +48,15 @@ protected:
 
 } // namespace
 
-TEST_F(CoreFileTest, ValuesTagsAndObjectsRoundTrip)
+// The record of every kind of plain value is in data/types/values.expected.
+TEST_F(CoreFileTest, TagsTypedReadsAndObjectsRoundTrip)
 {
-    const QDateTime date(QDate(2024, 2, 29), QTime(23, 59, 58, 123), Qt::UTC);
-    const Variant nested = VariantArray{ 1, VariantArray{ "a", VariantArray{} }, Variant() };
-    const qint32 lowest = std::numeric_limits<qint32>::min();
-    const VariantArray values{
-        Variant(), Variant::missing(), "", u"h\u00e9llo \U0001D11E", lowest, 0.1, 1e300, -0.0, true, false, date,
-        nested,    Ref<Object>()
-    };
     auto list = CoreList::create();
     list->ADD(QStringLiteral("a"));
     list->DATA().setKEY(QStringLiteral("k"));
 
     auto w = CoreFile::create();
     w->OPEN(path(), CoreFile::ModeWrite);
-    for (const Variant& v : values)
-        w->WRITE(v);
     w->WRITETAG(QStringLiteral("1.0"));
     w->WRITE({ "plain", 42, "12.5", Variant(), 7 });
     // A value that cannot be stored leaves nothing half written.
@@ -75,16 +65,6 @@ TEST_F(CoreFileTest, ValuesTagsAndObjectsRoundTrip)
     w->CLOSE();
 
     auto f = openRecord(path());
-    for (const Variant& expected : values) {
-        const Variant got = f->READVALUE();
-        ASSERT_EQ(got.kind(), expected.kind()) << "type code " << expected.typeCode();
-        EXPECT_EQ(got, expected);
-        if (got.isDouble()) {
-            EXPECT_EQ(std::signbit(got.doubleValue()), std::signbit(expected.doubleValue()));
-        } else if (got.isDate()) {
-            EXPECT_EQ(got.date().timeSpec(), Qt::UTC);
-        }
-    }
     const Variant tag = f->READVALUE();
     EXPECT_TRUE(tag.isText() && tag.text() == QStringLiteral("1.0"));
     EXPECT_EQ(f->READTAG(), QStringLiteral("plain"));

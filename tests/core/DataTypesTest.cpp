@@ -2,6 +2,7 @@
 #include "support/Golden.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdlib>
@@ -21,7 +22,7 @@ struct Thing final : Object {
 };
 
 // A value as support::described() writes it: long 5, text "x", array (long 1, empty), ...; in a
-// text \n, \r and \t stand for line feed, carriage return and tab.
+// text \n, \r, \t and \0 stand for line feed, carriage return, tab and NUL.
 Variant valueOf(const QString& text, qsizetype& at)
 {
     qsizetype end = at;
@@ -59,8 +60,8 @@ Variant valueOf(const QString& text, qsizetype& at)
     if (kind == u"text") {
         QString t;
         for (++at; text[at] != u'"'; ++at) {
-            const qsizetype escape = text[at] == u'\\' ? QStringLiteral("nrt").indexOf(text[++at]) : -1;
-            t += escape < 0 ? text[at] : QStringLiteral("\n\r\t")[escape];
+            const qsizetype escape = text[at] == u'\\' ? QStringLiteral("nrt0").indexOf(text[++at]) : -1;
+            t += escape < 0 ? text[at] : QStringLiteral("\n\r\t\0")[escape];
         }
         ++at;
         return t;
@@ -150,8 +151,9 @@ TEST(DataTypesTest, NamesAndNumbers)
 }
 
 // data/types/values.values: each value converted by itself (toLong, toDouble, toText, toBool,
-// toDate), to every data type, and written as script text for it, compared with values.expected
-// (see support/Golden.h; VORN_UPDATE_GOLDEN=1).
+// toDate), packed and unpacked, stored in a record and read back, converted to every data type
+// and written as script text for it, compared with values.expected (see support/Golden.h;
+// VORN_UPDATE_GOLDEN=1).
 TEST(DataTypesTest, EveryValueToEveryType)
 {
     auto own = [](auto convert) {
@@ -161,6 +163,8 @@ TEST(DataTypesTest, EveryValueToEveryType)
             return QStringLiteral("fails");
         }
     };
+    QTemporaryDir dir;
+    const QString record = dir.filePath("value.rec");
     QString out;
     for (const QString& line : golden::script("types", "values", ".values").split(u'\n')) {
         if (line.isEmpty() || line.startsWith(u'#'))
@@ -171,6 +175,13 @@ TEST(DataTypesTest, EveryValueToEveryType)
         out += "  own: " + own([&] { return v.toLong(); }) + ", " + own([&] { return v.toDouble(); }) + ", "
             + own([&] { return v.toText(); }) + ", " + own([&] { return v.toBool(); }) + ", "
             + own([&] { return v.toDate(); }) + '\n';
+        out += "  package " + own([&] { return Variant(Package::PACK({ v })); }) + ", back "
+            + own([&] { return Package::UNPACK(Package::PACK({ v }), 1)[0]; }) + '\n';
+        out += "  record back " + own([&] {
+                   support::writeRecord(record, { v });
+                   return support::openRecord(record)->READVALUE();
+               })
+            + '\n';
         for (qint32 type : { 99, 100, 101, 102, 103, 104, 105, 106, 70, 80, -1 }) {
             const auto converted = type < 0 ? std::nullopt : DataTypes::tryConvert(v, type);
             QString written;

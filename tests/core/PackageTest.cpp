@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
 #include <ostream>
 #include <random>
 
@@ -79,19 +77,16 @@ void expectSame(const Variant& got, const Variant& expected)
         auto again = std::dynamic_pointer_cast<DataEvents>(b.DATA().SPAWN());
         again->DATA().setPACKAGE(b.DATA().PACKAGE());
         EXPECT_EQ(str(dynamic_cast<DataEvents&>(*got.object()).DATA().PACKAGE()), str(again->DATA().PACKAGE()));
-    } else if (expected.isDouble()) {
-        EXPECT_EQ(std::isnan(got.doubleValue()), std::isnan(expected.doubleValue()));
-        if (!std::isnan(expected.doubleValue())) {
-            EXPECT_TRUE(got == expected && std::signbit(got.doubleValue()) == std::signbit(expected.doubleValue()));
-        }
-    } else if (!expected.isObject() && !expected.isMissing()) {
+    } else if (!expected.isObject()) {
         EXPECT_EQ(got, expected); // texts compare exactly
     }
 }
 
 } // namespace
 
-TEST(PackageTest, EveryValueKindRoundTripsWithItsKind)
+// The package of every kind of plain value is in data/types/values.expected; here objects, which
+// come back as new objects of their class, and a long text.
+TEST(PackageTest, ObjectsAndLongTextsRoundTrip)
 {
     auto list = CoreList::create();
     list->ADD(QStringLiteral("a"));
@@ -100,27 +95,15 @@ TEST(PackageTest, EveryValueKindRoundTripsWithItsKind)
     element->ATTRIBUTES()->setVALUE(QStringLiteral("X"), 5);
     element->ELEMENTS()->CREATE(QStringLiteral("CHILD"));
 
-    const QDateTime date(QDate(1850, 3, 1), QTime(12, 30, 15, 250), Qt::UTC);
-    const VariantArray values{ Variant(), Variant::missing(), QString(), QString(""), QStringLiteral(" "),
-                               // Texts that look like the codec's own syntax, and code units outside the BMP.
-                               QStringLiteral("VP1A1:S3:abc;:"), QString::fromUtf16(u"\u00e9\U0001D11E\u0000z"),
-                               std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), 0, 0.1, -0.0,
-                               1e300, 5e-324, std::nan(""), HUGE_VAL, -HUGE_VAL, true, false, date, VariantArray{},
-                               VariantArray{ 1, VariantArray{ "x", VariantArray{ Variant(), 2.5 } }, Ref<Object>() },
-                               Ref<Object>(), Ref<Object>(list), Ref<Object>(element),
-                               VariantArray{ Ref<Object>(element) }, QString(5000, QLatin1Char('y')) };
-
+    const VariantArray values{ Ref<Object>(list), Ref<Object>(element), VariantArray{ Ref<Object>(element), 2.5 },
+                               QString(5000, QLatin1Char('y')) };
     const VariantArray got = Package::UNPACK(Package::PACK(values), qsizetype(values.size()));
     ASSERT_EQ(got.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         SCOPED_TRACE(i);
         expectSame(got[i], values[i]);
     }
-    EXPECT_TRUE(got[2].isText() && got[2].text().isEmpty()) << "the empty text is not Empty";
-    EXPECT_TRUE(got[0].isEmpty());
-    EXPECT_EQ(got[19].date().toMSecsSinceEpoch(), date.toMSecsSinceEpoch());
-
-    auto child = std::dynamic_pointer_cast<cls_VornElement>(got[24].object());
+    auto child = std::dynamic_pointer_cast<cls_VornElement>(got[1].object());
     ASSERT_TRUE(child);
     EXPECT_EQ(child->ID(), QStringLiteral("E"));
     ASSERT_TRUE(child->ELEMENTS()->Item(QStringLiteral("CHILD")));
