@@ -62,7 +62,6 @@ TEST(WriterTest, TreesBuiltInCode)
     auto shape = add(s->ELEMENTS(), "SHAPE", "S");
     add(add(shape->ELEMENTS(), "")->ELEMENTS(), "POINT", "HIDDEN"); // no type: not even children
     EXPECT_EQ(write(s, 1).first, QStringList({ "\tPOINT X=1, LABEL=\"a b\"", "\tBEGIN SHAPE \"S\"", "\tEND" }));
-    EXPECT_EQ(s->scriptLines()->ITEM(1), QStringLiteral("POINT X=1, LABEL=\"a b\""));
 }
 
 // The block form takes the definition that fits the element's parent, the line form the first

@@ -7,8 +7,6 @@ using support::names;
 
 namespace {
 
-const QString A = QStringLiteral("A");
-
 Ref<cls_VornAttributes> bag(std::initializer_list<std::pair<const char*, Variant>> pairs)
 {
     auto b = cls_VornAttributes::create();
@@ -36,7 +34,7 @@ TEST(AttributesTest, NamesAreUpperCasedDefaultsKeepTheirObject)
     auto empty = cls_VornAttributes::create();
     empty->PACKAGE();
     EXPECT_EQ(empty->CAPACITY(), 0);
-    empty->setVALUE(A, 1);
+    empty->setVALUE(QStringLiteral("A"), 1);
     EXPECT_EQ(empty->CAPACITY(), 11);
 }
 
