@@ -4,32 +4,19 @@
 
 #include <QImage>
 
+// Help, unknown commands and options, a second file and a missing one are in data/cli.
 TEST_F(AppTest, ExitCodesForUsageMissingFilesAndBadInput)
 {
-    Outcome r = run("--help");
-    EXPECT_EQ(r.code, 0);
-    for (const char* word : { "check", "dump", "write", "-I" })
-        EXPECT_TRUE(r.outText().contains(QLatin1String(word))) << word;
-    r = run("--version");
+    Outcome r = run("--version");
     EXPECT_EQ(r.code, 0);
     EXPECT_TRUE(r.out.startsWith("vorn "));
-
     file("a.vorn", PointDef);
-    for (const char* args :
-         { "", "frobnicate a.vorn", "check", "--bogus", "dump a.vorn a.vorn", "write a.vorn a.vorn" }) {
+    for (const char* args : { "", "check", "write a.vorn a.vorn", "dump missing.vorn", "write missing.vorn" }) {
         r = run(args);
         EXPECT_EQ(r.code, 2) << args;
         EXPECT_TRUE(r.out.isEmpty() && !r.err.isEmpty()) << args;
     }
-    for (const char* command : { "check", "dump", "write" }) {
-        r = run(QString(command) + " missing.vorn");
-        EXPECT_EQ(r.code, 2) << command;
-        EXPECT_TRUE(r.out.isEmpty() && r.errText().contains("missing.vorn")) << command;
-    }
-    // The other files are still checked.
-    r = run("check missing.vorn " + file("bad.vorn", PointDef + "POINT X=\"abc\"\n"));
-    EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.outText().contains("bad.vorn:4: " + ConversionError));
+    EXPECT_TRUE(r.errText().contains("missing.vorn"));
 
     QByteArray deep, unclosed;
     for (int i = 0; i < 3000; ++i)

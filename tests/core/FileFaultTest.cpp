@@ -2,14 +2,11 @@
 // killed in the middle of a save, and a file that another process is writing while it is loaded.
 // Each time the file that was there before stays whole and loadable.
 
+#include "support/Common.h"
+
 #include <vorn/vorn.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -19,14 +16,9 @@
 #include <functional>
 
 using namespace vorn;
+using support::readAll;
 
 namespace {
-
-QByteArray bytesOf(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 Ref<CoreList> listOf(int items, int length, char fill)
 {
@@ -92,9 +84,9 @@ TEST_F(FileFaultTest, SaveIntoReadOnlyFolderKeepsThePreviousFile)
     for (const QString& pw : { QString(), QStringLiteral("geheim") }) {
         const QString file = path(pw.isEmpty() ? "open.rec" : "sealed.rec");
         ASSERT_TRUE(listOf(3, 10, 'a')->SAVE(file, pw));
-        const QByteArray before = bytesOf(file);
+        const QByteArray before = readAll(file);
         EXPECT_FALSE(saveInReadOnlyFolder(folder, [&] { return listOf(50, 1000, 'b')->SAVE(file, pw); }));
-        EXPECT_EQ(bytesOf(file), before);
+        EXPECT_EQ(readAll(file), before);
         auto back = CoreList::create();
         ASSERT_TRUE(back->LOAD(file, pw));
         EXPECT_EQ(back->items(), listOf(3, 10, 'a')->items());
@@ -105,10 +97,10 @@ TEST_F(FileFaultTest, SaveIntoReadOnlyFolderKeepsThePreviousFile)
     auto s = cls_VornStructure::create();
     s->PARSE(QStringLiteral("BEGIN ELEMENT NAME=\"T\"\n  LONG NAME=\"N\"\nEND\nT N=1\n"));
     ASSERT_TRUE(s->SAVE(script));
-    const QByteArray before = bytesOf(script);
+    const QByteArray before = readAll(script);
     s->PARSE(QStringLiteral("T N=2\n"));
     EXPECT_FALSE(saveInReadOnlyFolder(folder, [&] { return s->SAVE(script); }));
-    EXPECT_EQ(bytesOf(script), before);
+    EXPECT_EQ(readAll(script), before);
     EXPECT_EQ(filesInFolder().size(), 3); // nothing left behind
 }
 
@@ -153,9 +145,9 @@ TEST_F(FileFaultTest, LoadWhileAnotherProcessWritesFailsCleanlyOrReadsWholeConte
     const auto a = listOf(200, 2000, 'a');
     const auto b = listOf(300, 1500, 'b');
     ASSERT_TRUE(a->SAVE(file));
-    QByteArray bytesA = bytesOf(file);
+    QByteArray bytesA = readAll(file);
     ASSERT_TRUE(b->SAVE(file));
-    QByteArray bytesB = bytesOf(file);
+    QByteArray bytesB = readAll(file);
 
     // mode 0: the child replaces the file with SAVE; mode 1: it rewrites it in place, in small
     // pieces, as a program that knows nothing of temporary files would.

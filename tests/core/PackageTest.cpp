@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
 #include <ostream>
 #include <random>
 
@@ -79,19 +77,16 @@ void expectSame(const Variant& got, const Variant& expected)
         auto again = std::dynamic_pointer_cast<DataEvents>(b.DATA().SPAWN());
         again->DATA().setPACKAGE(b.DATA().PACKAGE());
         EXPECT_EQ(str(dynamic_cast<DataEvents&>(*got.object()).DATA().PACKAGE()), str(again->DATA().PACKAGE()));
-    } else if (expected.isDouble()) {
-        EXPECT_EQ(std::isnan(got.doubleValue()), std::isnan(expected.doubleValue()));
-        if (!std::isnan(expected.doubleValue())) {
-            EXPECT_TRUE(got == expected && std::signbit(got.doubleValue()) == std::signbit(expected.doubleValue()));
-        }
-    } else if (!expected.isObject() && !expected.isMissing()) {
+    } else if (!expected.isObject()) {
         EXPECT_EQ(got, expected); // texts compare exactly
     }
 }
 
 } // namespace
 
-TEST(PackageTest, EveryValueKindRoundTripsWithItsKind)
+// The package of every kind of plain value is in data/types/values.expected; here objects, which
+// come back as new objects of their class, and a long text.
+TEST(PackageTest, ObjectsAndLongTextsRoundTrip)
 {
     auto list = CoreList::create();
     list->ADD(QStringLiteral("a"));
@@ -100,27 +95,15 @@ TEST(PackageTest, EveryValueKindRoundTripsWithItsKind)
     element->ATTRIBUTES()->setVALUE(QStringLiteral("X"), 5);
     element->ELEMENTS()->CREATE(QStringLiteral("CHILD"));
 
-    const QDateTime date(QDate(1850, 3, 1), QTime(12, 30, 15, 250), Qt::UTC);
-    const VariantArray values{ Variant(), Variant::missing(), QString(), QString(""), QStringLiteral(" "),
-                               // Texts that look like the codec's own syntax, and code units outside the BMP.
-                               QStringLiteral("VP1A1:S3:abc;:"), QString::fromUtf16(u"\u00e9\U0001D11E\u0000z"),
-                               std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), 0, 0.1, -0.0,
-                               1e300, 5e-324, std::nan(""), HUGE_VAL, -HUGE_VAL, true, false, date, VariantArray{},
-                               VariantArray{ 1, VariantArray{ "x", VariantArray{ Variant(), 2.5 } }, Ref<Object>() },
-                               Ref<Object>(), Ref<Object>(list), Ref<Object>(element),
-                               VariantArray{ Ref<Object>(element) }, QString(5000, QLatin1Char('y')) };
-
+    const VariantArray values{ Ref<Object>(list), Ref<Object>(element), VariantArray{ Ref<Object>(element), 2.5 },
+                               QString(5000, QLatin1Char('y')) };
     const VariantArray got = Package::UNPACK(Package::PACK(values), qsizetype(values.size()));
     ASSERT_EQ(got.size(), values.size());
     for (size_t i = 0; i < values.size(); ++i) {
         SCOPED_TRACE(i);
         expectSame(got[i], values[i]);
     }
-    EXPECT_TRUE(got[2].isText() && got[2].text().isEmpty()) << "the empty text is not Empty";
-    EXPECT_TRUE(got[0].isEmpty());
-    EXPECT_EQ(got[19].date().toMSecsSinceEpoch(), date.toMSecsSinceEpoch());
-
-    auto child = std::dynamic_pointer_cast<cls_VornElement>(got[24].object());
+    auto child = std::dynamic_pointer_cast<cls_VornElement>(got[1].object());
     ASSERT_TRUE(child);
     EXPECT_EQ(child->ID(), QStringLiteral("E"));
     ASSERT_TRUE(child->ELEMENTS()->Item(QStringLiteral("CHILD")));
@@ -149,41 +132,20 @@ TEST(PackageTest, TypedTargetsConvertAndCountMustMatch)
 
 TEST(PackageTest, MalformedPackagesRaiseError)
 {
-    const QString bad[] = {
-        QString(),
-        QStringLiteral("VP"),
-        QStringLiteral("VP2A0:"),
-        QStringLiteral("VP1"),
-        QStringLiteral("VP1E"),
-        QStringLiteral("VP1A"),
-        QStringLiteral("VP1A1"),
-        QStringLiteral("VP1A:E"),
-        QStringLiteral("VP1A-1:E"),
-        QStringLiteral("VP1A1:"),
-        QStringLiteral("VP1A1:X"),
-        QStringLiteral("VP1A1:S5:ab"),
-        QStringLiteral("VP1A1:S:"),
-        QStringLiteral("VP1A1:L12"),
-        QStringLiteral("VP1A1:L99999999999;"),
-        QStringLiteral("VP1A1:L1x;"),
-        QStringLiteral("VP1A1:D1.5.5;"),
-        QStringLiteral("VP1A1:D;"),
-        QStringLiteral("VP1A1:W12a;"),
-        QStringLiteral("VP1A1:EE"),
-        QStringLiteral("VP1A0:trailing"),
-        QStringLiteral("VP1A2:E"),
-        // Absurd lengths and counts.
-        QStringLiteral("VP1A2147483647:E"),
-        QStringLiteral("VP1A99999999999999999999999999:E"),
-        QStringLiteral("VP1A1:S18446744073709551617:x"),
-        QStringLiteral("VP1A1:A999999:E"),
-        QStringLiteral("VP1A1:L") + QString(100, QLatin1Char('1')) + QLatin1Char(';'),
-        // Objects: unknown class, not a package, wrong number of values, wrong class in a list.
-        QStringLiteral("VP1A1:") + objectText(QStringLiteral("LmVornScript.cls_Nothing"), QStringLiteral("VP1A0:")),
-        QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("junk")),
-        QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("VP1A0:")),
-        QStringLiteral("VP1A1:O999:") + ElementClass,
-    };
+    const char* const wrongShape[] = { "", "VP", "VP2A0:", "VP1", "VP1E", "VP1A", "VP1A1", "VP1A:E", "VP1A-1:E",
+                                       "VP1A1:", "VP1A1:X", "VP1A1:S5:ab", "VP1A1:S:", "VP1A1:L12",
+                                       "VP1A1:L99999999999;", "VP1A1:L1x;", "VP1A1:D1.5.5;", "VP1A1:D;", "VP1A1:W12a;",
+                                       "VP1A1:EE", "VP1A0:trailing", "VP1A2:E",
+                                       // Absurd lengths and counts.
+                                       "VP1A2147483647:E", "VP1A99999999999999999999999999:E",
+                                       "VP1A1:S18446744073709551617:x", "VP1A1:A999999:E" };
+    QStringList bad(std::begin(wrongShape), std::end(wrongShape));
+    bad << QStringLiteral("VP1A1:L") + QString(100, QLatin1Char('1')) + QLatin1Char(';');
+    // Objects: unknown class, not a package, wrong number of values, wrong class in a list.
+    bad << QStringLiteral("VP1A1:") + objectText(QStringLiteral("LmVornScript.cls_Nothing"), QStringLiteral("VP1A0:"))
+        << QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("junk"))
+        << QStringLiteral("VP1A1:") + objectText(ElementClass, QStringLiteral("VP1A0:"))
+        << QStringLiteral("VP1A1:O999:") + ElementClass;
     for (const QString& text : bad)
         EXPECT_THROW(Package::UNPACK(text, 1), Error) << text.left(60).toStdString();
 
@@ -240,8 +202,7 @@ TEST(PackageTest, DeepNestingRaisesErrorInsteadOfCrashing)
     EXPECT_THROW(e->DATA().setPACKAGE(nestedElementPackage(600)), Error);
     EXPECT_EQ(e->ELEMENTS()->COUNT(true), 0);
 
-    // Packing: a chain deeper than the codec nests, and an element that holds itself.
-    EXPECT_THROW(chain(5000)->DATA().PACKAGE(), Error);
+    // Packing an element that holds itself (a chain deeper than the codec nests is in DeepTreeTest).
     auto self = cls_VornElement::create();
     self->ATTRIBUTES()->setVALUE(QStringLiteral("SELF"), self);
     EXPECT_THROW(self->DATA().PACKAGE(), Error);
@@ -254,7 +215,6 @@ TEST(CoreListTest, Operations)
 {
     auto l = CoreList::create();
     auto joined = [&] { return l->JOIN({}, QStringLiteral(","), {}); };
-    EXPECT_EQ(l->ITEMKIND(), 8);
     for (const char* item : { "a", "B", "a" })
         l->ADD(QString::fromUtf8(item));
     EXPECT_EQ(l->COUNT(), 3);

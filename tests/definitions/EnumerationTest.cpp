@@ -5,16 +5,9 @@
 #include <QTemporaryDir>
 
 using namespace vorn;
+using support::names;
 
 namespace {
-
-QString names(cls_VornEnumeration& e)
-{
-    QStringList out;
-    for (qint32 i = 1; i <= e.COUNT(); ++i)
-        out << e.NAME(i);
-    return out.join(QLatin1Char(','));
-}
 
 Ref<cls_VornEnumeration> abc()
 {
@@ -27,7 +20,7 @@ Ref<cls_VornEnumeration> abc()
 
 } // namespace
 
-// What the value list shares with the attribute bag is in BagTest.
+// What the value list shares with the attribute bag is in BagTest, bad packages in PersistenceTest.
 TEST(EnumerationTest, CreateKeepsTheCaseAndDescriptionsFollowTheMembers)
 {
     auto e = abc();
@@ -61,21 +54,16 @@ TEST(EnumerationTest, EncodeAndDecode)
 {
     auto lists = cls_VornEnumerations::create();
     auto sizes = lists->CREATE(QStringLiteral("Sizes"), QStringLiteral("how big"));
-    EXPECT_EQ(sizes->ID(), QStringLiteral("SIZES"));
-    EXPECT_EQ(sizes->DATA().KEY(), Variant("SIZES"));
-    EXPECT_EQ(sizes->ENUMDESCRIPTION(), QStringLiteral("how big"));
     sizes->CREATE(QStringLiteral("ONE"), 1);
     sizes->CREATE(QStringLiteral("TEXTONE"), QStringLiteral("1"));
     sizes->CREATE(QStringLiteral("BIG"), 100);
 
-    EXPECT_EQ(lists->ENCODE(QStringLiteral("sizes"), QStringLiteral("one")), Variant(1));
+    // By name in data/parse/commands-lists; here by value, a number and a text apart.
     EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), 100), Variant(100));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), 1), Variant(1));
     const Variant textOne = lists->ENCODE(QStringLiteral("SIZES"), QStringLiteral("1"));
-    EXPECT_TRUE(textOne.isText());
-    EXPECT_EQ(textOne, Variant("1"));
+    EXPECT_TRUE(textOne.isText() && textOne == Variant("1"));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), 7), Variant("!ERROR!"));
-    EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), QStringLiteral("huge")), Variant("!ERROR!"));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("COLORS"), QStringLiteral("one")), Variant("!ERROR!"));
 
     EXPECT_EQ(lists->DECODE(QStringLiteral("Sizes"), 1), QStringLiteral("ONE"));
@@ -96,24 +84,6 @@ TEST(EnumerationTest, EncodeAndDecode)
     sizes->setID(QStringLiteral("OLD"));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), QStringLiteral("ONE")), Variant(111));
     EXPECT_EQ(lists->DECODE(QStringLiteral("old"), 100), QStringLiteral("BIG"));
-}
-
-TEST(EnumerationTest, MalformedPackagesChangeNothing)
-{
-    auto e = abc();
-    const QString package = e->DATA().PACKAGE();
-    auto read = cls_VornEnumeration::create();
-    read->DATA().setPACKAGE(package);
-    EXPECT_EQ(read->VALUE(QStringLiteral("B")).kind(), Variant::Kind::Text);
-    for (const QString& bad :
-         { Package::PACK({ "K", "", 3, VariantArray{ "", "A" }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
-           Package::PACK({ "K", "", 1, VariantArray{ "", "A" }, VariantArray{ 0 }, VariantArray{ "", "" } }),
-           Package::PACK({ "K", "", -1, VariantArray{}, VariantArray{}, VariantArray{} }),
-           Package::PACK(
-               { "K", "", 1, VariantArray{ "", VariantArray{} }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }) }) {
-        EXPECT_THROW(e->DATA().setPACKAGE(bad), Error);
-        EXPECT_EQ(e->DATA().PACKAGE(), package);
-    }
 }
 
 // Found by fuzzing: a record stored the key as text, so a value list without a name (as a list

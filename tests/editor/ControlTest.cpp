@@ -1,9 +1,9 @@
-// The control: layout, scroll bars against text and viewport, input forwarding rules, focus.
+// The control: scroll bars against text and viewport, input forwarding rules, focus. What the
+// keys do and what the control tells of them is in data/editor.
 
 #include "support/EditorFixture.h"
 
 #include <QFocusEvent>
-#include <QSignalSpy>
 #include <QTimer>
 
 using namespace vorn;
@@ -52,16 +52,9 @@ public:
 
 using ControlTest = EditorTest;
 
-TEST_F(ControlTest, LayoutAndVerticalBarAgainstTheText)
+// The vertical bar enables once the text no longer fits.
+TEST_F(ControlTest, VerticalBarAgainstTheText)
 {
-    const int w = edit->width(), h = edit->height();
-    const int hX = edit->srl_X()->height(), wY = edit->srl_Y()->width();
-    EXPECT_EQ(canvas()->geometry(), QRect(0, 0, w - wY, h - hX));
-    EXPECT_EQ(edit->srl_Y()->geometry(), QRect(w - wY, 0, wY, h - hX));
-    EXPECT_EQ(edit->srl_X()->geometry(), QRect(0, h - hX, w - wY, hX));
-    EXPECT_EQ(edit->tmr_Cursor()->interval(), 500);
-
-    // The bar enables once the text no longer fits.
     const int rows = engine().viewport().visibleRowCount();
     ASSERT_GT(rows, 3);
     edit->setCONTENT(numberedLines(rows));
@@ -169,23 +162,4 @@ TEST_F(ControlTest, FocusStartsAndStopsTheBlinkTimer)
     QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(canvas(), &out);
     EXPECT_FALSE(edit->tmr_Cursor()->isActive());
-}
-
-// What the keys do is in data/editor; here what the control tells of them.
-TEST_F(ControlTest, KeysOnTheCanvasTellOfChangesAndTheCursor)
-{
-    canvas()->setFocus();
-    QSignalSpy changed(edit.get(), &ctl_VornEdit::changedChanged);
-    QSignalSpy moved(edit.get(), &ctl_VornEdit::cursorMoved);
-    QTest::keyClicks(canvas(), QStringLiteral("BEGIN HOUSE"));
-    QTest::keyClick(canvas(), Qt::Key_Return);
-    QTest::keyClicks(canvas(), QStringLiteral("ROOM"));
-    EXPECT_EQ(edit->CONTENT(), QStringLiteral("BEGIN HOUSE\n    ROOM"));
-    // The first edit tells of the change once; every key tells where the cursor went.
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_TRUE(changed[0][0].toBool());
-    ASSERT_FALSE(moved.isEmpty());
-    EXPECT_EQ(moved.last(), QVariantList({ 2, 9 }));
-    edit->setCHANGED(false);
-    EXPECT_EQ(changed.count(), 2);
 }

@@ -5,15 +5,17 @@
 //   key KEYS                                      one key, as Qt names it: "Return", "Ctrl+Right"
 //   cursor ROW COL, word                          the engine's cursor put there; a double click
 //   do WORD, update                               EXECUTE, UPDATE
+//   load FILE, snapshot                           LOAD of data/editor/FILE; the text as last written or read
 //   answer TEXT, cancel                           how the next dialog answers
 //   clipboard TEXT                                the clipboard's text
-// NAME.expected shows each step and after it every dialog shown, the clipboard when it changed,
-// the selection, LAST, the text with the cursor, CHANGED, and the sizes of the undo and redo lists.
+// NAME.expected shows each step and after it every dialog shown, CHANGED when the control told of it, the clipboard
+// when it changed, the selection, LAST, the text with the cursor, CHANGED, and the sizes of the undo and redo lists.
 #include "support/Golden.h"
 #include "support/EditorFixture.h"
 
 #include <QClipboard>
 #include <QKeySequence>
+#include <QSignalSpy>
 
 namespace {
 
@@ -31,10 +33,13 @@ TEST_P(EditingGolden, MatchesExpected)
     QClipboard* clipboard = QGuiApplication::clipboard();
     QString out, shownClipboard = clipboard->text();
     size_t shownDialogs = 0;
+    QSignalSpy told(edit.get(), &vorn::ctl_VornEdit::changedChanged);
+    QSignalSpy moved(edit.get(), &vorn::ctl_VornEdit::cursorMoved);
     for (const QString& line : golden::script("editor", GetParam(), ".keys").split(u'\n')) {
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
         const QString step = line.section(u' ', 0, 0);
+        const QVariantList before = { edit->ROW(), edit->COL() };
         const QString text = line.section(u' ', 1).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
         out += "> " + line + '\n';
         if (step == u"content")
@@ -57,6 +62,10 @@ TEST_P(EditingGolden, MatchesExpected)
             out += edit->EXECUTE(text) ? "  done\n" : "  refused\n";
         else if (step == u"update")
             edit->UPDATE();
+        else if (step == u"load")
+            out += edit->LOAD(golden::folder("editor") + '/' + text) ? "  loaded\n" : "  refused\n";
+        else if (step == u"snapshot")
+            out += "  snapshot " + quotedText(edit->snapshot()).replace(u'\r', QStringLiteral("\\r")) + '\n';
         else if (step == u"answer")
             dialogs->queueAnswer(text);
         else if (step == u"cancel")
@@ -69,6 +78,18 @@ TEST_P(EditingGolden, MatchesExpected)
             const auto& d = dialogs->shown()[shownDialogs];
             out += "  " + d.kind + ": " + d.text + " | " + d.title + '\n';
         }
+        for (const QList<QVariant>& signal : std::as_const(told))
+            out += signal[0].toBool() ? "  told changed\n" : "  told unchanged\n";
+        told.clear();
+        // A key that moves the cursor tells where it went.
+        const QVariantList after = { edit->ROW(), edit->COL() };
+        if ((step == u"key" || step == u"type") && after != before) {
+            EXPECT_FALSE(moved.isEmpty()) << line.toStdString();
+        }
+        if (!moved.isEmpty()) {
+            EXPECT_EQ(moved.last(), after) << line.toStdString();
+        }
+        moved.clear();
         if (clipboard->text() != shownClipboard)
             out += "  clipboard " + quotedText(shownClipboard = clipboard->text()) + '\n';
         if (!engine().view().selectedText().isEmpty())

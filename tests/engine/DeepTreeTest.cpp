@@ -32,12 +32,6 @@ Chain chain(int depth)
     return c;
 }
 
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 TEST(DeepTreeTest, EveryWalkAnswersOrFailsCleanlyAtAHundredThousandLevels)
@@ -73,7 +67,7 @@ TEST(DeepTreeTest, EveryWalkAnswersOrFailsCleanlyAtAHundredThousandLevels)
     }
 
     ASSERT_TRUE(top->SAVE(record));
-    const QByteArray saved = contents(record);
+    const QByteArray saved = readAll(record);
     {
         auto loaded = cls_VornElement::create();
         ASSERT_TRUE(loaded->LOAD(record));
@@ -95,7 +89,7 @@ TEST(DeepTreeTest, EveryWalkAnswersOrFailsCleanlyAtAHundredThousandLevels)
     // A value at the bottom that has no record: SAVE answers False and the file stays whole.
     bottom->ATTRIBUTES()->setVALUE("N", QDateTime());
     EXPECT_FALSE(top->SAVE(record));
-    EXPECT_EQ(contents(record), saved);
+    EXPECT_EQ(readAll(record), saved);
     bottom->ATTRIBUTES()->setVALUE("N", 7);
 
     // Packages nest on the call stack, so the shared nesting limit refuses them.
@@ -120,7 +114,7 @@ TEST(DeepTreeTest, EveryWalkAnswersOrFailsCleanlyAtAHundredThousandLevels)
 
     // None of the failures changed the tree.
     ASSERT_TRUE(top->SAVE(record));
-    EXPECT_EQ(contents(record), saved);
+    EXPECT_EQ(readAll(record), saved);
 
     // Script text that deep is read line by line, keeping the blocks down to the limit.
     auto parsed = fixture();

@@ -11,8 +11,6 @@
 #include "support/Dump.h"
 #include "support/Engine.h"
 
-#include <QSet>
-
 using namespace support;
 
 namespace {
@@ -22,18 +20,6 @@ Ref<cls_VornStructure> structureFor(const char* family, const QString& script)
     auto s = golden::directive(script, "with") == u"fixture" ? fixture() : cls_VornStructure::create();
     s->setROOT(golden::folder(family) + "/");
     return s;
-}
-
-// Element numbers are unique and ELEMENT finds each element by its number.
-void expectUidsUnique(cls_VornStructure& s)
-{
-    QSet<qint32> seen;
-    walkElements(s.ELEMENTS()->entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
-        EXPECT_FALSE(seen.contains(e->UID())) << "UID " << e->UID() << " repeats";
-        seen.insert(e->UID());
-        EXPECT_EQ(s.ELEMENT(Variant(e->UID())), e) << "UID " << e->UID();
-        return false;
-    });
 }
 
 // The written lines, and the writer's message when it failed.
@@ -61,7 +47,7 @@ TEST_P(ParseGolden, MatchesExpected)
     s->setSOURCE(QString::fromStdString(GetParam()) + ".vorn");
     auto list = CoreList::create();
     const bool parsed = s->PARSE(script, list);
-    expectUidsUnique(*s);
+    expectNumbered(*s);
     QString text = dump(*s, parsed, list->items(), { s->SOURCE(), golden::directive(script, "with") == u"builtins" });
     golden::expectMatches("parse", GetParam(), text.replace(golden::folder("parse"), QStringLiteral("$DATA")));
 }

@@ -2,13 +2,10 @@
 
 #include <vorn/vorn.h>
 
-#include <QTemporaryDir>
-
 using namespace vorn;
+using support::names;
 
 namespace {
-
-const QString A = QStringLiteral("A");
 
 Ref<cls_VornAttributes> bag(std::initializer_list<std::pair<const char*, Variant>> pairs)
 {
@@ -18,22 +15,12 @@ Ref<cls_VornAttributes> bag(std::initializer_list<std::pair<const char*, Variant
     return b;
 }
 
-QString names(cls_VornAttributes& b)
-{
-    QStringList out;
-    for (qint32 i = 1; i <= b.COUNT(); ++i)
-        out << b.NAME(i);
-    return out.join(QLatin1Char(','));
-}
-
 } // namespace
 
-// What the bag shares with the value list is in BagTest.
+// What the bag shares with the value list is in BagTest, bad packages in PersistenceTest.
 TEST(AttributesTest, NamesAreUpperCasedDefaultsKeepTheirObject)
 {
     auto b = bag({ { "Name", 5 } });
-    EXPECT_EQ(b->NAME(1), QStringLiteral("NAME"));
-    EXPECT_EQ(b->FIND(QStringLiteral("nAmE")), 1);
     // NAME put upper-cases, checks no duplicates and ignores bad positions.
     b->setVALUE(QStringLiteral("other"), 1);
     b->setNAME(2, QStringLiteral("name"));
@@ -47,25 +34,8 @@ TEST(AttributesTest, NamesAreUpperCasedDefaultsKeepTheirObject)
     auto empty = cls_VornAttributes::create();
     empty->PACKAGE();
     EXPECT_EQ(empty->CAPACITY(), 0);
-    empty->setVALUE(A, 1);
+    empty->setVALUE(QStringLiteral("A"), 1);
     EXPECT_EQ(empty->CAPACITY(), 11);
-}
-
-TEST(AttributesTest, MalformedPackageLeavesTheBagAsItWas)
-{
-    auto b = bag({ { "x", 1 }, { "y", "two" } });
-    const QString before = b->DATA().PACKAGE();
-    const QString bad[] = {
-        Package::PACK({ 1, VariantArray{ Variant(), "A" } }),                               // two values
-        Package::PACK({ 2, VariantArray{ Variant(), "A" }, VariantArray{ Variant(), 1 } }), // count too big
-        Package::PACK({ -1, VariantArray{}, VariantArray{} }),
-        Package::PACK({ 1, VariantArray{ Variant(), VariantArray{} }, VariantArray{ Variant(), 1 } }), // name no text
-        Package::PACK({ 1, "names", VariantArray{ Variant(), 1 } }),
-    };
-    for (const QString& text : bad) {
-        EXPECT_THROW(b->DATA().setPACKAGE(text), Error);
-        EXPECT_EQ(b->DATA().PACKAGE(), before);
-    }
 }
 
 TEST(AttributesTest, ValueEncodedFollowsTheDefinition)

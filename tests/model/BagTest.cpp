@@ -5,6 +5,7 @@
 #include <vorn/vorn.h>
 
 using namespace vorn;
+using support::names;
 
 namespace {
 
@@ -20,13 +21,6 @@ protected:
         b->setVALUE(QStringLiteral("z"), 3);
         return b;
     }
-    static QString names(C& b)
-    {
-        QStringList out;
-        for (qint32 i = 1; i <= b.COUNT(); ++i)
-            out << b.NAME(i);
-        return out.join(QLatin1Char(','));
-    }
 };
 
 using Bags = ::testing::Types<cls_VornAttributes, cls_VornEnumeration>;
@@ -37,8 +31,7 @@ TYPED_TEST_SUITE(BagTest, Bags);
 TYPED_TEST(BagTest, TextsAreNamesAndOtherValuesArePositions)
 {
     auto b = this->xyz();
-    EXPECT_EQ(this->names(*b), QStringLiteral("X,2,Z"));
-    EXPECT_EQ(b->FIND(QStringLiteral("Z")), 3);
+    EXPECT_EQ(names(*b), QStringLiteral("X,2,Z"));
     EXPECT_EQ(b->FIND(QStringLiteral("z")), 3);
     EXPECT_TRUE(b->EXISTS(QStringLiteral("x")));
     EXPECT_FALSE(b->EXISTS(QStringLiteral(" x"))); // not trimmed
@@ -65,25 +58,25 @@ TYPED_TEST(BagTest, TextsAreNamesAndOtherValuesArePositions)
     b->setVALUE(QStringLiteral("X"), QStringLiteral("replaced"));
     EXPECT_EQ(b->VALUE(1), Variant("replaced"));
     b->setVALUE(QStringLiteral("7"), 70);
-    EXPECT_EQ(this->names(*b), QStringLiteral("X,2,Z,7"));
+    EXPECT_EQ(names(*b), QStringLiteral("X,2,Z,7"));
 }
 
 TYPED_TEST(BagTest, RemoveWithAndWithoutKeepingOrder)
 {
     auto unordered = this->xyz();
     EXPECT_TRUE(unordered->REMOVE(QStringLiteral("x"), false));
-    EXPECT_EQ(this->names(*unordered), QStringLiteral("Z,2"));
+    EXPECT_EQ(names(*unordered), QStringLiteral("Z,2"));
     EXPECT_EQ(unordered->VALUE(1), Variant(3));
     EXPECT_EQ(unordered->VALUE(QStringLiteral("2")), Variant("named two"));
 
     auto ordered = this->xyz();
     EXPECT_TRUE(ordered->REMOVE(QStringLiteral("X"), true));
-    EXPECT_EQ(this->names(*ordered), QStringLiteral("2,Z"));
+    EXPECT_EQ(names(*ordered), QStringLiteral("2,Z"));
     EXPECT_FALSE(ordered->REMOVE(3, true));
     EXPECT_FALSE(ordered->REMOVE(QStringLiteral("1"), true)); // a name, not a position
     EXPECT_FALSE(ordered->REMOVE(QStringLiteral("x"), false));
     EXPECT_TRUE(ordered->REMOVE(2, false)); // the last one
-    EXPECT_EQ(this->names(*ordered), QStringLiteral("2"));
+    EXPECT_EQ(names(*ordered), QStringLiteral("2"));
     EXPECT_TRUE(ordered->REMOVE(1.0, true));
     EXPECT_EQ(ordered->COUNT(), 0);
     EXPECT_FALSE(ordered->REMOVE(1, true));
@@ -112,5 +105,5 @@ TYPED_TEST(BagTest, CapacityGrowsByTenAndShrinksToTheCountOnPackingCopyingAndRea
     auto copy = TypeParam::create();
     copy->COPY(*b);
     EXPECT_EQ(copy->CAPACITY(), 11);
-    EXPECT_EQ(this->names(*copy), QStringLiteral("A2,A3,A4,A5,A6,A7,A8,A9,A10,A11,A12"));
+    EXPECT_EQ(names(*copy), QStringLiteral("A2,A3,A4,A5,A6,A7,A8,A9,A10,A11,A12"));
 }

@@ -1,6 +1,6 @@
 // What every persistent class promises: packages, records and copies, and bad input that
 // changes nothing.
-#include "support/Common.h"
+#include "support/Engine.h"
 
 #include <vorn/vorn.h>
 
@@ -138,19 +138,32 @@ Ref<cls_VornEnumerations> sample()
     return lists;
 }
 
-// Definitions, a value list, nested elements, element and structure errors; its SAVE and LOAD
-// handle script text, so only its slots are checked here.
-template <>
-Ref<cls_VornStructure> sample()
+// Packages of a class's own shape whose counts or parts do not fit together.
+template <class C>
+std::vector<QString> misfits()
 {
-    auto s = cls_VornStructure::create();
-    s->PARSE(
-        "BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-        "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  ENUM ENUMID=\"KIND\", NAME=\"K\"\nEND\n"
-        "BEGIN NODE \"ROOT\", K=\"A\"\n  NODE \"CHILD\", K=\"B\"\nEND\nEND");
-    s->setROOT("/some/root/");
-    s->INCLUDEFOLDERS()->ADD("/inc/");
-    return s;
+    return {};
+}
+template <>
+std::vector<QString> misfits<cls_VornAttributes>()
+{
+    return {
+        Package::PACK({ 1, VariantArray{ Variant(), "A" } }),                               // two values
+        Package::PACK({ 2, VariantArray{ Variant(), "A" }, VariantArray{ Variant(), 1 } }), // count too big
+        Package::PACK({ -1, VariantArray{}, VariantArray{} }),
+        Package::PACK({ 1, VariantArray{ Variant(), VariantArray{} }, VariantArray{ Variant(), 1 } }), // name no text
+        Package::PACK({ 1, "names", VariantArray{ Variant(), 1 } }),
+    };
+}
+template <>
+std::vector<QString> misfits<cls_VornEnumeration>()
+{
+    return {
+        Package::PACK({ "K", "", 3, VariantArray{ "", "A" }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
+        Package::PACK({ "K", "", 1, VariantArray{ "", "A" }, VariantArray{ 0 }, VariantArray{ "", "" } }),
+        Package::PACK({ "K", "", -1, VariantArray{}, VariantArray{}, VariantArray{} }),
+        Package::PACK({ "K", "", 1, VariantArray{ "", VariantArray{} }, VariantArray{ 0, 1 }, VariantArray{ "", "" } }),
+    };
 }
 
 template <class C>
@@ -158,14 +171,6 @@ class PersistenceTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QString path(const char* name) const { return dir.filePath(QLatin1String(name)); }
-    void writeRecord(const QString& file, const VariantArray& values)
-    {
-        auto f = CoreFile::create();
-        f->OPEN(file, CoreFile::ModeWrite);
-        for (const Variant& v : values)
-            f->WRITE(v);
-        f->CLOSE();
-    }
 };
 
 using Classes = ::testing::Types<CoreList, cls_VornAttributes, cls_VornElement, cls_VornElements, cls_VornAttributeDef,
@@ -242,21 +247,19 @@ TYPED_TEST(PersistenceTest, BadInputChangesNothing)
         EXPECT_THROW(object->DATA().setPACKAGE(before.left(cut)), Error) << cut;
         ASSERT_EQ(object->DATA().PACKAGE(), before) << cut;
     }
-    for (const QString& bad : { QStringLiteral("garbage"), Package::PACK({ "K" }), Package::PACK({ "K", 1 }) })
-        EXPECT_THROW(object->DATA().setPACKAGE(bad), Error);
+    std::vector<QString> bad = misfits<TypeParam>();
+    bad.insert(bad.end(), { QStringLiteral("garbage"), Package::PACK({ "K" }), Package::PACK({ "K", 1 }) });
+    for (const QString& text : bad) {
+        EXPECT_THROW(object->DATA().setPACKAGE(text), Error) << text.toStdString();
+        ASSERT_EQ(object->DATA().PACKAGE(), before);
+    }
 
     // Records: missing, not a record, of another version, cut short; no file name; unwritable.
     ASSERT_TRUE(object->SAVE(this->path("good.rec")));
-    auto f = CoreFile::create();
-    f->OPEN(this->path("good.rec"), CoreFile::ModeRead);
-    const Variant tag = f->READVALUE();
-    f->CLOSE();
-    this->writeRecord(this->path("other.rec"), { "9.9", "ID", "Sort", 0, 0, false });
-    this->writeRecord(this->path("cut.rec"), { tag });
-    QFile garbage(this->path("garbage.rec"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("VORNREC\0\x01\x00 not a record at all", 30);
-    garbage.close();
+    const Variant tag = support::openRecord(this->path("good.rec"))->READVALUE();
+    support::writeRecord(this->path("other.rec"), { "9.9", "ID", "Sort", 0, 0, false });
+    support::writeRecord(this->path("cut.rec"), { tag });
+    support::writeFile(this->path("garbage.rec"), QByteArray("VORNREC\0\x01\x00 not a record at all", 30));
     EXPECT_FALSE(object->LOAD(this->path("missing.rec")));
     EXPECT_FALSE(object->LOAD(this->path("garbage.rec")));
     object->LOAD(this->path("other.rec"));
@@ -308,6 +311,26 @@ void checkSlots(const VariantArray& full, std::initializer_list<int> reserved, s
     }
 }
 
+// The fields of a definition, as one comparable text.
+QString visible(cls_VornElementDef& d)
+{
+    QStringList out{ d.NAME(),
+                     d.DESCRIPTION(),
+                     d.GROUP(),
+                     d.ICON(),
+                     d.SOURCE(),
+                     QString::number(d.COLOR()),
+                     QString::number(d.CHILDRENMIN()),
+                     QString::number(d.CHILDRENMAX()),
+                     QString::number(d.UNIQUE()),
+                     QString::number(d.INTERNAL()),
+                     d.ATTRIBUTES()->LIST() };
+    for (const auto& l : { d.PARENTSALLOWED(), d.PARENTCLONESALLOWED(), d.CHILDRENREQUIRED(), d.NEXTALLOWED(),
+                           d.PREVIOUSALLOWED(), d.CHILDRENALLOWED(), d.ANCESTORS() })
+        out << l->JOIN(QStringLiteral("["), QStringLiteral(","), QStringLiteral("]"));
+    return out.join(QLatin1Char('|'));
+}
+
 } // namespace
 
 TEST(PersistenceSlotsTest, ElementKeepsReservedSlots)
@@ -339,48 +362,68 @@ TEST(PersistenceSlotsTest, AttributeDefKeepsReservedSlots)
         {}, { { 2, "LONG" }, { 3, VariantArray{} } });
 }
 
+// Each slot lands in its field; the lists and attributes are refilled in place by unpacking and
+// duplicated by a copy.
 TEST(PersistenceSlotsTest, ElementDefKeepsReservedSlots)
 {
     auto attributes = cls_VornAttributeDefs::create();
     attributes->DATA().setKEY(QStringLiteral("ATTRS"));
     attributes->CREATE(QStringLiteral("ID"), TypeString, QString(), true);
     attributes->CREATE(QStringLiteral("SIZE"), TypeLong, 4)->setFIXED(true);
+    const VariantArray full = { "Type",
+                                attributes->DATA().PACKAGE(),
+                                "description",
+                                listPackage({ "CLONEPARENT" }),
+                                listPackage({ "NONE", "Parent" }),
+                                listPackage({ "REQ" }),
+                                listPackage({ "NEXT1", "NEXT2" }),
+                                listPackage({ "PREV" }),
+                                1,
+                                9,
+                                true,
+                                "rt1",
+                                "rt2",
+                                "icon.png",
+                                "group",
+                                "source.vorn",
+                                true,
+                                false,
+                                true,
+                                true,
+                                true,
+                                -1,
+                                2,
+                                -3,
+                                4,
+                                0x123456,
+                                listPackage({ "CHILD" }),
+                                listPackage({ "ANCESTOR" }) };
     checkSlots<cls_VornElementDef>(
-        { "Type",
-          attributes->DATA().PACKAGE(),
-          "description",
-          listPackage({ "CLONEPARENT" }),
-          listPackage({ "NONE", "Parent" }),
-          listPackage({ "REQ" }),
-          listPackage({ "NEXT1", "NEXT2" }),
-          listPackage({ "PREV" }),
-          1,
-          9,
-          true,
-          "rt1",
-          "rt2",
-          "icon.png",
-          "group",
-          "source.vorn",
-          true,
-          false,
-          true,
-          true,
-          true,
-          -1,
-          2,
-          -3,
-          4,
-          0x123456,
-          listPackage({ "CHILD" }),
-          listPackage({ "ANCESTOR" }) },
-        { 11, 12, 16, 17, 18, 19, 21, 22, 23, 24 }, {},
+        full, { 11, 12, 16, 17, 18, 19, 21, 22, 23, 24 }, {},
         { { 4, Package::PACK({ Variant(), 8 }) }, { 1, listPackage({ "not", "definitions" }) } });
+
+    auto source = cls_VornElementDef::create();
+    source->DATA().setPACKAGE(Package::PACK(full));
+    const QString expected = QStringLiteral(
+        "Type|description|group|icon.png|source.vorn|1193046|1|9|1|1|ID|"
+        "[NONE,Parent]|[CLONEPARENT]|[REQ]|[NEXT1,NEXT2]|[PREV]|[CHILD]|[ANCESTOR]");
+    EXPECT_EQ(visible(*source), expected);
+    auto copy = cls_VornElementDef::create();
+    copy->DATA().COPY(source);
+    EXPECT_EQ(visible(*copy), expected);
+    EXPECT_NE(copy->ATTRIBUTES()->Item(1), source->ATTRIBUTES()->Item(1));
+    auto parents = copy->PARENTSALLOWED();
+    auto defs = copy->ATTRIBUTES();
+    copy->DATA().setPACKAGE(cls_VornElementDef::create()->DATA().PACKAGE());
+    EXPECT_EQ(copy->PARENTSALLOWED(), parents);
+    EXPECT_EQ(copy->ATTRIBUTES(), defs);
+    EXPECT_EQ(parents->COUNT(), 0);
+    EXPECT_EQ(visible(*source), expected);
 }
 
 TEST(PersistenceSlotsTest, StructureKeepsReservedSlots)
 {
-    VariantArray full = Package::UNPACK(sample<cls_VornStructure>()->DATA().PACKAGE(), 20);
+    VariantArray full = Package::UNPACK(support::sampleStructure()->DATA().PACKAGE(), 20);
     for (auto [i, v] : { std::pair<int, Variant>(0, "KEY"),
                          { 3, "r1" },
                          { 4, "r2" },

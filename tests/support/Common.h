@@ -1,7 +1,8 @@
 #pragma once
-// What every suite shares: readable failure output for Qt texts and variants, and whole-file
-// reads and writes.
+// What every suite shares: readable failure output for Qt texts and variants, whole-file
+// reads and writes, and record files.
 
+#include <vorn/CoreFile.h>
 #include <vorn/CoreList.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Variant.h>
@@ -39,6 +40,32 @@ inline QString writeFile(const QString& path, const QByteArray& bytes)
     EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
     f.write(bytes);
     return path;
+}
+
+// A record file of these values, sealed when a password is given.
+inline void writeRecord(const QString& path, const vorn::VariantArray& values, const QString& password = {})
+{
+    auto f = vorn::CoreFile::create();
+    f->OPEN(path, vorn::CoreFile::ModeWrite, password);
+    for (const vorn::Variant& v : values)
+        f->WRITE(v);
+    f->CLOSE();
+}
+inline vorn::Ref<vorn::CoreFile> openRecord(const QString& path, const QString& password = {})
+{
+    auto f = vorn::CoreFile::create();
+    f->OPEN(path, vorn::CoreFile::ModeRead, password);
+    return f;
+}
+
+// The names of a bag of values (attributes, a value list), joined by commas.
+template <class Bag>
+QString names(Bag& bag)
+{
+    QStringList out;
+    for (qint32 i = 1; i <= bag.COUNT(); ++i)
+        out << bag.NAME(i);
+    return out.join(QLatin1Char(','));
 }
 
 // The package of a list holding these items.

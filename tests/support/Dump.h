@@ -40,7 +40,9 @@ inline QString described(const Variant& v)
     case Variant::Kind::Long: return "long " + QString::number(v.longValue());
     case Variant::Kind::Double: return "double " + numberText(v.doubleValue());
     case Variant::Kind::Bool: return v.boolValue() ? QStringLiteral("bool True") : QStringLiteral("bool False");
-    case Variant::Kind::Date: return "date " + v.toText();
+    case Variant::Kind::Date: // milliseconds and a time that is not UTC shown, too
+        return "date " + v.toText() + (v.date().time().msec() ? QString::asprintf(".%03d", v.date().time().msec()) : "")
+            + (v.date().timeSpec() == Qt::UTC ? "" : " (not UTC)");
     case Variant::Kind::Object: return "object " + (v.object() ? v.object()->className() : QStringLiteral("none"));
     case Variant::Kind::Array: {
         QStringList items;

@@ -53,15 +53,6 @@ protected:
         QMouseEvent e(type, QPointF(at), canvas()->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(canvas(), &e);
     }
-    // Which messages the scripted dialogs showed, in order.
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const auto& s : dialogs->shown())
-            if (s.kind == u"message")
-                out << s.text;
-        return out;
-    }
 
     std::shared_ptr<vorn::ScriptedDialogService> dialogs;
     std::unique_ptr<vorn::ctl_VornEdit> edit;

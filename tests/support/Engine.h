@@ -5,6 +5,8 @@
 
 #include <vorn/vorn.h>
 
+#include <QSet>
+
 namespace support {
 using namespace vorn;
 
@@ -51,6 +53,36 @@ inline Ref<cls_VornStructure> fixture()
     auto derived = defs.CREATE("DERIVED");
     derived->PARENTCLONESALLOWED()->ADD("K");
     derived->ATTRIBUTES()->CREATE("R", TypeLong, QString(), true);
+    return s;
+}
+
+// Element numbers are unique, and ELEMENT and ELEMENTPARENT find each element and its parent by it.
+inline void expectNumbered(cls_VornStructure& s)
+{
+    QSet<qint32> seen;
+    walkElements(s.ELEMENTS()->entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
+        EXPECT_FALSE(seen.contains(e->UID())) << "UID " << e->UID() << " repeats";
+        seen.insert(e->UID());
+        EXPECT_EQ(s.ELEMENT(Variant(e->UID())), e) << "UID " << e->UID();
+        EXPECT_EQ(s.ELEMENTPARENT(Variant(e->UID())), parent) << "UID " << e->UID();
+        return false;
+    });
+}
+
+// A structure with definitions, a value list, nested elements, element and structure errors.
+inline Ref<cls_VornStructure> sampleStructure()
+{
+    auto s = cls_VornStructure::create();
+    s->PARSE(
+        "BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+        "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n  STRING NAME=\"TEXT\", REQUIRED=no, "
+        "DEFAULT=\"t\"\n"
+        "  ENUM ENUMID=\"KIND\", NAME=\"K\", REQUIRED=no, DEFAULT=\"A\"\nEND\n"
+        "BEGIN NODE \"ROOT\", TEXT=\"Grüße €\"\n  NODE \"CHILD\", K=\"A\"\nEND\nNODE \"BAD\", Q=1\nEND");
+    s->setROOT("/some/root/");
+    s->INCLUDEFOLDERS()->ADD("/inc/");
+    s->DATA().setKEY("KEY1");
+    s->setSOURCE("not persisted");
     return s;
 }
 

@@ -18,8 +18,6 @@ struct Outcome {
 };
 
 inline const QByteArray PointDef = "BEGIN ELEMENT NAME=\"POINT\"\n LONG NAME=\"X\"\nEND\n";
-inline const QString ConversionError = QStringLiteral(
-    "Der für das Attribut 'X' angegebene Wert 'abc' ist inkomaptibel zum geforderten Datentyp 'LONG'");
 
 class AppTest : public ::testing::Test {
 protected:

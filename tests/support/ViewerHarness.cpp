@@ -19,15 +19,6 @@ Viewer::Viewer(const vorn::Ref<vorn::cls_VornStructure>& structure, qint32 start
 
 QTreeWidget* Viewer::view(const char* name) const { return control<QTreeWidget>(name); }
 
-QStringList Viewer::column(const char* list, int c) const
-{
-    QStringList texts;
-    const QTreeWidget* v = view(list);
-    for (int i = 0; i < v->topLevelItemCount(); ++i)
-        texts.append(v->topLevelItem(i)->text(c));
-    return texts;
-}
-
 QTreeWidgetItem* Viewer::item(const char* list, const QString& text) const
 {
     const QTreeWidget* v = view(list);

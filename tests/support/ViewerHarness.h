@@ -33,8 +33,6 @@ public:
         return m_dialog->findChild<W*>(QString::fromLatin1(name));
     }
 
-    // Texts of one column, top-level items in order.
-    QStringList column(const char* list, int column = 0) const;
     // The first top-level item whose column 0 text is `text`.
     QTreeWidgetItem* item(const char* list, const QString& text) const;
     // The details text of the element page or of the definition page.
