@@ -29,7 +29,7 @@ TEST_F(AppTest, ExitCodesForUsageMissingFilesAndBadInput)
     // The other files are still checked.
     r = run("check missing.vorn " + file("bad.vorn", PointDef + "POINT X=\"abc\"\n"));
     EXPECT_EQ(r.code, 2);
-    EXPECT_TRUE(r.outText().contains("bad.vorn:4: " + ConversionError));
+    EXPECT_TRUE(r.outText().contains("bad.vorn:4:9: " + ConversionError));
 
     QByteArray deep, unclosed;
     for (int i = 0; i < 3000; ++i)
