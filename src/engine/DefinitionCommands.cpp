@@ -36,6 +36,7 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
         target->setGROUP(attributeText(block, u"GROUP"));
         target->setCOLOR(colorNumber(attributeText(block, u"COLOR")));
         target->setSOURCE(structure.SOURCE());
+        target->setSPAN(block.SPAN());
         return target;
     }
     if (command == QLatin1String("MODIFY")) {
@@ -70,6 +71,7 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
     target->setNAME(name);
     target->setDESCRIPTION(description);
     target->ANCESTORS()->ADD(upperCased(original));
+    target->setSPAN(block.SPAN());
     return target;
 }
 
@@ -171,7 +173,7 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
                             sort + QStringLiteral(" ist kein gültiges Untererlement von 'ELEMENT'"), typeRange(*sub));
                 return false;
             }
-            attributes.CREATE(name, type, defaultValue, required, description);
+            attributes.CREATE(name, type, defaultValue, required, description)->setSPAN(sub->SPAN());
             continue;
         }
         const QString list = attributeText(*sub, u"ENUMID");
@@ -184,7 +186,10 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
                         valueRange(*sub, QStringLiteral("ENUMID")));
             return false;
         }
-        attributes.CREATE(name, TypeEnum, lists.ENCODE(list, defaultValue), required, description)->setENUMID(list);
+        const Ref<cls_VornAttributeDef> attribute = attributes.CREATE(name, TypeEnum, lists.ENCODE(list, defaultValue),
+                                                                      required, description);
+        attribute->setENUMID(list);
+        attribute->setSPAN(sub->SPAN());
     }
 
     block.setSORT(vocabulary::DeclarationSort.toString());

@@ -23,6 +23,7 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
         return false;
     }
     const Ref<cls_VornEnumeration> list = lists.CREATE(name, attributeText(block, u"DESCRIPTION"));
+    list->setSPAN(block.SPAN());
     const auto items = block.ELEMENTS()->entries(); // the walk's length is fixed at its start
     for (const Ref<cls_VornElement>& item : items) {
         if (upperCased(item->SORT()) != QLatin1String("ENUMITEM")) {
@@ -44,6 +45,7 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
         }
         list->CREATE(member, item->ATTRIBUTES()->VALUE(QStringLiteral("VALUE"), QString()),
                      attributeText(*item, u"DESCRIPTION"));
+        list->setMEMBERSPAN(list->COUNT(), item->SPAN());
     }
     block.setSORT(vocabulary::DeclarationSort.toString());
     return true;
@@ -62,6 +64,25 @@ void adoptElements(const std::vector<Ref<cls_VornElement>>& top, cls_VornStructu
             e->setSOURCEFILE(file);
         return false;
     });
+}
+
+// Declarations of an included file name it in their spans (nested includes already did).
+void nameTheFile(cls_VornStructure& included, const QString& file)
+{
+    const auto mark = [&](auto& declaration) {
+        if (declaration.SPAN().isValid() && declaration.SPAN().file.isEmpty()) {
+            SourceSpan span = declaration.SPAN();
+            span.file = file;
+            declaration.setSPAN(std::move(span));
+        }
+    };
+    for (const Ref<cls_VornElementDef>& d : included.DEFINITIONS()->entries()) {
+        mark(*d);
+        for (const Ref<cls_VornAttributeDef>& a : d->ATTRIBUTES()->entries())
+            mark(*a);
+    }
+    for (const Ref<cls_VornEnumeration>& list : included.ENUMERATIONS()->entries())
+        mark(*list);
 }
 
 thread_local std::vector<QString> t_openFiles;
@@ -182,6 +203,7 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
         noteCause(block, structure, *included, path);
         return false;
     }
+    nameTheFile(*included, path);
     structure.DEFINITIONS()->MERGE(*included->DEFINITIONS());
     structure.ENUMERATIONS()->MERGE(*included->ENUMERATIONS());
     adoptElements(included->ELEMENTS()->entries(), structure, path);

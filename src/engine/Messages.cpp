@@ -30,8 +30,8 @@ void reportError(cls_VornStructure& structure, cls_VornElement& element, Message
         structure.addDiagnostic(diagnostic(kind, text, at, element.SOURCEFILE()), &element);
 }
 
-void reportError(cls_VornStructure& structure, const Ref<cls_VornElement>& element, Message kind,
-                 const QString& text, const TextRange& at)
+void reportError(cls_VornStructure& structure, const Ref<cls_VornElement>& element, Message kind, const QString& text,
+                 const TextRange& at)
 {
     if (!element->addErrorText(text))
         return;

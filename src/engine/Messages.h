@@ -62,8 +62,8 @@ Severity severityOf(Message kind);
 void reportError(cls_VornStructure& structure, cls_VornElement& element, Message kind, const QString& text,
                  const TextRange& at);
 // The same for an element held by reference, which the diagnostic then names.
-void reportError(cls_VornStructure& structure, const Ref<cls_VornElement>& element, Message kind,
-                 const QString& text, const TextRange& at);
+void reportError(cls_VornStructure& structure, const Ref<cls_VornElement>& element, Message kind, const QString& text,
+                 const TextRange& at);
 // An error of the structure itself, found on the statement that starts on `statementLine`.
 void reportError(cls_VornStructure& structure, Message kind, const QString& text, const TextRange& at,
                  qint32 statementLine);
