@@ -59,7 +59,7 @@ TextRange typeRange(const cls_VornElement& element)
     const ElementSource* source = element.source();
     if (!source)
         return TextRange{ element.LINE(), 0, element.LINE(), 0 };
-    return source->type.isValid() ? source->type : source->whole;
+    return source->type.isValid() ? source->type : source->keyword;
 }
 
 TextRange valueRange(const cls_VornElement& element, const QString& upperName)

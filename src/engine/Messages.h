@@ -71,7 +71,7 @@ void reportError(cls_VornStructure& structure, Message kind, const QString& text
 void reportNote(cls_VornStructure& structure, Message kind, const QString& text, const TextRange& at,
                 const QString& file = QString());
 
-// The place of an element's type word, else of its statement.
+// The place of an element's type word, else of its first word.
 TextRange typeRange(const cls_VornElement& element);
 // The place of an attribute value given in the script, else of the element's type word.
 TextRange valueRange(const cls_VornElement& element, const QString& upperName);
