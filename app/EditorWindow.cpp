@@ -264,12 +264,13 @@ std::vector<EditorWindow::Finding> EditorWindow::check()
     std::vector<Finding> out;
     // Findings in another file are listed with their place and no line to jump to.
     for (const Diagnostic& d : script.diagnostics()) {
-        if (d.note)
+        if (d.severity == Severity::Note)
             continue;
-        if (d.file != script.name())
-            out.push_back({ 0, QStringLiteral("%1:%2: %3").arg(d.file).arg(d.line).arg(d.text) });
+        if (d.span.file != script.name())
+            out.push_back(
+                { 0, QStringLiteral("%1:%2:%3: %4").arg(d.span.file).arg(d.span.line).arg(d.span.column).arg(d.text) });
         else
-            out.push_back({ d.line, d.text });
+            out.push_back({ d.span.line, d.text });
     }
     std::stable_sort(out.begin(), out.end(), [](const Finding& a, const Finding& b) {
         return (a.line == 0 ? INT_MAX : a.line) < (b.line == 0 ? INT_MAX : b.line);

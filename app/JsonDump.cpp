@@ -10,6 +10,32 @@ using namespace vorn;
 
 namespace {
 
+// The script's own name, for spans that name no file.
+thread_local QString t_scriptName;
+
+// "file" and "span" of something the script declared: the range as an object, null when the
+// reader did not see it.
+void place(JsonWriter& w, const SourceSpan& span)
+{
+    w.key("file");
+    w.string(!span.isValid() ? QString() : span.file.isEmpty() ? t_scriptName : span.file);
+    w.key("span");
+    if (!span.isValid()) {
+        w.null();
+        return;
+    }
+    w.beginObject();
+    w.key("line");
+    w.integer(span.line);
+    w.key("column");
+    w.integer(span.column);
+    w.key("endLine");
+    w.integer(span.endLine);
+    w.key("endColumn");
+    w.integer(span.endColumn);
+    w.endObject();
+}
+
 QString dateText(const QDateTime& d)
 {
     if (!d.isValid())
@@ -114,16 +140,20 @@ void elements(JsonWriter& w, const Ref<cls_VornElements>& top)
     struct Frame {
         const std::vector<Ref<cls_VornElement>>* list;
         size_t next;
+        const cls_VornElement* owner; // the element whose children these are
     };
     w.beginArray();
-    std::vector<Frame> stack{ { &top->entries(), 0 } };
+    std::vector<Frame> stack{ { &top->entries(), 0, nullptr } };
     while (!stack.empty()) {
         Frame& f = stack.back();
         if (f.next == f.list->size()) {
+            const cls_VornElement* owner = f.owner;
             stack.pop_back();
             w.endArray();
-            if (!stack.empty())
-                w.endObject(); // the element whose children these were
+            if (owner) {
+                place(w, owner->SPAN());
+                w.endObject();
+            }
             continue;
         }
         const Ref<cls_VornElement>& e = (*f.list)[f.next++];
@@ -133,9 +163,10 @@ void elements(JsonWriter& w, const Ref<cls_VornElements>& top)
         }
         elementHead(w, *e);
         if (const auto& children = e->elementsIfAny(); children && children->COUNT() > 0) {
-            stack.push_back({ &children->entries(), 0 });
+            stack.push_back({ &children->entries(), 0, e.get() });
         } else {
             w.endArray();
+            place(w, e->SPAN());
             w.endObject();
         }
     }
@@ -158,6 +189,7 @@ void attributeDefinition(JsonWriter& w, cls_VornAttributeDef& a)
     w.string(a.ENUMID());
     w.key("description");
     w.string(a.DESCRIPTION());
+    place(w, a.SPAN());
     w.endObject();
 }
 
@@ -204,6 +236,7 @@ void definition(JsonWriter& w, cls_VornElementDef& d)
     for (qint32 i = 1; i <= attributes->COUNT(); ++i)
         attributeDefinition(w, *attributes->Item(i));
     w.endArray();
+    place(w, d.SPAN());
     w.endObject();
 }
 
@@ -224,9 +257,11 @@ void enumeration(JsonWriter& w, cls_VornEnumeration& n)
         value(w, n.VALUE(i));
         w.key("description");
         w.string(n.DESCRIPTION(i));
+        place(w, n.MEMBERSPAN(i));
         w.endObject();
     }
     w.endArray();
+    place(w, n.SPAN());
     w.endObject();
 }
 
@@ -235,6 +270,7 @@ void enumeration(JsonWriter& w, cls_VornEnumeration& n)
 QByteArray dumpJson(const ScriptFile& script)
 {
     cls_VornStructure& s = *script.structure();
+    t_scriptName = script.name();
     JsonWriter w;
     w.beginObject();
     w.key("parsed");
@@ -260,6 +296,23 @@ QByteArray dumpJson(const ScriptFile& script)
     const Ref<cls_VornEnumerations>& enumerations = s.ENUMERATIONS();
     for (qint32 i = 1; i <= enumerations->COUNT(); ++i)
         enumeration(w, *enumerations->Item(i));
+    w.endArray();
+    // Every error and note with its code and place, as `vorn check` lists them.
+    w.key("diagnostics");
+    w.beginArray();
+    for (const Diagnostic& d : script.diagnostics()) {
+        w.beginObject();
+        w.key("code");
+        w.string(d.code);
+        w.key("severity");
+        w.string(d.severity == Severity::Note          ? QStringLiteral("note")
+                     : d.severity == Severity::Warning ? QStringLiteral("warning")
+                                                       : QStringLiteral("error"));
+        w.key("text");
+        w.string(d.text);
+        place(w, d.span);
+        w.endObject();
+    }
     w.endArray();
     w.endObject();
     QByteArray out = w.bytes();

@@ -48,7 +48,7 @@ const char* const HelpText =
     "Reads Vorn Script files.\n"
     "\n"
     "Commands:\n"
-    "  check FILE...   parse and validate; print each error as FILE:LINE: message\n"
+    "  check FILE...   parse and validate; print each error as FILE:LINE:COLUMN: message\n"
     "  dump FILE       print the parsed structure as one JSON object\n"
     "  write FILE      print the element tree as script text\n"
     "  view FILE       show the structure in the viewer dialog\n"
@@ -130,17 +130,19 @@ int runCheck(const Options& o)
         qint64 errors = script.droppedErrors(), shown = 0;
         QString lines;
         for (const vorn::Diagnostic& d : found) {
-            if (!d.note)
+            const bool note = d.severity == vorn::Severity::Note;
+            if (!note)
                 ++errors;
             // A note goes with the error before it: shown when that was.
             if (o.maxErrors > 0 && errors - script.droppedErrors() > o.maxErrors)
                 continue;
-            if (!d.note)
+            if (!note)
                 ++shown;
-            lines += QStringLiteral("%1:%2: %3%4\n")
-                         .arg(d.file)
-                         .arg(d.line)
-                         .arg(d.note ? QStringLiteral("note: ") : QString(), shortened(d.text));
+            lines += QStringLiteral("%1:%2:%3: %4%5\n")
+                         .arg(d.span.file)
+                         .arg(d.span.line)
+                         .arg(d.span.column)
+                         .arg(note ? QStringLiteral("note: ") : QString(), shortened(d.text));
             // Printed in pieces, so a long list never sits in memory twice.
             if (lines.size() > 1 << 16) {
                 out(lines);

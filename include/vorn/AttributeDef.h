@@ -3,6 +3,7 @@
 
 #include <vorn/DataTypes.h>
 #include <vorn/KeyedCollection.h>
+#include <vorn/SourceSpan.h>
 
 #include <memory>
 
@@ -25,6 +26,10 @@ public:
     // Fixed attributes may no longer be given.
     bool FIXED() const noexcept { return m_fixed; }
     void setFIXED(bool v) noexcept { m_fixed = v; }
+    // Where the script declared it; invalid for definitions made in code. Neither packed nor
+    // stored; a copy carries it.
+    const SourceSpan& SPAN() const noexcept { return m_span; }
+    void setSPAN(SourceSpan span) { m_span = std::move(span); }
     // DATA.KEY as text; put keeps the letter case.
     QString NAME() const;
     void setNAME(const QString& name) { DATA().setKEY(name); }
@@ -52,6 +57,7 @@ private:
     };
     QString m_description;
     Variant m_default;
+    SourceSpan m_span;
     QString m_enumId;
     qint32 m_sort = 0;
     bool m_required = false;

@@ -3,6 +3,7 @@
 
 #include <vorn/Attributes.h>
 #include <vorn/CoreList.h>
+#include <vorn/ElementSource.h>
 #include <vorn/Persistent.h>
 
 #include <memory>
@@ -41,6 +42,8 @@ public:
 
     // Sets ERRORS and appends the text to ERRORTEXT, joined by CR LF.
     void ERRORSET(const QString& pDescription);
+    // ERRORSET that answers whether the text was kept (see ErrorTextBudget).
+    bool addErrorText(const QString& text);
     // The attribute values as one display line; see the structure form in the engine.
     QString ATTRIBUTELIST(const QString& pPre = QStringLiteral("("), const QString& pSep = QStringLiteral(", "),
                           const QString& pPost = QStringLiteral(")"), const Ref<cls_VornStructure>& pStructure = {});
@@ -58,6 +61,19 @@ public:
     void setLINE(qint32 line) noexcept { m_line = line; }
     QString SOURCEFILE() const;
     void setSOURCEFILE(const QString& file);
+
+    // Where the reader found the element and its values; none for elements made in code. Like
+    // LINE it is neither packed nor stored: a copy carries it, unpacking and reading leave it.
+    // Spans name SOURCEFILE as their file.
+    const ElementSource* source() const noexcept { return m_source.get(); }
+    ElementSource* source() noexcept { return m_source.get(); }
+    void setSource(std::unique_ptr<ElementSource> source) noexcept;
+    // The statement (a block from BEGIN to its END line), its type word, and the name and value
+    // of an attribute given in the script (upper-case name); an invalid span when not known.
+    SourceSpan SPAN() const;
+    SourceSpan TYPESPAN() const;
+    SourceSpan NAMESPAN(const QString& pAttribute) const;
+    SourceSpan VALUESPAN(const QString& pAttribute) const;
 
     // Without creating them: whether there are attribute values or children at all.
     bool hasAttributes() const noexcept;
@@ -110,6 +126,7 @@ private:
     Ref<cls_VornAttributes> m_attributes;
     Ref<cls_VornElements> m_elements;
     std::unique_ptr<Extra> m_extra;
+    std::unique_ptr<ElementSource> m_source;
     qint32 m_uid = 0;
     qint32 m_line = 0;
     bool m_errors = false;

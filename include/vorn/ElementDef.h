@@ -3,6 +3,7 @@
 
 #include <vorn/AttributeDef.h>
 #include <vorn/CoreList.h>
+#include <vorn/SourceSpan.h>
 
 namespace vorn {
 
@@ -51,6 +52,10 @@ public:
     // Where the definition came from.
     const QString& SOURCE() const noexcept { return m_source; }
     void setSOURCE(const QString& v) { m_source = v; }
+    // Where the script declared it; invalid for definitions made in code. Neither packed nor
+    // stored; a copy carries it.
+    const SourceSpan& SPAN() const noexcept { return m_span; }
+    void setSPAN(SourceSpan span) { m_span = std::move(span); }
     // DATA.KEY as text; put keeps the letter case.
     QString NAME() const;
     void setNAME(const QString& name) { DATA().setKEY(name); }
@@ -86,6 +91,7 @@ private:
     Ref<cls_VornAttributeDefs> m_attributes;
     Ref<CoreList> m_lists[ListCount];
     QString m_description, m_group, m_icon, m_source;
+    SourceSpan m_span;
     qint32 m_childrenMin = 0, m_childrenMax = 0, m_color = 0;
     bool m_unique = false, m_internal = false;
     Reserved m_reserved;

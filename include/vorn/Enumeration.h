@@ -2,6 +2,7 @@
 // Value lists: member names mapped to values, each with a description.
 
 #include <vorn/KeyedCollection.h>
+#include <vorn/SourceSpan.h>
 
 namespace vorn {
 
@@ -12,6 +13,14 @@ public:
 
     const QString& ENUMDESCRIPTION() const noexcept { return m_description; }
     void setENUMDESCRIPTION(const QString& v) { m_description = v; }
+    // Where the script declared it; invalid for definitions made in code. Neither packed nor
+    // stored; a copy carries it.
+    const SourceSpan& SPAN() const noexcept { return m_span; }
+    void setSPAN(SourceSpan span) { m_span = std::move(span); }
+    // Where the script declared a member, in the list's file; invalid for members made in code,
+    // unpacked or read.
+    SourceSpan MEMBERSPAN(const Variant& pIDOrIndex) const;
+    void setMEMBERSPAN(qint32 pIndex, const TextRange& range);
     // DATA.KEY as text; put keeps the letter case.
     QString ID() const;
     void setID(const QString& id) { DATA().setKEY(id); }
@@ -60,11 +69,13 @@ private:
         QString name;
         Variant value;
         QString description;
+        TextRange range;
     };
     // Index 0 holds no member; positions 1..count are members; slots beyond may hold stale
     // members, which the appending forms of VALUE and DESCRIPTION leave in the other field.
     std::vector<Member> m_members;
     QString m_description;
+    SourceSpan m_span;
     qint32 m_count = 0;
     static constexpr qint32 CapacityStep = 10;
 };

@@ -3,6 +3,7 @@
 // parsed into a structure, and its errors and notes as located messages. The `vorn` program,
 // the editor window and the language server all open scripts this way.
 
+#include <vorn/Diagnostic.h>
 #include <vorn/Structure.h>
 
 #include <QStringList>
@@ -10,14 +11,6 @@
 #include <vector>
 
 namespace vorn {
-
-// One message about a script: an error text of the structure or of an element, or a note.
-struct Diagnostic {
-    QString file;    // the file as messages name it; included files by their path
-    qint32 line = 0; // from 1; 0 when the reader noted no line
-    QString text;
-    bool note = false; // a hint, not an error
-};
 
 struct ScriptSettings {
     // Folders searched for included files after the script's own folder (`-I`).
@@ -52,9 +45,9 @@ public:
     // The error texts counted but not kept (see ScriptSettings::keepErrors).
     qint64 droppedErrors() const noexcept { return m_droppedErrors; }
 
-    // One entry per error text of the structure and of its elements (depth first in script
-    // order, blocks dropped for their errors included) and per note; sorted by line within
-    // each file (a note after the errors of its line), files in the order they first appear.
+    // The structure's DIAGNOSTICS with every file named (this script by name()), sorted by
+    // place within each file (a note after the errors of its line), files in the order they
+    // first appear.
     std::vector<Diagnostic> diagnostics() const;
     // Whether the structure or any element carries errors, even errors without text.
     bool hasErrors() const;

@@ -2,6 +2,7 @@
 // The entry objects: VORN() and its tool, and the structure that holds one parsed script.
 
 #include <vorn/CoreList.h>
+#include <vorn/Diagnostic.h>
 #include <vorn/ElementDef.h>
 #include <vorn/Elements.h>
 #include <vorn/Enumeration.h>
@@ -86,8 +87,9 @@ public:
     // Command blocks (ELEMENT, MODIFY, INCLUDE, ...) that failed and therefore did not stay in the
     // tree: their errors reach PARSE's error list, and here their elements with their lines.
     const std::vector<Ref<cls_VornElement>>& droppedWithErrors() const noexcept { return m_droppedWithErrors; }
-    // ERRORSET that also remembers the line.
-    void errorAt(qint32 line, const QString& text);
+    // ERRORSET that also remembers the line; answers whether the text was kept (see
+    // ErrorTextBudget).
+    bool errorAt(qint32 line, const QString& text);
     // Hints found while reading that are no errors of the language: why an included file
     // failed, an INCLUDE that took another file than the one next to its script. Tools show
     // them as notes; they change nothing else. A note from an included file names that file
@@ -99,9 +101,30 @@ public:
     };
     const std::vector<Note>& notes() const noexcept { return m_notes; }
     void noteAt(qint32 line, const QString& text, const QString& file = QString());
-    // Takes over what an included structure found: its dropped command blocks and its notes
-    // (those of its own script then name `file`).
+    // Takes over what an included structure found: its dropped command blocks, its notes and
+    // the diagnostics recorded on its elements (those of its own script then name `file`).
     void adoptFindings(cls_VornStructure& included, const QString& file);
+
+    // Every error and note of this structure's PARSE calls with its code and the token at
+    // fault, in the order found; those of included files name their file. Without an
+    // ErrorTextBudget there is one per error text PARSE records; with one, the texts not kept
+    // have none. Not persisted, not copied.
+    const std::vector<Diagnostic>& DIAGNOSTICS() const noexcept { return m_diagnostics; }
+    // The engine's side of DIAGNOSTICS, ignored unless PARSE runs. A diagnostic about the
+    // element being checked (`on`) is linked to it.
+    void addDiagnostic(Diagnostic diagnostic, const cls_VornElement* on = nullptr);
+    // While it lives, CHECK runs on `element` for this structure's PARSE.
+    class CheckingScope {
+    public:
+        CheckingScope(cls_VornStructure& structure, const Ref<cls_VornElement>& element);
+        ~CheckingScope();
+        CheckingScope(const CheckingScope&) = delete;
+        CheckingScope& operator=(const CheckingScope&) = delete;
+
+    private:
+        cls_VornStructure& m_structure;
+        Ref<cls_VornElement> m_previous;
+    };
 
     // The viewer library installs the hook that VIEW calls.
     using ViewerHook =
@@ -142,6 +165,9 @@ private:
     std::vector<ErrorLocation> m_errorLocations;
     std::vector<Ref<cls_VornElement>> m_droppedWithErrors;
     std::vector<Note> m_notes;
+    std::vector<Diagnostic> m_diagnostics;
+    Ref<cls_VornElement> m_checking;
+    int m_parsing = 0;                // PARSE calls running on this structure
     qint64 m_structureErrorCount = 0; // every errorAt, texts kept or not
 };
 

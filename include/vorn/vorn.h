@@ -9,8 +9,10 @@
 #include <vorn/CoreList.h>
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
+#include <vorn/Diagnostic.h>
 #include <vorn/Element.h>
 #include <vorn/ElementDef.h>
+#include <vorn/ElementSource.h>
 #include <vorn/Elements.h>
 #include <vorn/Enumeration.h>
 #include <vorn/ErrorTextBudget.h>
@@ -20,5 +22,6 @@
 #include <vorn/Package.h>
 #include <vorn/Persistent.h>
 #include <vorn/ScriptFile.h>
+#include <vorn/SourceSpan.h>
 #include <vorn/Structure.h>
 #include <vorn/Variant.h>

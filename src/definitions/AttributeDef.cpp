@@ -30,6 +30,7 @@ void cls_VornAttributeDef::DataCopy(const Object& pOther, bool& pcDone)
     const Reserved keep = m_reserved; // the reserved fields are not copied
     Fields::of(*this) = Fields::of(other);
     m_reserved = keep;
+    m_span = other.m_span;
     pcDone = true;
 }
 
@@ -63,6 +64,7 @@ void cls_VornAttributeDef::swapContents(DataEvents& other) noexcept
     auto& o = same(other);
     swapKey(o);
     record::swap(Fields::of(*this), Fields::of(o));
+    std::swap(m_span, o.m_span);
 }
 
 Ref<cls_VornAttributeDefs> cls_VornAttributeDefs::create()

@@ -63,6 +63,7 @@ void cls_VornElementDef::DataCopy(const Object& pOther, bool& pcDone)
     const Reserved keep = m_reserved; // the reserved fields are not copied
     Fields::of(*this) = Fields::of(other);
     m_reserved = keep;
+    m_span = other.m_span;
     pcDone = true;
 }
 
@@ -131,6 +132,7 @@ void cls_VornElementDef::swapContents(DataEvents& other) noexcept
             m_lists[f].swap(o.m_lists[f]);
     }
     record::swap(Fields::of(*this), Fields::of(o));
+    std::swap(m_span, o.m_span);
 }
 
 Ref<cls_VornElementDefs> cls_VornElementDefs::create() { return Ref<cls_VornElementDefs>(new cls_VornElementDefs); }

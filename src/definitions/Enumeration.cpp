@@ -39,12 +39,13 @@ qint32 cls_VornEnumeration::appendSlot()
     ++m_count;
     if (m_count > CAPACITY())
         m_members.resize(size_t(m_count) + CapacityStep + 1);
+    m_members[size_t(m_count)].range = TextRange();
     return m_count;
 }
 
 void cls_VornEnumeration::CREATE(const QString& pID, const Variant& pValue, const QString& pDescription)
 {
-    m_members[size_t(appendSlot())] = Member{ pID, pValue, pDescription };
+    m_members[size_t(appendSlot())] = Member{ pID, pValue, pDescription, {} };
 }
 
 Variant cls_VornEnumeration::VALUE(const Variant& pIDOrIndex, const Variant& pDefault) const
@@ -114,6 +115,7 @@ void cls_VornEnumeration::COPY(const cls_VornEnumeration& pOther)
     m_count = pOther.m_count;
     setID(pOther.ID());
     m_description = pOther.m_description;
+    m_span = pOther.m_span;
     m_members.assign(pOther.m_members.begin(), pOther.m_members.begin() + m_count + 1);
 }
 
@@ -144,7 +146,7 @@ void cls_VornEnumeration::setPACKAGE(const QString& package)
                     QStringLiteral("The value list package's count does not match its arrays"));
     std::vector<Member> members(slotValues);
     for (size_t i = 0; i < slotValues; ++i)
-        members[i] = Member{ names[i].toText(), std::move(values[i]), descriptions[i].toText() };
+        members[i] = Member{ names[i].toText(), std::move(values[i]), descriptions[i].toText(), {} };
     m_description = description;
     m_count = count;
     m_members = std::move(members);
@@ -201,7 +203,25 @@ void cls_VornEnumeration::swapContents(DataEvents& other) noexcept
     swapKey(o);
     m_members.swap(o.m_members);
     m_description.swap(o.m_description);
+    std::swap(m_span, o.m_span);
     std::swap(m_count, o.m_count);
+}
+
+SourceSpan cls_VornEnumeration::MEMBERSPAN(const Variant& pIDOrIndex) const
+{
+    SourceSpan span;
+    const qint32 at = resolve(pIDOrIndex);
+    if (at < 1 || !m_members[size_t(at)].range.isValid())
+        return span;
+    static_cast<TextRange&>(span) = m_members[size_t(at)].range;
+    span.file = m_span.file;
+    return span;
+}
+
+void cls_VornEnumeration::setMEMBERSPAN(qint32 pIndex, const TextRange& range)
+{
+    if (pIndex >= 1 && pIndex <= m_count)
+        m_members[size_t(pIndex)].range = range;
 }
 
 Ref<cls_VornEnumerations> cls_VornEnumerations::create() { return Ref<cls_VornEnumerations>(new cls_VornEnumerations); }

@@ -1,5 +1,6 @@
 // The element check: type, placement, attribute values, identifier, then the commands.
 #include "engine/Commands.h"
+#include "engine/Messages.h"
 #include "engine/ReaderSupport.h"
 
 #include "core/TextKeys.h"
@@ -32,15 +33,17 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
         if (upperCased(allowed.ITEM(1)) != QLatin1String("NONE"))
             accepted = namesParent(definition, parentType);
         else if (!parentType.isEmpty())
-            element.ERRORSET(QStringLiteral("Dieses Element muss auf der Hauptebene definiert werden!"));
+            reportError(structure, element, Message::MustStandAtTop,
+                        QStringLiteral("Dieses Element muss auf der Hauptebene definiert werden!"), typeRange(element));
     } else {
         accepted = standsAnywhere(definition);
     }
     if (!accepted && clones.COUNT() >= 1) {
         const Ref<cls_VornElementDef> parentDefinition = structure.DEFINITIONS()->Item(parentType);
         if (!parentDefinition) {
-            element.ERRORSET(QStringLiteral("Eltern-Element '") + parentType
-                             + QStringLiteral("' wurde nicht definiert!"));
+            reportError(structure, element, Message::ParentUndefined,
+                        QStringLiteral("Eltern-Element '") + parentType + QStringLiteral("' wurde nicht definiert!"),
+                        typeRange(element));
             return false;
         }
         accepted = acceptsDerivedParent(definition, parentType, *parentDefinition->ANCESTORS(), Qt::CaseSensitive);
@@ -49,17 +52,25 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     if (!accepted && !noneFirst) {
         const QString list = allowed.JOIN(QString(), QStringLiteral(", "), QString());
         const QString cloneList = clones.JOIN(QString(), QStringLiteral(", "), QString());
+        const TextRange at = typeRange(element);
         if (allowed.COUNT() > 0 && clones.COUNT() == 0)
-            element.ERRORSET(
-                QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list);
+            reportError(structure, element, Message::ParentNotAllowed,
+                        QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ")
+                            + list,
+                        at);
         else if (allowed.COUNT() > 0)
-            element.ERRORSET(
-                QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ") + list
-                + QStringLiteral(" oder Unterhalb von Elementen, die von folgenden abgeleitet wurden: ") + cloneList);
+            reportError(structure, element, Message::ParentNotAllowedNorDerived,
+                        QStringLiteral("Dieses Element darf nur unterhalb der folgenden Elemente definiert werden: ")
+                            + list
+                            + QStringLiteral(" oder Unterhalb von Elementen, die von folgenden abgeleitet wurden: ")
+                            + cloneList,
+                        at);
         else
-            element.ERRORSET(QStringLiteral("Dieses Element darf nur unterhalb von Elemente definiert werden, die von "
-                                            "folgenden abgeleitet wurden: ")
-                             + cloneList);
+            reportError(structure, element, Message::ParentNotDerived,
+                        QStringLiteral("Dieses Element darf nur unterhalb von Elemente definiert werden, die von "
+                                       "folgenden abgeleitet wurden: ")
+                            + cloneList,
+                        at);
     }
     return true;
 }
@@ -81,34 +92,44 @@ void checkAttributes(cls_VornElement& element, cls_VornElementDef& definition, c
             ++position;
         if (d->FIXED()) {
             if (given.FIND(upperName) > 0)
-                element.ERRORSET(QStringLiteral("Das Attribut '") + name
-                                 + QStringLiteral("' wurde für den Element-Typ '") + definition.NAME()
-                                 + QStringLiteral("' fixiert und kann nicht gesetzt werden"));
+                reportError(structure, element, Message::FixedAttributeGiven,
+                            QStringLiteral("Das Attribut '") + name + QStringLiteral("' wurde für den Element-Typ '")
+                                + definition.NAME() + QStringLiteral("' fixiert und kann nicht gesetzt werden"),
+                            nameRange(element, upperName));
             validated.put(upperName, d->DEFAULT());
             continue;
         }
         // Given by name, else as the unnamed value at this attribute's position.
         qint32 at = given.FIND(upperName);
         if (!at) {
-            at = given.FIND(positionName(position));
+            const QString positional = positionName(position);
+            at = given.FIND(positional);
             if (!at) {
                 if (d->REQUIRED()) {
                     validated.put(upperName, errorMarker());
-                    element.ERRORSET(QStringLiteral("Das Attribut '") + name
-                                     + QStringLiteral("' ist eine Pflichtangabe, wurde aber nicht definiert"));
+                    reportError(structure, element, Message::RequiredAttributeMissing,
+                                QStringLiteral("Das Attribut '") + name
+                                    + QStringLiteral("' ist eine Pflichtangabe, wurde aber nicht definiert"),
+                                typeRange(element));
                 } else {
                     validated.put(upperName, d->DEFAULT());
                 }
                 continue;
             }
+            if (ElementSource* source = element.source())
+                for (ElementSource::Value& v : source->values)
+                    if (v.name == positional)
+                        v.name = upperName;
         }
         const Variant& v = given.valueAt(at);
         Variant converted = d->ENUMID().isEmpty() ? DataTypes::CONVERT(v, d->SORT(), errorMarker())
                                                   : structure.ENUMERATIONS()->ENCODE(d->ENUMID(), v);
         if (converted.isText() && converted.text() == errorMarker())
-            element.ERRORSET(QStringLiteral("Der für das Attribut '") + name + QStringLiteral("' angegebene Wert '")
-                             + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
-                             + DataTypes::TYPETEXT(d->SORT()) + QStringLiteral("'"));
+            reportError(structure, element, Message::IncompatibleValue,
+                        QStringLiteral("Der für das Attribut '") + name + QStringLiteral("' angegebene Wert '")
+                            + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
+                            + DataTypes::TYPETEXT(d->SORT()) + QStringLiteral("'"),
+                        valueRange(element, upperName));
         validated.put(upperName, std::move(converted));
         given.removeAt(at);
     }
@@ -160,9 +181,10 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
     }
 
     if (m_sort.isEmpty()) {
-        ERRORSET(QStringLiteral("Jedes Element muss einen Typ haben"));
+        reportError(structure, *this, Message::NoType, QStringLiteral("Jedes Element muss einen Typ haben"),
+                    typeRange(*this));
     } else if (!definitions.EXISTS(m_sort)) {
-        ERRORSET(undefinedType(m_sort));
+        reportError(structure, *this, Message::UndefinedType, undefinedType(m_sort), typeRange(*this));
     } else if (const Ref<cls_VornElementDef> definition = definitions.ITEMPARENT(
                    m_sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType)) {
         if (!checkPlacement(*this, *definition, parentType, structure))
@@ -198,13 +220,15 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
                     validated->append(std::move(name), errorMarker());
                 }
             }
-            ERRORSET(QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
-                     + names.join(QStringLiteral(", ")));
+            reportError(structure, *this, Message::UnknownAttributes,
+                        QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
+                            + names.join(QStringLiteral(", ")),
+                        nameRange(*this, names.first()));
         }
         given.adopt(*validated);
     } else {
         // Every definition of this type was declared with lower-case letters: none can be chosen.
-        ERRORSET(undefinedType(m_sort));
+        reportError(structure, *this, Message::UndefinedType, undefinedType(m_sort), typeRange(*this));
     }
 
     if (m_errors)

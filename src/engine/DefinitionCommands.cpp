@@ -1,6 +1,7 @@
 // ELEMENT, MODIFY and CLONE: a script declares and changes its own element types.
 #include "core/Vocabulary.h"
 #include "engine/Commands.h"
+#include "engine/Messages.h"
 
 #include "core/TextKeys.h"
 #include <vorn/DataTypes.h>
@@ -35,26 +36,33 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
         target->setGROUP(attributeText(block, u"GROUP"));
         target->setCOLOR(colorNumber(attributeText(block, u"COLOR")));
         target->setSOURCE(structure.SOURCE());
+        target->setSPAN(block.SPAN());
         return target;
     }
     if (command == QLatin1String("MODIFY")) {
         if (!definitions.EXISTS(name)) {
-            block.ERRORSET(
+            reportError(
+                structure, block, Message::ModifyOfUndefined,
                 QStringLiteral("MODIFY kann nur auf bereits mit ELEMENT definierte Elemente angewendet werden, aber '")
-                + name + QStringLiteral("' ist noch nicht definiert!"));
+                    + name + QStringLiteral("' ist noch nicht definiert!"),
+                valueRange(block, QStringLiteral("NAME")));
             return {};
         }
         return definitions.Item(name);
     }
     const QString original = attributeText(block, u"CLONE");
     if (definitions.EXISTS(name)) {
-        block.ERRORSET(QStringLiteral("Es gibt bereits ein Element '") + name + QStringLiteral("'"));
+        reportError(structure, block, Message::TypeExists,
+                    QStringLiteral("Es gibt bereits ein Element '") + name + QStringLiteral("'"),
+                    valueRange(block, QStringLiteral("NAME")));
         return {};
     }
     if (!definitions.EXISTS(original)) {
-        block.ERRORSET(
+        reportError(
+            structure, block, Message::CloneOfUndefined,
             QStringLiteral("CLONE kann nur auf bereits mit ELEMENT definierte Elemente angewendet werden, aber '")
-            + original + QStringLiteral("' ist noch nicht definiert!"));
+                + original + QStringLiteral("' ist noch nicht definiert!"),
+            valueRange(block, QStringLiteral("CLONE")));
         return {};
     }
     const QString description = attributeText(block, u"DESCRIPTION");
@@ -63,13 +71,14 @@ Ref<cls_VornElementDef> commandTarget(cls_VornElement& block, cls_VornStructure&
     target->setNAME(name);
     target->setDESCRIPTION(description);
     target->ANCESTORS()->ADD(upperCased(original));
+    target->setSPAN(block.SPAN());
     return target;
 }
 
 // FIX and DEFAULT set a default, through the value list for value-list attributes; False when
 // the value is no member of that list.
-bool setDefault(cls_VornElement& block, cls_VornAttributeDef& attribute, const Variant& value,
-                cls_VornStructure& structure)
+bool setDefault(cls_VornElement& block, const cls_VornElement& sub, cls_VornAttributeDef& attribute,
+                const Variant& value, cls_VornStructure& structure)
 {
     if (attribute.ENUMID().isEmpty()) {
         attribute.setDEFAULT(value);
@@ -77,9 +86,11 @@ bool setDefault(cls_VornElement& block, cls_VornAttributeDef& attribute, const V
     }
     attribute.setDEFAULT(structure.ENUMERATIONS()->ENCODE(attribute.ENUMID(), value));
     if (attribute.DEFAULT() == Variant(errorMarker())) {
-        block.ERRORSET(QStringLiteral("Der angegebene Wert '") + DataTypes::FORMAT(value)
-                       + QStringLiteral("' ist kein Mitglied der Werte-Liste '") + attribute.ENUMID()
-                       + QStringLiteral("'!"));
+        reportError(structure, block, Message::DefaultNotInList,
+                    QStringLiteral("Der angegebene Wert '") + DataTypes::FORMAT(value)
+                        + QStringLiteral("' ist kein Mitglied der Werte-Liste '") + attribute.ENUMID()
+                        + QStringLiteral("'!"),
+                    valueRange(sub, QStringLiteral("VALUE")));
         return false;
     }
     return true;
@@ -122,14 +133,15 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
             || sort == QLatin1String("UNFIX")) {
             const QString name = attributeText(*sub, u"NAME");
             if (!attributes.EXISTS(name)) {
-                block.ERRORSET(notThere(name));
+                reportError(structure, block, Message::AttributeNotInType, notThere(name),
+                            valueRange(*sub, QStringLiteral("NAME")));
                 continue;
             }
             cls_VornAttributeDef& attribute = *attributes.Item(name);
             const Variant value = values.VALUE(QStringLiteral("VALUE"), QString());
             if (sort == QLatin1String("FIX")) {
                 attribute.setFIXED(true);
-                if (!setDefault(block, attribute, value, structure))
+                if (!setDefault(block, *sub, attribute, value, structure))
                     return false;
             } else if (sort == QLatin1String("REQUIRE")) {
                 attribute.setFIXED(false);
@@ -137,7 +149,7 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
             } else if (sort == QLatin1String("DEFAULT")) {
                 attribute.setFIXED(false);
                 attribute.setREQUIRED(false);
-                if (!setDefault(block, attribute, value, structure))
+                if (!setDefault(block, *sub, attribute, value, structure))
                     return false;
             } else {
                 attribute.setFIXED(false);
@@ -157,21 +169,27 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
         if (sort != QLatin1String("ENUM")) {
             const qint32 type = DataTypes::TYPEOFWORD(sort);
             if (type == 0) {
-                block.ERRORSET(sort + QStringLiteral(" ist kein gültiges Untererlement von 'ELEMENT'"));
+                reportError(structure, block, Message::InvalidDeclarationPart,
+                            sort + QStringLiteral(" ist kein gültiges Untererlement von 'ELEMENT'"), typeRange(*sub));
                 return false;
             }
-            attributes.CREATE(name, type, defaultValue, required, description);
+            attributes.CREATE(name, type, defaultValue, required, description)->setSPAN(sub->SPAN());
             continue;
         }
         const QString list = attributeText(*sub, u"ENUMID");
         cls_VornEnumerations& lists = *structure.ENUMERATIONS();
         if (!lists.EXISTS(list)) {
-            block.ERRORSET(QStringLiteral("Die Werte-Liste '") + list
-                           + QStringLiteral("' wurde in dieser Struktur nicht definiert und kann daher auch nicht als "
-                                            "Datentyp für ein Attribut verwendet werden!"));
+            reportError(structure, block, Message::ListUndefined,
+                        QStringLiteral("Die Werte-Liste '") + list
+                            + QStringLiteral("' wurde in dieser Struktur nicht definiert und kann daher auch nicht "
+                                             "als Datentyp für ein Attribut verwendet werden!"),
+                        valueRange(*sub, QStringLiteral("ENUMID")));
             return false;
         }
-        attributes.CREATE(name, TypeEnum, lists.ENCODE(list, defaultValue), required, description)->setENUMID(list);
+        const Ref<cls_VornAttributeDef> attribute = attributes.CREATE(name, TypeEnum, lists.ENCODE(list, defaultValue),
+                                                                      required, description);
+        attribute->setENUMID(list);
+        attribute->setSPAN(sub->SPAN());
     }
 
     block.setSORT(vocabulary::DeclarationSort.toString());

@@ -1,6 +1,7 @@
 // ENUMERATION declares a value list; INCLUDE reads another script file into the structure.
 #include "core/Vocabulary.h"
 #include "engine/Commands.h"
+#include "engine/Messages.h"
 
 #include "core/TextKeys.h"
 #include <vorn/CoreServices.h>
@@ -15,15 +16,20 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
     cls_VornEnumerations& lists = *structure.ENUMERATIONS();
     const QString name = attributeText(block, u"NAME");
     if (lists.EXISTS(name)) {
-        block.ERRORSET(QStringLiteral("Es gibt bereits eine Enumeration mit dem Namen ") + name
-                       + QStringLiteral(" in dieser Struktur!"));
+        reportError(structure, block, Message::ListExists,
+                    QStringLiteral("Es gibt bereits eine Enumeration mit dem Namen ") + name
+                        + QStringLiteral(" in dieser Struktur!"),
+                    valueRange(block, QStringLiteral("NAME")));
         return false;
     }
     const Ref<cls_VornEnumeration> list = lists.CREATE(name, attributeText(block, u"DESCRIPTION"));
+    list->setSPAN(block.SPAN());
     const auto items = block.ELEMENTS()->entries(); // the walk's length is fixed at its start
     for (const Ref<cls_VornElement>& item : items) {
         if (upperCased(item->SORT()) != QLatin1String("ENUMITEM")) {
-            block.ERRORSET(QStringLiteral("Eine Enumeration darf nur Unter-Elemente vom Typ ENUMITEM enthalten!"));
+            reportError(structure, block, Message::ListPartNotMember,
+                        QStringLiteral("Eine Enumeration darf nur Unter-Elemente vom Typ ENUMITEM enthalten!"),
+                        typeRange(*item));
             return false;
         }
         if (item->ERRORS())
@@ -31,12 +37,15 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
         const QString itemName = attributeText(*item, u"NAME");
         const QString member = upperCased(itemName);
         if (list->EXISTS(member)) {
-            block.ERRORSET(QStringLiteral("Diese Enumeration enthält bereits ein Mitglied mit dem Namen '") + itemName
-                           + QStringLiteral("'!"));
+            reportError(structure, block, Message::MemberExists,
+                        QStringLiteral("Diese Enumeration enthält bereits ein Mitglied mit dem Namen '") + itemName
+                            + QStringLiteral("'!"),
+                        valueRange(*item, QStringLiteral("NAME")));
             return false;
         }
         list->CREATE(member, item->ATTRIBUTES()->VALUE(QStringLiteral("VALUE"), QString()),
                      attributeText(*item, u"DESCRIPTION"));
+        list->setMEMBERSPAN(list->COUNT(), item->SPAN());
     }
     block.setSORT(vocabulary::DeclarationSort.toString());
     return true;
@@ -55,6 +64,25 @@ void adoptElements(const std::vector<Ref<cls_VornElement>>& top, cls_VornStructu
             e->setSOURCEFILE(file);
         return false;
     });
+}
+
+// Declarations of an included file name it in their spans (nested includes already did).
+void nameTheFile(cls_VornStructure& included, const QString& file)
+{
+    const auto mark = [&](auto& declaration) {
+        if (declaration.SPAN().isValid() && declaration.SPAN().file.isEmpty()) {
+            SourceSpan span = declaration.SPAN();
+            span.file = file;
+            declaration.setSPAN(std::move(span));
+        }
+    };
+    for (const Ref<cls_VornElementDef>& d : included.DEFINITIONS()->entries()) {
+        mark(*d);
+        for (const Ref<cls_VornAttributeDef>& a : d->ATTRIBUTES()->entries())
+            mark(*a);
+    }
+    for (const Ref<cls_VornEnumeration>& list : included.ENUMERATIONS()->entries())
+        mark(*list);
 }
 
 thread_local std::vector<QString> t_openFiles;
@@ -98,13 +126,13 @@ void noteSurprisingLookup(const cls_VornElement& block, cls_VornStructure& struc
         return;
     if (!taken.isEmpty() && canonical(taken) == canonical(beside))
         return;
-    structure.noteAt(
-        block.LINE(),
-        QStringLiteral("an INCLUDE inside an included file looks for '%1' from the working folder, "
-                       "not next to '%2': %3, not '%4'")
-            .arg(file, including,
-                 taken.isEmpty() ? QStringLiteral("none was found") : QStringLiteral("it took '%1'").arg(taken),
-                 beside));
+    reportNote(structure, Message::IncludeLookup,
+               QStringLiteral("an INCLUDE inside an included file looks for '%1' from the working folder, "
+                              "not next to '%2': %3, not '%4'")
+                   .arg(file, including,
+                        taken.isEmpty() ? QStringLiteral("none was found") : QStringLiteral("it took '%1'").arg(taken),
+                        beside),
+               valueRange(block, QStringLiteral("FILE")));
 }
 
 // The first structure-level error of an included file, as the program shows it below the
@@ -116,8 +144,9 @@ void noteCause(const cls_VornElement& block, cls_VornStructure& structure, const
     if (errors.empty())
         return;
     const QString more = errors.size() > 1 ? QStringLiteral(" (and %1 more)").arg(errors.size() - 1) : QString();
-    structure.noteAt(block.LINE(),
-                     QStringLiteral("%1:%2: %3%4").arg(path).arg(errors.front().line).arg(errors.front().text, more));
+    reportNote(structure, Message::IncludeCause,
+               QStringLiteral("%1:%2: %3%4").arg(path).arg(errors.front().line).arg(errors.front().text, more),
+               valueRange(block, QStringLiteral("FILE")));
 }
 
 } // namespace
@@ -125,6 +154,7 @@ void noteCause(const cls_VornElement& block, cls_VornStructure& structure, const
 bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
 {
     const QString file = attributeText(block, u"FILE");
+    const TextRange fileAt = valueRange(block, QStringLiteral("FILE"));
     QStringList candidates{ structure.ROOT() + file, file };
     const Ref<CoreList>& folders = structure.INCLUDEFOLDERS();
     for (qint32 i = 1; i <= folders->COUNT(); ++i)
@@ -139,19 +169,22 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
         }
     noteSurprisingLookup(block, structure, file, path);
     if (path.isNull()) {
-        block.ERRORSET(QStringLiteral("Include-Datei '") + file + QStringLiteral("' nicht gefunden!"));
+        reportError(structure, block, Message::IncludeNotFound,
+                    QStringLiteral("Include-Datei '") + file + QStringLiteral("' nicht gefunden!"), fileAt);
         return true;
     }
     if (!VORN()->includeAllowed(path)) {
-        block.ERRORSET(QStringLiteral("Include-Datei '") + file
-                       + QStringLiteral("' liegt außerhalb der erlaubten Include-Ordner!"));
+        reportError(structure, block, Message::IncludeOutsideRoots,
+                    QStringLiteral("Include-Datei '") + file
+                        + QStringLiteral("' liegt außerhalb der erlaubten Include-Ordner!"),
+                    fileAt);
         return true;
     }
 
     const QString failed = QStringLiteral("Fehler beim Parsen der Include-Datei '") + path + QStringLiteral("'");
     // A file that is already being read, or a chain of includes too long, ends here.
     if (IncludeScope::isOpen(path) || IncludeScope::depth() >= cls_VornStructure::MaxIncludeDepth) {
-        block.ERRORSET(failed);
+        reportError(structure, block, Message::IncludeFailed, failed, fileAt);
         return false;
     }
     // A fresh structure, as a host would make one: no ROOT, folders or SOURCE of ours.
@@ -162,14 +195,15 @@ bool runIncludeCommand(cls_VornElement& block, cls_VornStructure& structure)
         IncludeScope scope(path);
         parsed = included->PARSE(text);
     } catch (const Error& e) {
-        structure.noteAt(block.LINE(), e.description());
+        reportNote(structure, Message::IncludeUnreadable, e.description(), fileAt);
         parsed = false;
     }
     if (!parsed) {
-        block.ERRORSET(failed);
+        reportError(structure, block, Message::IncludeFailed, failed, fileAt);
         noteCause(block, structure, *included, path);
         return false;
     }
+    nameTheFile(*included, path);
     structure.DEFINITIONS()->MERGE(*included->DEFINITIONS());
     structure.ENUMERATIONS()->MERGE(*included->ENUMERATIONS());
     adoptElements(included->ELEMENTS()->entries(), structure, path);

@@ -2,6 +2,8 @@
 // nests elements between BEGIN and END and hands every completed element to the check.
 #include "engine/ReaderSupport.h"
 
+#include "engine/Messages.h"
+
 #include "core/TextKeys.h"
 #include "core/Vocabulary.h"
 #include <vorn/CoreServices.h>
@@ -20,9 +22,37 @@ namespace {
 
 const QString ArrayMarker = QStringLiteral("$_ARR:");
 
+// One statement: a physical line, or several joined by continuation.
 struct Line {
     QString text;
     qint32 number; // physical line where it starts, from 1
+    qint32 column; // column of its first character there
+    // Where the lines a continued statement joined begin in `text`.
+    struct Piece {
+        qsizetype offset;
+        qint32 number;
+        qint32 column;
+    };
+    std::vector<Piece> joined;
+
+    // The physical line and column of the character at `offset` of `text`.
+    std::pair<qint32, qint32> place(qsizetype offset) const
+    {
+        for (auto it = joined.rbegin(); it != joined.rend(); ++it)
+            if (it->offset <= offset)
+                return { it->number, it->column + qint32(offset - it->offset) };
+        return { number, column + qint32(offset) };
+    }
+    // The characters from `from` up to, not including, `to`.
+    TextRange range(qsizetype from, qsizetype to) const
+    {
+        const auto [line, column] = place(from);
+        if (to <= from)
+            return TextRange{ line, column, line, column };
+        const auto [endLine, last] = place(to - 1);
+        return TextRange{ line, column, endLine, last + 1 };
+    }
+    TextRange whole() const { return range(0, text.size()); }
 };
 
 // Line ends, tabs, trimming, comments and continuation lines. Lines without tabs point into
@@ -40,21 +70,20 @@ std::vector<Line> prepareLines(const QString& script)
         if (!end && c != u'\r' && c != u'\n')
             continue;
         const QStringView raw(data + start, i - start);
+        qsizetype a = 0, b = raw.size();
+        while (a < b && vocabulary::isBlank(raw[a]))
+            ++a;
+        while (b > a && vocabulary::isBlank(raw[b - 1]))
+            --b;
         QString text;
-        if (raw.contains(u'\t')) {
-            text = raw.toString();
+        if (raw.mid(a, b - a).contains(u'\t')) {
+            text = raw.mid(a, b - a).toString();
             text.replace(u'\t', u' ');
-            text = trimBlanks(text);
         } else {
-            qsizetype a = 0, b = raw.size();
-            while (a < b && raw[a] == u' ')
-                ++a;
-            while (b > a && raw[b - 1] == u' ')
-                --b;
             text = QString::fromRawData(raw.data() + a, b - a);
         }
         if (!text.isEmpty() && !vocabulary::isCommentLine(text))
-            lines.push_back(Line{ std::move(text), number });
+            lines.push_back(Line{ std::move(text), number, qint32(a + 1), {} });
         if (!end && c == u'\r' && i + 1 < n && data[i + 1] == u'\n')
             ++i;
         start = i + 1;
@@ -73,10 +102,13 @@ std::vector<Line> prepareLines(const QString& script)
             if (dots)
                 line.text.chop(vocabulary::Continuation.size());
             // With no line after it, the continuation joins the empty text.
-            if (i + 1 < lines.size())
-                line.text += lines[++i].text;
-            else
+            if (i + 1 < lines.size()) {
+                const Line& next = lines[++i];
+                line.joined.push_back(Line::Piece{ line.text.size(), next.number, next.column });
+                line.text += next.text;
+            } else {
                 break;
+            }
         }
         joined.push_back(std::move(line));
     }
@@ -129,12 +161,34 @@ private:
     std::array<QString, 128> m_slots;
 };
 
+// A stretch of the statement's text: [from, to).
+struct Extent {
+    qsizetype from = -1;
+    qsizetype to = -1;
+    bool isSet() const noexcept { return from >= 0; }
+};
+
+// One value of a line: its name (a position when it had none) and its text as written.
+struct Slot {
+    QString name;
+    QString value;
+    Extent nameAt; // unset for a value without a name
+    Extent valueAt;
+};
+
+struct LineError {
+    Message kind;
+    QString text;
+    Extent at;
+};
+
 // One line read by the state machine.
 struct LineReading {
     QString command;
     QString type;
-    std::vector<std::pair<QString, QString>> slots_;
-    QStringList errors;
+    Extent commandAt, typeAt;
+    std::vector<Slot> slots_;
+    std::vector<LineError> errors;
 };
 
 // Where the reader stands between two characters of a line.
@@ -158,6 +212,7 @@ public:
         r.type.clear();
         r.slots_.clear();
         r.errors.clear();
+        r.commandAt = r.typeAt = Extent();
     }
 
     void read()
@@ -169,6 +224,8 @@ public:
                 const qsizetype start = m_at;
                 while (m_at + 1 < n && extendsToken(chars[m_at + 1]))
                     ++m_at;
+                if (m_token.isEmpty())
+                    m_tokenAt = start;
                 m_token.add(chars + start, m_at - start + 1);
                 continue;
             }
@@ -219,9 +276,11 @@ private:
             if (next != vocabulary::Separator && prev != vocabulary::Separator) {
                 if (isKeyword(m_token.view())) {
                     m_r.command = m_token.text();
+                    m_r.commandAt = tokenExtent();
                     m_state = State::AfterKeyword;
                 } else {
                     m_r.type = m_names.get(m_token.view());
+                    m_r.typeAt = tokenExtent();
                     m_state = State::Values;
                 }
                 m_token.clear();
@@ -253,6 +312,7 @@ private:
     void takeType()
     {
         m_r.type = m_names.get(m_token.view());
+        m_r.typeAt = tokenExtent();
         m_token.clear();
         m_state = State::Values;
     }
@@ -261,31 +321,35 @@ private:
     {
         if (c == vocabulary::Quote) {
             openSlot();
+            m_valueFrom = m_at;
             enter(State::Quoted);
         } else if (c == vocabulary::Assign) {
             if (m_token.isEmpty()) {
                 // "TYPE=..." names the first value after what looked like the type.
                 if (!m_r.type.isEmpty() && m_r.slots_.empty()) {
-                    openNamedSlot(m_r.type);
+                    openNamedSlot(m_r.type, m_r.typeAt);
                     m_r.type.clear();
+                    m_r.typeAt = Extent();
                 } else {
                     openSlot();
                 }
             } else {
-                openNamedSlot(m_names.get(m_token.view()));
+                openNamedSlot(m_names.get(m_token.view()), tokenExtent());
             }
             m_token.clear();
+            m_valueFrom = -1;
             enter(State::NamedValue);
         } else if (c == vocabulary::Separator) {
             if (!m_token.isEmpty())
-                openSlot(m_token.text());
+                openSlot(m_token.text(), tokenExtent());
             else if (prev == vocabulary::Separator)
-                openSlot(emptyMarker());
+                openSlot(emptyMarker(), Extent{ m_at, m_at });
             else if (m_r.slots_.empty())
                 misplaced(c);
             m_token.clear();
         } else if (c == vocabulary::ArrayOpen) {
             openSlot();
+            m_valueFrom = m_at;
             enter(State::Array);
         } else if (c == u' ') {
             m_token.clear();
@@ -302,7 +366,7 @@ private:
         if (m_state == State::Array) {
             m_token.add(c);
         } else {
-            lastValue() = m_token.enclosed(u"\"", u"\"");
+            setValue(m_token.enclosed(u"\"", u"\""), Extent{ m_valueFrom, m_at + 1 });
             m_token.clear();
         }
     }
@@ -312,17 +376,19 @@ private:
         if (c == vocabulary::ArrayOpen) {
             if (!m_token.isEmpty())
                 misplaced(c);
+            m_valueFrom = m_token.isEmpty() ? m_at : m_tokenAt;
             m_state = State::Array;
         } else if (c == vocabulary::Separator || c == u' ') {
             leave();
             if (!m_token.isEmpty())
-                lastValue() = m_token.text();
+                setValue(m_token.text(), tokenExtent());
             else if (lastValue().isEmpty())
                 misplaced(c);
             m_token.clear();
         } else if (c == vocabulary::Quote) {
             if (!m_token.isEmpty())
                 misplaced(c);
+            m_valueFrom = m_token.isEmpty() ? m_at : m_tokenAt;
             enter(State::Quoted);
         }
     }
@@ -330,7 +396,7 @@ private:
     void inArray(QChar c)
     {
         if (c == vocabulary::ArrayClose) {
-            lastValue() = m_token.enclosed(ArrayMarker);
+            setValue(m_token.enclosed(ArrayMarker), Extent{ m_valueFrom, m_at + 1 });
             m_token.clear();
             leave();
         } else if (c == vocabulary::Quote) {
@@ -345,17 +411,26 @@ private:
             return;
         switch (m_state) {
         case State::LineStart:
-            if (isKeyword(m_token.view()))
+            if (isKeyword(m_token.view())) {
                 m_r.command = m_token.text();
-            else
+                m_r.commandAt = tokenExtent();
+            } else {
                 m_r.type = m_names.get(m_token.view());
+                m_r.typeAt = tokenExtent();
+            }
             break;
-        case State::AfterKeyword: m_r.type = m_names.get(m_token.view()); break;
-        case State::Values: openSlot(m_token.text()); break;
-        case State::NamedValue: lastValue() = m_token.text(); break;
+        case State::AfterKeyword:
+            m_r.type = m_names.get(m_token.view());
+            m_r.typeAt = tokenExtent();
+            break;
+        case State::Values: openSlot(m_token.text(), tokenExtent()); break;
+        case State::NamedValue: setValue(m_token.text(), tokenExtent()); break;
         default:
-            m_r.errors.append(QStringLiteral("Die Zeile '") + m_line
-                              + QStringLiteral("' wurde nicht korrekt abgeschlossen"));
+            // From the quote or parenthesis left open to the end of the line.
+            m_r.errors.push_back(LineError{ Message::LineNotClosed,
+                                            QStringLiteral("Die Zeile '") + m_line
+                                                + QStringLiteral("' wurde nicht korrekt abgeschlossen"),
+                                            Extent{ m_valueFrom >= 0 ? m_valueFrom : m_tokenAt, m_line.size() } });
         }
     }
 
@@ -375,38 +450,49 @@ private:
         }
     }
 
-    void report(QString text)
+    void report(Message kind, QString text, Extent at)
     {
         m_reported += text.size();
-        m_r.errors.append(std::move(text));
+        m_r.errors.push_back(LineError{ kind, std::move(text), at });
     }
     // A character outside the basic plane is reported whole, not as two halves.
     void invalid(QChar c)
     {
+        const qsizetype from = m_at;
         QString character(c);
         if (c.isHighSurrogate() && m_at + 1 < m_line.size() && m_line[m_at + 1].isLowSurrogate())
             character += m_line[++m_at];
         if (m_reported < MaxReportedPerLine)
-            report(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält ungültige Zeichen: ")
-                   + character);
+            report(Message::InvalidCharacter,
+                   QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält ungültige Zeichen: ") + character,
+                   Extent{ from, m_at + 1 });
     }
     void misplaced(QChar c)
     {
         if (m_reported < MaxReportedPerLine)
-            report(QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält Fehler: ") + c
-                   + QStringLiteral(" ist an dieser Stelle ungültig"));
+            report(Message::MisplacedCharacter,
+                   QStringLiteral("Die Zeile '") + m_line + QStringLiteral("' enthält Fehler: ") + c
+                       + QStringLiteral(" ist an dieser Stelle ungültig"),
+                   Extent{ m_at, m_at + 1 });
     }
 
-    void openSlot(QString value = QString())
+    Extent tokenExtent() const { return Extent{ m_tokenAt, m_tokenAt + m_token.view().size() }; }
+
+    void openSlot(QString value = QString(), Extent at = Extent())
     {
-        m_r.slots_.emplace_back(positionName(qint32(m_r.slots_.size() + 1)), std::move(value));
+        m_r.slots_.push_back(Slot{ positionName(qint32(m_r.slots_.size() + 1)), std::move(value), Extent(), at });
     }
-    void openNamedSlot(const QString& key) { m_r.slots_.emplace_back(key, QString()); }
+    void openNamedSlot(const QString& key, Extent at) { m_r.slots_.push_back(Slot{ key, QString(), at, Extent() }); }
     QString& lastValue()
     {
         if (m_r.slots_.empty())
             openSlot();
-        return m_r.slots_.back().second;
+        return m_r.slots_.back().value;
+    }
+    void setValue(QString text, Extent at)
+    {
+        lastValue() = std::move(text);
+        m_r.slots_.back().valueAt = at;
     }
 
     const QString& m_line;
@@ -416,7 +502,9 @@ private:
     State m_state = State::LineStart;
     QVarLengthArray<State, 8> m_returns;
     qsizetype m_at = 0;
-    qsizetype m_reported = 0; // size of the texts reported for this line
+    qsizetype m_tokenAt = 0;    // where the token being read starts
+    qsizetype m_valueFrom = -1; // where the quoted or parenthesised value being read starts
+    qsizetype m_reported = 0;   // size of the texts reported for this line
 };
 
 void readLine(const QString& line, NameCache& names, LineReading& r) { LineReader(line, names, r).read(); }
@@ -505,12 +593,13 @@ public:
         return current();
     }
 
-    void error(qint32 line, const QString& text)
+    // An error of a line: on the open block, or on the structure at top level.
+    void error(Message kind, const QString& text, const TextRange& at, qint32 statementLine)
     {
         if (atTop())
-            m_structure->errorAt(line, text);
+            reportError(*m_structure, kind, text, at, statementLine);
         else
-            current()->ERRORSET(text);
+            reportError(*m_structure, current(), kind, text, at);
     }
 
     void open(const Ref<cls_VornElement>& element) { m_open.push_back(element); }
@@ -523,11 +612,17 @@ public:
     }
 
     // Checks a completed element under the current container and files it by its SORT.
-    void checkAndFile(const Ref<cls_VornElement>& element, const QString& unclosedError = QString())
+    // An element left open at the end of the script is checked and then told so.
+    void checkAndFile(const Ref<cls_VornElement>& element, bool unclosed = false)
     {
-        element->CHECK(container(), m_structure);
-        if (!unclosedError.isEmpty())
-            element->ERRORSET(unclosedError);
+        {
+            cls_VornStructure::CheckingScope checking(*m_structure, element);
+            element->CHECK(container(), m_structure);
+            if (unclosed)
+                reportError(*m_structure, element, Message::BeginWithoutEnd,
+                            QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"),
+                            element->source() ? element->source()->keyword : TextRange());
+        }
         const QString& sort = element->SORT();
         const bool include = sort == vocabulary::IncludeSort;
         const bool dropped = include || sort == vocabulary::DeclarationSort;
@@ -553,31 +648,56 @@ private:
     std::vector<Dropped> m_dropped;
 };
 
-using Slots = std::vector<std::pair<QString, QString>>;
-
-void storeValues(Slots&& values, cls_VornAttributes& bag, const std::function<void(const QString&)>& error)
+// Converts the values of one line into the bag and notes where each stands. Without a
+// structure the errors are only set on the element.
+void storeValues(std::vector<Slot>&& values, const Line& line, const Ref<cls_VornElement>& target,
+                 cls_VornStructure* structure)
 {
-    if (values.size() <= 8) {
+    cls_VornElement& element = *target;
+    cls_VornAttributes& bag = *element.ATTRIBUTES();
+    ElementSource* source = element.source();
+    if (source)
+        source->values.reserve(source->values.size() + values.size());
+    QHash<QString, qint32> positions; // many values: an index of the names keeps a long line linear
+    const bool indexed = values.size() > 8;
+    if (indexed) {
+        positions.reserve(bag.COUNT() + qsizetype(values.size()));
+        for (qint32 i = bag.COUNT(); i >= 1; --i)
+            positions.insert(bag.NAME(i), i); // the first position of a name wins
+    } else {
         bag.reserve(bag.COUNT() + qint32(values.size()));
-        for (auto& [key, text] : values)
-            bag.put(upperCased(key), readValue(std::move(text), error));
-        return;
     }
-    // Many values: an index of the names keeps a long line linear. Same result as put.
-    QHash<QString, qint32> positions;
-    positions.reserve(bag.COUNT() + qsizetype(values.size()));
-    for (qint32 i = bag.COUNT(); i >= 1; --i)
-        positions.insert(bag.NAME(i), i); // the first position of a name wins
-    for (auto& [key, text] : values) {
-        Variant value = readValue(std::move(text), error);
-        QString name = upperCased(key);
-        if (const auto it = positions.constFind(name); it != positions.cend()) {
+    for (Slot& slot : values) {
+        // A value left empty ("X=,") stands where its name does.
+        const Extent valueAt = slot.valueAt.isSet() ? slot.valueAt
+            : slot.nameAt.isSet()                   ? slot.nameAt
+                                                    : Extent{ line.text.size(), line.text.size() };
+        const TextRange valueRange = line.range(valueAt.from, valueAt.to);
+        Variant value = readValue(std::move(slot.value), [&](const QString& e) {
+            if (structure)
+                reportError(*structure, target, Message::UnknownValue, e, valueRange);
+            else
+                element.ERRORSET(e);
+        });
+        QString name = upperCased(slot.name);
+        if (source)
+            source->values.push_back(ElementSource::Value{
+                name, slot.nameAt.isSet() ? line.range(slot.nameAt.from, slot.nameAt.to) : valueRange, valueRange });
+        if (!indexed) {
+            bag.put(std::move(name), std::move(value));
+        } else if (const auto it = positions.constFind(name); it != positions.cend()) {
             bag.setVALUE(*it, value);
         } else {
             positions.insert(name, bag.COUNT() + 1);
             bag.append(std::move(name), std::move(value));
         }
     }
+}
+
+// A range from the start of `from` to the end of `to`.
+TextRange spanTo(const TextRange& from, const TextRange& to)
+{
+    return TextRange{ from.line, from.column, to.endLine, to.endColumn };
 }
 
 // The first word of a line, to follow BEGIN and END through blocks that are skipped.
@@ -600,23 +720,40 @@ void collectErrors(const Ref<cls_VornElement>& element, CoreList& list)
 
 } // namespace
 
-void cls_VornStructure::errorAt(qint32 line, const QString& text)
+bool cls_VornStructure::errorAt(qint32 line, const QString& text)
 {
     m_errors = true;
     ++m_structureErrorCount;
     if (!ErrorTextBudget::keepNext())
-        return;
+        return false;
     if (m_errorText.isEmpty())
         m_errorText = text;
     else
         m_errorText += QStringLiteral("\r\n") + text;
     m_errorLocations.push_back(ErrorLocation{ line, text });
+    return true;
 }
 
 void cls_VornStructure::noteAt(qint32 line, const QString& text, const QString& file)
 {
     m_notes.push_back(Note{ file, line, text });
 }
+
+void cls_VornStructure::addDiagnostic(Diagnostic diagnostic, const cls_VornElement* on)
+{
+    if (m_parsing == 0)
+        return;
+    if (on && on == m_checking.get())
+        diagnostic.element = m_checking;
+    m_diagnostics.push_back(std::move(diagnostic));
+}
+
+cls_VornStructure::CheckingScope::CheckingScope(cls_VornStructure& structure, const Ref<cls_VornElement>& element)
+    : m_structure(structure), m_previous(std::exchange(structure.m_checking, element))
+{
+}
+
+cls_VornStructure::CheckingScope::~CheckingScope() { m_structure.m_checking = std::move(m_previous); }
 
 void cls_VornStructure::adoptFindings(cls_VornStructure& included, const QString& file)
 {
@@ -629,6 +766,16 @@ void cls_VornStructure::adoptFindings(cls_VornStructure& included, const QString
         m_notes.push_back(std::move(note));
     }
     included.m_notes.clear();
+    // The included structure's own errors stay there: the INCLUDE reports that it failed.
+    if (m_parsing > 0)
+        for (Diagnostic& d : included.m_diagnostics) {
+            if (d.severity == Severity::Error && d.element.expired())
+                continue;
+            if (d.span.file.isEmpty())
+                d.span.file = file;
+            m_diagnostics.push_back(std::move(d));
+        }
+    included.m_diagnostics.clear();
 }
 
 bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErrors)
@@ -637,6 +784,11 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     const qint32 firstNew = ELEMENTS()->COUNT(false) + 1;
     const size_t firstStructureError = m_errorLocations.size();
     const qint64 structureErrorsBefore = m_structureErrorCount;
+    struct Parsing {
+        int& depth;
+        explicit Parsing(int& d) : depth(++d) {}
+        ~Parsing() { --depth; }
+    } parsing(m_parsing);
     BlockStack blocks(self);
     NameCache names;
     LineReading reading;
@@ -653,34 +805,37 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             continue;
         }
         readLine(line.text, names, reading);
-        for (const QString& e : reading.errors)
-            blocks.error(line.number, e);
+        for (const LineError& e : reading.errors)
+            blocks.error(e.kind, e.text, line.range(e.at.from, e.at.to), line.number);
 
         if (reading.command.isEmpty() && reading.type.isEmpty()) {
             if (blocks.atTop()) {
                 if (!reading.slots_.empty())
-                    errorAt(line.number,
-                            QStringLiteral("Die Zeile '") + line.text
-                                + QStringLiteral("' enthält Attribute außerhalb eines Elements"));
+                    reportError(*this, Message::ValuesOutsideElement,
+                                QStringLiteral("Die Zeile '") + line.text
+                                    + QStringLiteral("' enthält Attribute außerhalb eines Elements"),
+                                line.whole(), line.number);
                 continue;
             }
-            const Ref<cls_VornElement>& container = blocks.current();
-            storeValues(std::move(reading.slots_), *container->ATTRIBUTES(),
-                        [&](const QString& e) { container->ERRORSET(e); });
+            storeValues(std::move(reading.slots_), line, blocks.current(), this);
             continue;
         }
 
+        const Extent keywordAt = reading.commandAt.isSet() ? reading.commandAt
+            : reading.typeAt.isSet()                       ? reading.typeAt
+                                                           : Extent{ 0, 0 };
+        const TextRange keyword = line.range(keywordAt.from, keywordAt.to);
         const QString command = upperCased(trimBlanks(reading.command));
         if (vocabulary::isBegin(command) && blocks.depth() >= MaxNesting) {
             blocks.error(
-                line.number,
+                Message::NestedTooDeep,
                 QStringLiteral("Die Zeile '") + line.text
                     + QStringLiteral("' öffnet mehr als %1 verschachtelte Elemente; der Block wird übersprungen")
-                          .arg(MaxNesting));
+                          .arg(MaxNesting),
+                keyword, line.number);
             skipped = 1;
             continue;
         }
-
         auto element = cls_VornElement::create();
         element->setUID(UIDCREATE());
         element->setLINE(line.number);
@@ -688,27 +843,38 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             element->setSORT(reading.type);
         else
             element->setID(reading.command);
-        storeValues(std::move(reading.slots_), *element->ATTRIBUTES(), [&](const QString& e) { element->ERRORSET(e); });
 
-        if (vocabulary::isBegin(command)) {
-            blocks.open(element);
-        } else if (vocabulary::isEnd(command)) {
+        if (vocabulary::isEnd(command)) {
+            // END's own values belong to no element: they are read and dropped.
+            storeValues(std::move(reading.slots_), line, element, nullptr);
             if (blocks.atTop()) {
-                errorAt(line.number,
-                        QStringLiteral("Die Zeile '") + line.text
-                            + QStringLiteral("' schließt kein mit BEGIN geöffnetes Element"));
+                reportError(*this, Message::EndWithoutBegin,
+                            QStringLiteral("Die Zeile '") + line.text
+                                + QStringLiteral("' schließt kein mit BEGIN geöffnetes Element"),
+                            keyword, line.number);
                 continue;
             }
-            blocks.checkAndFile(blocks.close());
-        } else {
-            blocks.checkAndFile(element);
+            const Ref<cls_VornElement> block = blocks.close();
+            block->source()->whole = spanTo(block->source()->whole, line.whole());
+            blocks.checkAndFile(block);
+            continue;
         }
+
+        auto source = std::make_unique<ElementSource>();
+        source->whole = line.whole();
+        source->keyword = keyword;
+        if (reading.typeAt.isSet())
+            source->type = line.range(reading.typeAt.from, reading.typeAt.to);
+        element->setSource(std::move(source));
+        storeValues(std::move(reading.slots_), line, element, this);
+        if (vocabulary::isBegin(command))
+            blocks.open(element);
+        else
+            blocks.checkAndFile(element);
     }
 
     while (!blocks.atTop())
-        blocks.checkAndFile(blocks.close(),
-                            QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"));
-
+        blocks.checkAndFile(blocks.close(), true);
     const auto& dropped = blocks.dropped();
     for (const auto& block : dropped)
         m_droppedWithErrors.push_back(block.element);

@@ -50,21 +50,6 @@ std::optional<QString> readStandardInput(QString& failure)
     return text;
 }
 
-// Texts joined by CR LF, one per entry; a stray line break inside a text becomes a blank so
-// that every message stays on its line.
-QStringList pieces(const QString& joined)
-{
-    QStringList out;
-    if (joined.isEmpty())
-        return out;
-    for (QString piece : joined.split(QStringLiteral("\r\n"))) {
-        piece.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        if (!piece.isEmpty())
-            out.append(piece);
-    }
-    return out;
-}
-
 } // namespace
 
 ScriptFile ScriptFile::read(const QString& path, const ScriptSettings& settings)
@@ -131,53 +116,28 @@ void ScriptFile::parseText(const QString& text, const ScriptSettings& settings)
 
 std::vector<Diagnostic> ScriptFile::diagnostics() const
 {
-    std::vector<Diagnostic> out;
     if (!m_structure)
-        return out;
-    cls_VornStructure& s = *m_structure;
-
-    // Every text of ERRORTEXT, with the line the reader noted for it; 0 when it noted none.
-    struct Located {
-        qint32 line;
-        QString text;
-    };
-    std::vector<Located> located;
-    for (const auto& loc : s.errorLocations())
-        for (const QString& piece : pieces(loc.text))
-            located.push_back({ loc.line, piece });
-    size_t next = 0;
-    for (const QString& piece : pieces(s.ERRORTEXT())) {
-        qint32 line = 0;
-        if (next < located.size() && located[next].text == piece)
-            line = located[next++].line;
-        out.push_back({ m_name, line, piece });
-    }
-
-    const auto report = [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
-        const QStringList texts = pieces(e->ERRORTEXT());
-        if (texts.isEmpty())
-            return false;
-        const QString source = e->SOURCEFILE();
-        const QString& file = source.isEmpty() ? m_name : source;
-        for (const QString& piece : texts)
-            out.push_back({ file, e->LINE(), piece });
-        return false;
-    };
-    walkElements(s.ELEMENTS()->entries(), {}, report);
-    // Failed command blocks left the tree but their messages belong to the output.
-    walkElements(s.droppedWithErrors(), {}, report);
-
-    for (const auto& note : s.notes())
-        out.push_back({ note.file.isEmpty() ? m_name : note.file, note.line, note.text, true });
-
-    // By line within each file; files in the order they first appear.
+        return {};
+    std::vector<Diagnostic> out;
+    for (const Diagnostic& d : m_structure->DIAGNOSTICS())
+        if (!d.text.isEmpty())
+            out.push_back(d);
     QStringList files;
-    for (const Diagnostic& d : out)
-        if (!files.contains(d.file))
-            files.append(d.file);
+    for (Diagnostic& d : out) {
+        // A stray line break inside a text becomes a blank, so that every message stays on its line.
+        d.text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        if (d.span.file.isEmpty())
+            d.span.file = m_name;
+        if (!files.contains(d.span.file))
+            files.append(d.span.file);
+    }
+    // By place within each file, a note after the errors of its line; files in the order they
+    // first appear.
     std::stable_sort(out.begin(), out.end(), [&](const Diagnostic& a, const Diagnostic& b) {
-        const qsizetype fa = files.indexOf(a.file), fb = files.indexOf(b.file);
-        return fa != fb ? fa < fb : a.line < b.line;
+        const auto key = [&](const Diagnostic& d) {
+            return std::tuple(files.indexOf(d.span.file), d.span.line, d.severity == Severity::Note, d.span.column);
+        };
+        return key(a) < key(b);
     });
     return out;
 }

@@ -1,4 +1,5 @@
 #include "core/RecordFields.h"
+#include "core/TextKeys.h"
 #include <vorn/CoreFile.h>
 #include <vorn/DataTypes.h>
 #include <vorn/Elements.h>
@@ -103,15 +104,49 @@ QString cls_VornElement::ID() const { return DATA().KEYTEXT(); }
 
 void cls_VornElement::setID(const QString& id) { DATA().setKEY(id); }
 
-void cls_VornElement::ERRORSET(const QString& pDescription)
+void cls_VornElement::ERRORSET(const QString& pDescription) { addErrorText(pDescription); }
+
+bool cls_VornElement::addErrorText(const QString& text)
 {
     m_errors = true;
     if (!ErrorTextBudget::keepNext())
-        return;
+        return false;
     if (!m_extra || m_extra->errorText.isEmpty())
-        setERRORTEXT(pDescription);
+        setERRORTEXT(text);
     else
-        m_extra->errorText += CrLf + pDescription;
+        m_extra->errorText += CrLf + text;
+    return true;
+}
+
+void cls_VornElement::setSource(std::unique_ptr<ElementSource> source) noexcept { m_source = std::move(source); }
+
+namespace {
+
+SourceSpan spanIn(const QString& file, const TextRange& range)
+{
+    SourceSpan span;
+    static_cast<TextRange&>(span) = range;
+    if (range.isValid())
+        span.file = file;
+    return span;
+}
+
+} // namespace
+
+SourceSpan cls_VornElement::SPAN() const { return spanIn(SOURCEFILE(), m_source ? m_source->whole : TextRange()); }
+
+SourceSpan cls_VornElement::TYPESPAN() const { return spanIn(SOURCEFILE(), m_source ? m_source->type : TextRange()); }
+
+SourceSpan cls_VornElement::NAMESPAN(const QString& pAttribute) const
+{
+    const ElementSource::Value* v = m_source ? m_source->value(upperCased(pAttribute)) : nullptr;
+    return spanIn(SOURCEFILE(), v ? v->nameRange : TextRange());
+}
+
+SourceSpan cls_VornElement::VALUESPAN(const QString& pAttribute) const
+{
+    const ElementSource::Value* v = m_source ? m_source->value(upperCased(pAttribute)) : nullptr;
+    return spanIn(SOURCEFILE(), v ? v->valueRange : TextRange());
 }
 
 cls_VornElement::Extra& cls_VornElement::extra()
@@ -138,6 +173,7 @@ void cls_VornElement::copyOwnFields(const cls_VornElement& other)
     m_uid = other.m_uid;
     m_line = other.m_line;
     setSOURCEFILE(other.SOURCEFILE());
+    m_source = other.m_source ? std::make_unique<ElementSource>(*other.m_source) : nullptr;
 }
 
 void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
@@ -256,6 +292,7 @@ void cls_VornElement::swapContents(DataEvents& other) noexcept
     m_extra.swap(o.m_extra);
     std::swap(m_uid, o.m_uid);
     std::swap(m_line, o.m_line);
+    m_source.swap(o.m_source);
     std::swap(m_errors, o.m_errors);
 }
 

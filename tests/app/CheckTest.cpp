@@ -69,7 +69,7 @@ TEST_F(AppTest, IncludeRootsConfineIncludes)
     const Outcome r = run("check --include-root lib confined.vorn");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.outText(),
-              "confined.vorn:2: Include-Datei 'secret.vorn' liegt außerhalb der erlaubten Include-Ordner!\n"
-              "confined.vorn:3: Include-Datei 'lib/alias.vorn' liegt außerhalb der erlaubten Include-Ordner!\n");
+              "confined.vorn:2:14: Include-Datei 'secret.vorn' liegt außerhalb der erlaubten Include-Ordner!\n"
+              "confined.vorn:3:14: Include-Datei 'lib/alias.vorn' liegt außerhalb der erlaubten Include-Ordner!\n");
     EXPECT_EQ(run("check --include-root lib --include-root . confined.vorn").code, 0);
 }

@@ -1,0 +1,144 @@
+// Where each message points. The scripts in data/positions mark every expected diagnostic on
+// the comment line after the faulty line: carets under the token with the code after them, or
+// "# @LINE:COLUMN-ENDLINE:ENDCOLUMN CODE" where carets cannot stand (column 1, tabs, characters
+// outside the basic plane before the token). Marks in an included file name that file. Every
+// diagnostic must be marked and every mark met.
+#include "support/Engine.h"
+#include "support/Golden.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+using namespace support;
+
+namespace {
+
+// "file LINE:COLUMN-ENDLINE:ENDCOLUMN CODE", the file relative to the family's folder.
+QString entry(const QString& file, const TextRange& r, const QString& code)
+{
+    return QStringLiteral("%1 %2:%3-%4:%5 %6").arg(file).arg(r.line).arg(r.column).arg(r.endLine).arg(r.endColumn).arg(code);
+}
+
+QStringList marks(const QString& file)
+{
+    static const QRegularExpression caret(QStringLiteral("^#( *)(\\^+) (V\\d+)$"));
+    static const QRegularExpression explicitMark(QStringLiteral("^# @(\\d+):(\\d+)-(\\d+):(\\d+) (V\\d+)$"));
+    QStringList out;
+    const QStringList lines = QString::fromUtf8(support::readAll(golden::folder("positions") + "/" + file)).split('\n');
+    qint32 marked = 0; // the last line that is no mark
+    for (qint32 i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].endsWith('\r') ? lines[i].chopped(1) : lines[i];
+        if (const auto m = caret.match(line); m.hasMatch()) {
+            const qint32 column = qint32(m.capturedLength(1)) + 2;
+            out << entry(file, { marked, column, marked, column + qint32(m.capturedLength(2)) }, m.captured(3));
+        } else if (const auto e = explicitMark.match(line); e.hasMatch()) {
+            out << entry(file, { e.captured(1).toInt(), e.captured(2).toInt(), e.captured(3).toInt(), e.captured(4).toInt() },
+                         e.captured(5));
+        } else {
+            marked = i + 1;
+        }
+    }
+    return out;
+}
+
+class PositionGolden : public ::testing::TestWithParam<std::string> {};
+
+} // namespace
+
+TEST_P(PositionGolden, EveryDiagnosticPointsAtItsMark)
+{
+    const QString name = QString::fromStdString(GetParam()) + ".vorn";
+    QString script = golden::script("positions", GetParam());
+    if (golden::directive(script, "with") == u"crlf")
+        script.replace('\n', QStringLiteral("\r\n"));
+    const QString root = golden::folder("positions") + "/";
+    const QString confined = golden::directive(script, "with").startsWith(u"include-root ")
+        ? root + golden::directive(script, "with").mid(13)
+        : QString();
+    VORN()->setINCLUDEROOTS(confined.isEmpty() ? QStringList() : QStringList{ confined });
+    auto s = golden::directive(script, "with") == u"fixture" ? fixture() : cls_VornStructure::create();
+    s->setROOT(root);
+    s->PARSE(script);
+    VORN()->setINCLUDEROOTS({});
+
+    QStringList files{ name }, found;
+    for (const Diagnostic& d : s->DIAGNOSTICS()) {
+        EXPECT_FALSE(d.text.isEmpty());
+        const QString file = d.span.file.isEmpty() ? name : QDir(root).relativeFilePath(d.span.file);
+        if (!files.contains(file))
+            files << file;
+        found << entry(file, d.span, d.code);
+    }
+    QStringList expected;
+    for (const QString& file : files)
+        expected << marks(file);
+    expected.sort();
+    found.sort();
+    EXPECT_EQ(found.join('\n').toStdString(), expected.join('\n').toStdString());
+}
+INSTANTIATE_TEST_SUITE_P(Golden, PositionGolden, ::testing::ValuesIn(golden::cases("positions")), golden::testName);
+
+// Every kind of message is documented, and every error kind is pointed at by some script above.
+TEST(PositionTest, EveryCodeIsDocumentedAndMarked)
+{
+    const QString docs = QString::fromUtf8(support::readAll(QStringLiteral(VORN_TEST_DATA "/../../docs/diagnostics.md")));
+    QSet<QString> documented, marked;
+    for (const auto& m : QRegularExpression(QStringLiteral("^\\| (V\\d+) \\|"), QRegularExpression::MultilineOption)
+                             .globalMatch(docs))
+        documented << m.captured(1);
+    QDirIterator it(golden::folder("positions"), { "*.vorn", "*.vsi" }, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        for (const QString& mark : marks(QDir(golden::folder("positions")).relativeFilePath(it.next())))
+            marked << mark.section(' ', -1);
+    // Notes need nested includes or unreadable files: the program's tests show them.
+    for (const QString& code : documented) {
+        if (!code.startsWith(u"V9")) {
+            EXPECT_TRUE(marked.contains(code)) << code.toStdString() << " is marked in no script";
+        }
+    }
+    for (const QString& code : marked)
+        EXPECT_TRUE(documented.contains(code)) << code.toStdString() << " is not documented";
+}
+
+// Elements, the values given for them, definitions, value lists and members know their place;
+// a copy keeps it, an element made in code has none.
+TEST(PositionTest, DeclaredThingsKnowTheirSpans)
+{
+    auto s = cls_VornStructure::create();
+    const bool parsed = s->PARSE("BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+                         "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n"
+                         "  ENUM NAME=\"K\", ENUMID=\"KIND\", REQUIRED=no\nEND\n"
+                         "BEGIN NODE \"root\", ...\n  K=\"A\"\n  NODE ID=\"ä\", K=\"A\"\nEND\n");
+    ASSERT_TRUE(parsed) << s->ERRORTEXT().toStdString();
+    const auto range = [](const SourceSpan& span) {
+        return QStringLiteral("%1:%2-%3:%4").arg(span.line).arg(span.column).arg(span.endLine).arg(span.endColumn);
+    };
+    const Ref<cls_VornEnumeration> kind = s->ENUMERATIONS()->Item("KIND");
+    EXPECT_EQ(range(kind->SPAN()), "1:1-3:4");
+    EXPECT_EQ(range(kind->MEMBERSPAN("A")), "2:3-2:29");
+    const Ref<cls_VornElementDef> node = s->DEFINITIONS()->Item("NODE");
+    EXPECT_EQ(range(node->SPAN()), "4:1-7:4");
+    EXPECT_EQ(range(node->ATTRIBUTES()->Item("ID")->SPAN()), "5:3-5:32");
+    EXPECT_EQ(range(node->ATTRIBUTES()->Item("K")->SPAN()), "6:3-6:44");
+
+    const Ref<cls_VornElement> root = s->ELEMENTS()->Item(1);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(range(root->SPAN()), "8:1-11:4");
+    EXPECT_EQ(range(root->TYPESPAN()), "8:7-8:11");
+    EXPECT_EQ(range(root->VALUESPAN("id")), "8:12-8:18"); // given by position, found by its attribute
+    EXPECT_EQ(range(root->NAMESPAN("ID")), "8:12-8:18");
+    EXPECT_EQ(range(root->NAMESPAN("K")), "9:3-9:4"); // the continued statement's own line
+    EXPECT_EQ(range(root->VALUESPAN("K")), "9:5-9:8");
+    const Ref<cls_VornElement> child = root->ELEMENTS()->Item(1);
+    EXPECT_EQ(range(child->SPAN()), "10:3-10:21");
+    EXPECT_EQ(range(child->VALUESPAN("ID")), "10:11-10:14");
+    EXPECT_FALSE(child->VALUESPAN("NONE").isValid());
+    EXPECT_TRUE(child->SPAN().file.isEmpty());
+
+    auto copy = cls_VornElement::create();
+    copy->DATA().COPY(*root);
+    EXPECT_EQ(copy->SPAN(), root->SPAN());
+    EXPECT_EQ(range(copy->ELEMENTS()->Item(1)->VALUESPAN("ID")), "10:11-10:14");
+    EXPECT_FALSE(cls_VornElement::create()->SPAN().isValid());
+    EXPECT_TRUE(s->DIAGNOSTICS().empty());
+}
