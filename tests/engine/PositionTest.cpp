@@ -16,7 +16,13 @@ namespace {
 // "file LINE:COLUMN-ENDLINE:ENDCOLUMN CODE", the file relative to the family's folder.
 QString entry(const QString& file, const TextRange& r, const QString& code)
 {
-    return QStringLiteral("%1 %2:%3-%4:%5 %6").arg(file).arg(r.line).arg(r.column).arg(r.endLine).arg(r.endColumn).arg(code);
+    return QStringLiteral("%1 %2:%3-%4:%5 %6")
+        .arg(file)
+        .arg(r.line)
+        .arg(r.column)
+        .arg(r.endLine)
+        .arg(r.endColumn)
+        .arg(code);
 }
 
 QStringList marks(const QString& file)
@@ -32,7 +38,8 @@ QStringList marks(const QString& file)
             const qint32 column = qint32(m.capturedLength(1)) + 2;
             out << entry(file, { marked, column, marked, column + qint32(m.capturedLength(2)) }, m.captured(3));
         } else if (const auto e = explicitMark.match(line); e.hasMatch()) {
-            out << entry(file, { e.captured(1).toInt(), e.captured(2).toInt(), e.captured(3).toInt(), e.captured(4).toInt() },
+            out << entry(file,
+                         { e.captured(1).toInt(), e.captured(2).toInt(), e.captured(3).toInt(), e.captured(4).toInt() },
                          e.captured(5));
         } else {
             marked = i + 1;
@@ -81,10 +88,11 @@ INSTANTIATE_TEST_SUITE_P(Golden, PositionGolden, ::testing::ValuesIn(golden::cas
 // Every kind of message is documented, and every error kind is pointed at by some script above.
 TEST(PositionTest, EveryCodeIsDocumentedAndMarked)
 {
-    const QString docs = QString::fromUtf8(support::readAll(QStringLiteral(VORN_TEST_DATA "/../../docs/diagnostics.md")));
+    const QString docs = QString::fromUtf8(
+        support::readAll(QStringLiteral(VORN_TEST_DATA "/../../docs/diagnostics.md")));
     QSet<QString> documented, marked;
-    for (const auto& m : QRegularExpression(QStringLiteral("^\\| (V\\d+) \\|"), QRegularExpression::MultilineOption)
-                             .globalMatch(docs))
+    for (const auto& m :
+         QRegularExpression(QStringLiteral("^\\| (V\\d+) \\|"), QRegularExpression::MultilineOption).globalMatch(docs))
         documented << m.captured(1);
     QDirIterator it(golden::folder("positions"), { "*.vorn", "*.vsi" }, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())
@@ -105,10 +113,11 @@ TEST(PositionTest, EveryCodeIsDocumentedAndMarked)
 TEST(PositionTest, DeclaredThingsKnowTheirSpans)
 {
     auto s = cls_VornStructure::create();
-    const bool parsed = s->PARSE("BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
-                         "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n"
-                         "  ENUM NAME=\"K\", ENUMID=\"KIND\", REQUIRED=no\nEND\n"
-                         "BEGIN NODE \"root\", ...\n  K=\"A\"\n  NODE ID=\"ä\", K=\"A\"\nEND\n");
+    const bool parsed = s->PARSE(
+        "BEGIN ENUMERATION NAME=\"KIND\"\n  ENUMITEM NAME=\"A\", VALUE=1\nEND\n"
+        "BEGIN ELEMENT NAME=\"NODE\"\n  STRING NAME=\"ID\", REQUIRED=no\n"
+        "  ENUM NAME=\"K\", ENUMID=\"KIND\", REQUIRED=no\nEND\n"
+        "BEGIN NODE \"root\", ...\n  K=\"A\"\n  NODE ID=\"ä\", K=\"A\"\nEND\n");
     ASSERT_TRUE(parsed) << s->ERRORTEXT().toStdString();
     const auto range = [](const SourceSpan& span) {
         return QStringLiteral("%1:%2-%3:%4").arg(span.line).arg(span.column).arg(span.endLine).arg(span.endColumn);
