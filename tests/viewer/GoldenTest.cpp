@@ -198,11 +198,10 @@ TEST_P(ViewerSession, MatchesExpected)
                 lists.at(field)->items() = values;
             continue;
         } else if (step == u"open") {
-            const QString pick = rest;
-            const vorn::Variant preselect = pick.startsWith(u"uid ")
-                ? vorn::Variant(byId(s->ELEMENTS(), pick.mid(4))->UID())
-                : pick.startsWith(u'#') ? vorn::Variant(pick.mid(1).toInt())
-                                        : vorn::Variant(pick);
+            const vorn::Variant preselect = rest.startsWith(u"uid ")
+                ? vorn::Variant(byId(s->ELEMENTS(), rest.mid(4))->UID())
+                : rest.startsWith(u'#') ? vorn::Variant(rest.mid(1).toInt())
+                                        : vorn::Variant(rest);
             v = std::make_unique<Viewer>(s, first.toInt(), preselect);
             out << "  buttons:";
             for (const char* key : { "OK", "CANCEL", "APPLY", "HELP" })
