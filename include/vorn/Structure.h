@@ -11,6 +11,8 @@
 
 namespace vorn {
 
+class CheckPlans;
+
 // Start pages of the structure viewer.
 enum enm_VornInspectorView : qint32 {
     ID_VornInspectorView_Auto = -1,
@@ -23,6 +25,7 @@ class cls_VornStructure final : public Persistent<cls_VornStructure>,
 public:
     // A new structure holds the 19 built-in definitions of the language.
     static Ref<cls_VornStructure> create();
+    ~cls_VornStructure() override;
     static QString staticClassName() { return QStringLiteral("cls_VornStructure"); }
 
     // Element definitions keyed by name: the built-in language plus what the script declares.
@@ -144,6 +147,7 @@ public:
     void swapContents(DataEvents& other) noexcept override;
 
 private:
+    friend class cls_VornElement; // CHECK uses the plans of the parse that runs it
     cls_VornStructure();
     void installBuiltinDefinitions();
 
@@ -167,8 +171,9 @@ private:
     std::vector<Note> m_notes;
     std::vector<Diagnostic> m_diagnostics;
     Ref<cls_VornElement> m_checking;
-    int m_parsing = 0;                // PARSE calls running on this structure
-    qint64 m_structureErrorCount = 0; // every errorAt, texts kept or not
+    std::unique_ptr<CheckPlans> m_checkPlans; // while PARSE runs
+    int m_parsing = 0;                        // PARSE calls running on this structure
+    qint64 m_structureErrorCount = 0;         // every errorAt, texts kept or not
 };
 
 class cls_VornTool final : public Object {

@@ -1,4 +1,5 @@
 // The element check: type, placement, attribute values, identifier, then the commands.
+#include "engine/CheckPlan.h"
 #include "engine/Commands.h"
 #include "engine/Messages.h"
 #include "engine/ReaderSupport.h"
@@ -8,6 +9,7 @@
 #include <vorn/DataTypes.h>
 
 #include <QSet>
+#include <QVarLengthArray>
 
 namespace vorn {
 
@@ -22,10 +24,16 @@ QString undefinedType(const QString& sort)
         + sort + QStringLiteral("' definieren.");
 }
 
-// Placement under the parent type; False when the check must stop at once.
+// Placement under the parent type; False when the check must stop at once. `reported` tells
+// whether it found anything: a placement that finds nothing finds nothing for the next element
+// of the same type under the same parent type either.
 bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, const QString& parentType,
-                    cls_VornStructure& structure)
+                    cls_VornStructure& structure, bool& reported)
 {
+    const auto reportError = [&reported](auto&&... args) {
+        reported = true;
+        vorn::reportError(std::forward<decltype(args)>(args)...);
+    };
     CoreList& allowed = *definition.PARENTSALLOWED();
     CoreList& clones = *definition.PARENTCLONESALLOWED();
     bool accepted = false;
@@ -75,64 +83,86 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     return true;
 }
 
+// Whether two names are equal; most names of a script are one shared string.
+bool sameName(const QString& a, const QString& b) noexcept
+{
+    return a.size() == b.size() && (a.constData() == b.constData() || QStringView(a) == QStringView(b));
+}
+
 // Rebuilds the values in the definition's order into `validated`, consuming what it uses from
 // the element's own bag.
-void checkAttributes(cls_VornElement& element, cls_VornElementDef& definition, cls_VornAttributes& given,
+void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
                      cls_VornAttributes& validated, cls_VornStructure& structure)
 {
-    cls_VornAttributeDefs& definitions = *definition.ATTRIBUTES();
-    const qint32 n = definitions.COUNT();
-    validated.reserve(n);
-    qint32 position = 0;
-    for (qint32 p = 1; p <= n; ++p) {
-        const Ref<cls_VornAttributeDef>& d = definitions.entryAt(p);
-        const QString name = d->NAME();
-        const QString upperName = upperCased(name);
-        if (!d->FIXED())
-            ++position;
-        if (d->FIXED()) {
-            if (given.FIND(upperName) > 0)
+    validated.reserve(qint32(plan.steps.size()));
+    const qint32 m = given.COUNT();
+    QVarLengthArray<bool, 16> used(m, false);
+    qint32 firstUnused = 0; // values nearly always come in the definition's order
+    // The first pair of that name not taken yet, as a search of the remaining bag would find it.
+    const auto find = [&](const QString& upperName) -> qint32 {
+        for (qint32 i = firstUnused; i < m; ++i)
+            if (!used[i] && sameName(given.NAME(i + 1), upperName))
+                return i + 1;
+        return 0;
+    };
+    const auto take = [&](const AttributeStep& step, Variant value) {
+        if (step.repeatsName)
+            validated.put(step.upperName, std::move(value));
+        else
+            validated.append(step.upperName, std::move(value));
+    };
+    const QString& typeName = plan.definition->NAME();
+    for (const AttributeStep& step : plan.steps) {
+        const cls_VornAttributeDef& d = *step.definition;
+        if (step.fixed) {
+            if (find(step.upperName) > 0)
                 reportError(structure, element, Message::FixedAttributeGiven,
-                            QStringLiteral("Das Attribut '") + name + QStringLiteral("' wurde für den Element-Typ '")
-                                + definition.NAME() + QStringLiteral("' fixiert und kann nicht gesetzt werden"),
-                            nameRange(element, upperName));
-            validated.put(upperName, d->DEFAULT());
+                            QStringLiteral("Das Attribut '") + step.name
+                                + QStringLiteral("' wurde für den Element-Typ '") + typeName
+                                + QStringLiteral("' fixiert und kann nicht gesetzt werden"),
+                            nameRange(element, step.upperName));
+            take(step, d.DEFAULT());
             continue;
         }
         // Given by name, else as the unnamed value at this attribute's position.
-        qint32 at = given.FIND(upperName);
+        qint32 at = find(step.upperName);
         if (!at) {
-            const QString positional = positionName(position);
-            at = given.FIND(positional);
+            at = find(step.positional);
             if (!at) {
-                if (d->REQUIRED()) {
-                    validated.put(upperName, errorMarker());
+                if (step.required) {
+                    take(step, errorMarker());
                     reportError(structure, element, Message::RequiredAttributeMissing,
-                                QStringLiteral("Das Attribut '") + name
+                                QStringLiteral("Das Attribut '") + step.name
                                     + QStringLiteral("' ist eine Pflichtangabe, wurde aber nicht definiert"),
                                 typeRange(element));
                 } else {
-                    validated.put(upperName, d->DEFAULT());
+                    take(step, d.DEFAULT());
                 }
                 continue;
             }
             if (ElementSource* source = element.source())
                 for (ElementSource::Value& v : source->values)
-                    if (v.name == positional)
-                        v.name = upperName;
+                    if (v.name == step.positional)
+                        v.name = step.upperName;
         }
         const Variant& v = given.valueAt(at);
-        Variant converted = d->ENUMID().isEmpty() ? DataTypes::CONVERT(v, d->SORT(), errorMarker())
-                                                  : structure.ENUMERATIONS()->ENCODE(d->ENUMID(), v);
+        Variant converted = d.ENUMID().isEmpty() ? DataTypes::CONVERT(v, d.SORT(), errorMarker())
+                                                 : structure.ENUMERATIONS()->ENCODE(d.ENUMID(), v);
         if (converted.isText() && converted.text() == errorMarker())
             reportError(structure, element, Message::IncompatibleValue,
-                        QStringLiteral("Der für das Attribut '") + name + QStringLiteral("' angegebene Wert '")
+                        QStringLiteral("Der für das Attribut '") + step.name + QStringLiteral("' angegebene Wert '")
                             + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
-                            + DataTypes::TYPETEXT(d->SORT()) + QStringLiteral("'"),
-                        valueRange(element, upperName));
-        validated.put(upperName, std::move(converted));
-        given.removeAt(at);
+                            + DataTypes::TYPETEXT(d.SORT()) + QStringLiteral("'"),
+                        valueRange(element, step.upperName));
+        take(step, std::move(converted));
+        used[at - 1] = true;
+        while (firstUnused < m && used[firstUnused])
+            ++firstUnused;
     }
+    // What no attribute took stays in the bag, in its order.
+    for (qint32 i = m; i >= 1; --i)
+        if (used[i - 1])
+            given.removeAt(i);
 }
 
 } // namespace
@@ -173,33 +203,38 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
             ++i;
     }
 
-    cls_VornElementDefs& definitions = *structure.DEFINITIONS();
-    if (!parentType.isEmpty() && !m_sort.isEmpty()) {
-        const QString specific = m_sort + u'.' + parentType;
-        if (definitions.EXISTS(specific))
-            setSORT(specific);
-    }
+    // A parse keeps the plans of every type it met; on its own a check plans for one use.
+    CheckPlans single;
+    CheckPlans& plans = structure.m_checkPlans ? *structure.m_checkPlans : single;
+    CheckPlan& plan = plans.planFor(m_sort, parentType, structure);
+    if (plan.sort != m_sort)
+        setSORT(plan.sort);
 
     if (m_sort.isEmpty()) {
         reportError(structure, *this, Message::NoType, QStringLiteral("Jedes Element muss einen Typ haben"),
                     typeRange(*this));
-    } else if (!definitions.EXISTS(m_sort)) {
+    } else if (!plan.defined) {
         reportError(structure, *this, Message::UndefinedType, undefinedType(m_sort), typeRange(*this));
-    } else if (const Ref<cls_VornElementDef> definition = definitions.ITEMPARENT(
-                   m_sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType)) {
-        if (!checkPlacement(*this, *definition, parentType, structure))
-            return false;
+    } else if (plan.definition) {
+        const Ref<cls_VornElementDef> definition = plan.definition;
+        if (!plan.placementClean) {
+            bool reported = false;
+            if (!checkPlacement(*this, *definition, parentType, structure, reported))
+                return false;
+            plan.placementClean = !reported;
+        }
+        plans.buildSteps(plan);
         // One scratch bag per thread: its pairs move into the element, the bag itself is reused.
         static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
         const Ref<cls_VornAttributes>& validated = scratch;
         validated->clear();
-        checkAttributes(*this, *definition, given, *validated, structure);
+        checkAttributes(*this, plan, given, *validated, structure);
 
         static const QString Id = QStringLiteral("ID");
         if (given.EXISTS(Id)) {
             setID(plainText(given.VALUE(Id, QString())));
             given.REMOVE(Id, true);
-        } else if (definition->ATTRIBUTES()->EXISTS(Id)) {
+        } else if (plan.definesId) {
             setID(plainText(validated->VALUE(Id, QString())));
         }
 
@@ -235,13 +270,20 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
         return false;
 
     const QString command = upperCased(m_sort);
-    if (command == QLatin1String("INCLUDE"))
+    const bool include = command == QLatin1String("INCLUDE");
+    const bool enumeration = command == QLatin1String("ENUMERATION");
+    const bool definition = command == QLatin1String("ELEMENT") || command == QLatin1String("MODIFY")
+        || command == QLatin1String("CLONE");
+    if (!include && !enumeration && !definition)
+        return true;
+    // A command may change the definitions that every plan was made from.
+    if (structure.m_checkPlans)
+        structure.m_checkPlans->clear();
+    if (include)
         return runIncludeCommand(*this, structure);
-    if (command == QLatin1String("ENUMERATION"))
+    if (enumeration)
         return runEnumerationCommand(*this, structure);
-    if (command == QLatin1String("ELEMENT") || command == QLatin1String("MODIFY") || command == QLatin1String("CLONE"))
-        return runDefinitionCommand(*this, structure, command);
-    return true;
+    return runDefinitionCommand(*this, structure, command);
 }
 
 } // namespace vorn

@@ -2,6 +2,8 @@
 // nests elements between BEGIN and END and hands every completed element to the check.
 #include "engine/ReaderSupport.h"
 
+#include "engine/CheckPlan.h"
+
 #include "engine/Messages.h"
 
 #include "core/TextKeys.h"
@@ -785,10 +787,18 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     const size_t firstStructureError = m_errorLocations.size();
     const qint64 structureErrorsBefore = m_structureErrorCount;
     struct Parsing {
-        int& depth;
-        explicit Parsing(int& d) : depth(++d) {}
-        ~Parsing() { --depth; }
-    } parsing(m_parsing);
+        cls_VornStructure& s;
+        explicit Parsing(cls_VornStructure& structure) : s(structure)
+        {
+            if (s.m_parsing++ == 0)
+                s.m_checkPlans = std::make_unique<CheckPlans>();
+        }
+        ~Parsing()
+        {
+            if (--s.m_parsing == 0)
+                s.m_checkPlans.reset();
+        }
+    } parsing(*this);
     BlockStack blocks(self);
     NameCache names;
     LineReading reading;

@@ -6,6 +6,7 @@
 #include <vorn/Package.h>
 #include <vorn/Structure.h>
 
+#include "engine/CheckPlan.h"
 #include "engine/IncludeScope.h"
 #include "engine/ParentIndexScope.h"
 #include <QSaveFile>
@@ -29,6 +30,8 @@ cls_VornStructure::ViewerHook& viewerHook()
 Ref<cls_VornStructure> cls_VornStructure::create() { return Ref<cls_VornStructure>(new cls_VornStructure); }
 
 cls_VornStructure::cls_VornStructure() { installBuiltinDefinitions(); }
+
+cls_VornStructure::~cls_VornStructure() = default;
 
 const Ref<cls_VornElementDefs>& cls_VornStructure::DEFINITIONS()
 {

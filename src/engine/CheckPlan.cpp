@@ -1,0 +1,56 @@
+#include "engine/CheckPlan.h"
+#include "engine/ReaderSupport.h"
+
+#include "core/TextKeys.h"
+
+namespace vorn {
+
+CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure)
+{
+    const Key key{ sortAsWritten, parentType };
+    if (auto it = m_plans.find(key); it != m_plans.end())
+        return *it;
+    CheckPlan plan;
+    plan.sort = sortAsWritten;
+    cls_VornElementDefs& definitions = *structure.DEFINITIONS();
+    if (!parentType.isEmpty() && !sortAsWritten.isEmpty()) {
+        const QString specific = sortAsWritten + u'.' + parentType;
+        if (definitions.EXISTS(specific))
+            plan.sort = specific;
+    }
+    if (!plan.sort.isEmpty() && definitions.EXISTS(plan.sort)) {
+        plan.defined = true;
+        plan.definition =
+            definitions.ITEMPARENT(plan.sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType);
+    }
+    return *m_plans.insert(key, std::move(plan));
+}
+
+void CheckPlans::buildSteps(CheckPlan& plan)
+{
+    if (plan.stepsBuilt)
+        return;
+    plan.stepsBuilt = true;
+    cls_VornAttributeDefs& definitions = *plan.definition->ATTRIBUTES();
+    const qint32 n = definitions.COUNT();
+    plan.steps.reserve(size_t(n));
+    qint32 position = 0;
+    static const QString Id = QStringLiteral("ID");
+    for (qint32 p = 1; p <= n; ++p) {
+        AttributeStep step;
+        step.definition = definitions.entryAt(p);
+        step.name = step.definition->NAME();
+        step.upperName = upperCased(step.name);
+        step.fixed = step.definition->FIXED();
+        step.required = step.definition->REQUIRED();
+        if (!step.fixed)
+            step.positional = positionName(++position);
+        for (const AttributeStep& earlier : plan.steps)
+            if (earlier.upperName == step.upperName)
+                step.repeatsName = true;
+        plan.steps.push_back(std::move(step));
+    }
+    plan.definesId = definitions.EXISTS(Id);
+}
+
+} // namespace vorn

@@ -1,0 +1,56 @@
+#pragma once
+// What the check of an element needs to know about its type under one parent type, looked up
+// once per parse instead of once per element: the SORT it takes, the definition chosen, and the
+// attribute definitions in order with the names the check compares.
+
+#include <vorn/Structure.h>
+
+#include <QHash>
+
+#include <vector>
+
+namespace vorn {
+
+// One attribute definition of a type, in definition order.
+struct AttributeStep {
+    Ref<cls_VornAttributeDef> definition;
+    QString name;       // as declared, for the messages
+    QString upperName;  // the name in the bag
+    QString positional; // "1", "2", ... for the n-th attribute that is not fixed
+    bool fixed = false;
+    bool required = false;
+    bool repeatsName = false; // an earlier step has the same name
+};
+
+struct CheckPlan {
+    // The SORT the element takes: "type.parenttype" when that is defined, else as written.
+    QString sort;
+    // Whether the structure defines `sort` at all; `definition` may still be none when every
+    // definition of the type was declared in lower case.
+    bool defined = false;
+    Ref<cls_VornElementDef> definition;
+    // The placement was checked once without any finding: it need not run again.
+    bool placementClean = false;
+    std::vector<AttributeStep> steps;
+    bool stepsBuilt = false;
+    bool definesId = false; // an attribute definition is keyed ID
+};
+
+// The plans of one structure. A parse keeps one for its whole run and forgets it whenever a
+// command may have changed the definitions; a CHECK outside a parse makes a plan for one use.
+class CheckPlans {
+public:
+    CheckPlan& planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure);
+    void buildSteps(CheckPlan& plan);
+    void clear() { m_plans.clear(); }
+
+private:
+    struct Key {
+        QString sort, parent;
+        bool operator==(const Key& o) const { return sort == o.sort && parent == o.parent; }
+    };
+    friend size_t qHash(const Key& k, size_t seed) noexcept { return qHashMulti(seed, k.sort, k.parent); }
+    QHash<Key, CheckPlan> m_plans;
+};
+
+} // namespace vorn
