@@ -55,6 +55,7 @@ public:
     void put(QString upperName, Variant value);
     // By position, without the range checks of VALUE and REMOVE: 1 <= pPosition <= COUNT.
     const Variant& valueAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].value; }
+    const QString& nameAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].name; }
     void removeAt(qint32 pPosition) { m_pairs.erase(m_pairs.begin() + ptrdiff_t(pPosition - 1)); }
     // Drops every pair, keeping the storage for the next ones.
     void clear() noexcept

@@ -1,5 +1,7 @@
 #include <vorn/CoreServices.h>
 
+#include <QVarLengthArray>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -210,10 +212,21 @@ double CoreServices::readNumber(QStringView text, bool* isNumber)
     if (i != n)
         return 0;
 
+    // A whole number of up to 15 digits is exact as a double: no need for from_chars.
+    if (fracDigits == 0 && i == intStart + intDigits && intDigits <= 15) {
+        double whole = 0;
+        for (qsizetype k = intStart; k < n; ++k)
+            whole = whole * 10 + double(text[k].unicode() - u'0');
+        if (isNumber)
+            *isNumber = true;
+        return text[0] == u'-' ? -whole : whole;
+    }
     // The text is plain ASCII now; from_chars reads it without regard to the locale.
-    const QByteArray bytes = text.toLatin1();
+    QVarLengthArray<char, 64> bytes(n);
+    for (qsizetype k = 0; k < n; ++k)
+        bytes[k] = char(text[k].unicode());
     const char* begin = bytes.constData();
-    const char* end = begin + bytes.size();
+    const char* end = begin + n;
     const bool negative = *begin == '-';
     if (*begin == '+' || negative)
         ++begin; // from_chars takes no plus sign; the sign is applied below

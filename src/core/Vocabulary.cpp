@@ -12,14 +12,22 @@ bool isBegin(QStringView word) { return sameWord(word, Begin); }
 bool isEnd(QStringView word) { return sameWord(word, End); }
 
 // Upper-cased rather than folded, as every other comparison of values: "YEſ" is YES.
-std::optional<bool> booleanWord(const QString& word)
+std::optional<bool> booleanWord(QStringView word)
 {
-    const QString w = upperCased(word);
+    // Letters outside ASCII can upper-case to these words too: those take the full mapping.
+    bool ascii = true;
+    for (const QChar c : word)
+        ascii = ascii && c.unicode() < 0x80;
+    const QString upper = ascii ? QString() : word.toString().toUpper();
+    const QStringView w = ascii ? word : QStringView(upper);
+    const auto is = [&](QStringView t) { return w.compare(t, ascii ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0; };
+    if (w.size() < 2 || w.size() > 5)
+        return std::nullopt;
     for (const char16_t* t : { u"WAHR", u"TRUE", u"YES", u"OK", u"JA" })
-        if (w == QStringView(t))
+        if (is(t))
             return true;
     for (const char16_t* f : { u"NO", u"FALSE", u"NEIN" })
-        if (w == QStringView(f))
+        if (is(f))
             return false;
     return std::nullopt;
 }

@@ -35,7 +35,7 @@ inline constexpr QChar ArrayClose = u')';
 inline constexpr QStringView Continuation = u"...";
 
 // True for the words of the Boolean data type (any case), false for the false ones.
-std::optional<bool> booleanWord(const QString& word);
+std::optional<bool> booleanWord(QStringView word);
 
 // A whole comment line, once its leading blanks are gone: "#", "//", "'" or "REM " in any case.
 bool isCommentLine(QStringView line);

@@ -123,7 +123,7 @@ void VornHighlighter::highlightBlock(const QString& text)
             CoreServices::readNumber(word, &number);
             if (number)
                 setFormat(pos, end - pos, f[CoreEditorStyle::Number]);
-            else if (vocabulary::booleanWord(word.toString()))
+            else if (vocabulary::booleanWord(word))
                 setFormat(pos, end - pos, f[CoreEditorStyle::Boolean]);
             else if (word.startsWith(vocabulary::ReferencePrefix))
                 setFormat(pos, end - pos, f[CoreEditorStyle::Reference]);

@@ -101,7 +101,7 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
     // The first pair of that name not taken yet, as a search of the remaining bag would find it.
     const auto find = [&](const QString& upperName) -> qint32 {
         for (qint32 i = firstUnused; i < m; ++i)
-            if (!used[i] && sameName(given.NAME(i + 1), upperName))
+            if (!used[i] && sameName(given.nameAt(i + 1), upperName))
                 return i + 1;
         return 0;
     };

@@ -20,8 +20,7 @@ CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& pare
     }
     if (!plan.sort.isEmpty() && definitions.EXISTS(plan.sort)) {
         plan.defined = true;
-        plan.definition =
-            definitions.ITEMPARENT(plan.sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType);
+        plan.definition = definitions.ITEMPARENT(plan.sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType);
     }
     return *m_plans.insert(key, std::move(plan));
 }
