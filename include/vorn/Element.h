@@ -29,9 +29,17 @@ public:
     void setATTRIBUTES(Ref<cls_VornAttributes> attributes) noexcept { m_attributes = std::move(attributes); }
     // The children in script order; created on first use.
     const Ref<cls_VornElements>& ELEMENTS();
-    void setELEMENTS(Ref<cls_VornElements> elements) noexcept { m_elements = std::move(elements); }
+    void setELEMENTS(Ref<cls_VornElements> elements) noexcept
+    {
+        m_elements = std::move(elements);
+        ++s_treeClock;
+    }
     qint32 UID() const noexcept { return m_uid; }
-    void setUID(qint32 uid) noexcept { m_uid = uid; }
+    void setUID(qint32 uid) noexcept
+    {
+        m_uid = uid;
+        ++s_treeClock;
+    }
     bool ERRORS() const noexcept { return m_errors; }
     void setERRORS(bool errors) noexcept { m_errors = errors; }
     QString ERRORTEXT() const;
@@ -84,6 +92,9 @@ public:
 
     // Counts changes of any element's SORT on this thread (type lookups index by it).
     static std::uint64_t sortClock() noexcept { return s_sortClock; }
+    // Counts changes of any element's UID or child list on this thread; with the key clock and
+    // the lists' content clock it tells FIND whether its index still holds.
+    static std::uint64_t treeClock() noexcept { return s_treeClock; }
 
     void DataCopy(const Object& pOther, bool& pcDone) override;
     void DataPACK(QString& pcPackage) override;
@@ -131,6 +142,7 @@ private:
     qint32 m_line = 0;
     bool m_errors = false;
     static inline thread_local std::uint64_t s_sortClock = 0;
+    static inline thread_local std::uint64_t s_treeClock = 0;
 };
 
 } // namespace vorn

@@ -4,7 +4,11 @@
 #include <vorn/Element.h>
 #include <vorn/KeyedCollection.h>
 
+#include <memory>
+
 namespace vorn {
+
+class ElementIndex;
 
 class cls_VornElements final : public KeyedCollection<cls_VornElements, cls_VornElement> {
 public:
@@ -12,7 +16,8 @@ public:
     static constexpr bool RemoveMovesLast = false;
 
     static Ref<cls_VornElements> create();
-    explicit cls_VornElements(CreateKey<cls_VornElements>) {}
+    explicit cls_VornElements(CreateKey<cls_VornElements>);
+    ~cls_VornElements() override;
     static QString staticClassName() { return QStringLiteral("cls_VornElements"); }
 
     // Direct elements, or with pIncludeSubElements the whole subtree below the list.
@@ -20,7 +25,9 @@ public:
     // A new element keyed by pID in upper case (a number by its text); no key when absent.
     Ref<cls_VornElement> CREATE(const Variant& pID = Variant::missing());
     // The first element of the subtree, depth-first in script order, whose ID equals the
-    // upper-cased text, or for any other value whose UID equals the rounded number.
+    // upper-cased text, or for any other value whose UID equals the rounded number. Between
+    // changes of element trees lookups take constant time: the first one after a change walks
+    // the subtree, the second builds an index.
     Ref<cls_VornElement> FIND(const Variant& pIDOrPathOrUID) const;
     // The parent of that element: pParent for a direct element of this list.
     Ref<cls_VornElement> FINDPARENT(const Variant& pIDOrPathOrUID, const Ref<cls_VornElement>& pParent = {}) const;
@@ -41,6 +48,8 @@ public:
 
 private:
     friend class cls_VornElement;
+    // Made by the first FIND or FINDPARENT.
+    mutable std::unique_ptr<ElementIndex> m_findIndex;
     QHash<QString, qint32> m_sortIndex;
     std::uint64_t m_sortIndexClock = ~std::uint64_t(0);
     std::uint64_t m_sortIndexVersion = ~std::uint64_t(0);

@@ -62,6 +62,10 @@ public:
     void DatabaseRemove(qint32 ID) override;
     void DatabaseSearch(qint32& ret, const Variant& ID) override { ret = search(ID); }
 
+    // Counts changes of the entries of every collection of this class on this thread, for
+    // indexes that reach into more than one collection (FIND's over an element tree).
+    static std::uint64_t contentClock() noexcept { return s_contentClock; }
+
     // Data events.
     void DataCopy(const Object& pOther, bool& pcDone) override;
     void DataPACK(QString& pcPackage) override;
@@ -86,7 +90,12 @@ protected:
     void invalidateIndex() noexcept
     {
         m_index.valid = false;
+        entriesChanged();
+    }
+    void entriesChanged() noexcept
+    {
         ++m_version;
+        ++s_contentClock;
     }
     // The start of a collection's file record (version, key, count) and its reading: False for
     // a record of another version, of which only the version was read.
@@ -123,6 +132,7 @@ private:
     CoreDatabase m_database;
     Index m_index;
     std::uint64_t m_version = 0;
+    static inline thread_local std::uint64_t s_contentClock = 0;
 };
 
 } // namespace vorn

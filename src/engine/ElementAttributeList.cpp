@@ -1,12 +1,11 @@
 // ATTRIBUTELIST's structure form: the values in the order of the type's definition.
-#include "engine/ParentIndexScope.h"
 #include <vorn/DataTypes.h>
 #include <vorn/Structure.h>
 
 namespace vorn {
 
-// The parent comes from ELEMENTPARENT: a walk per call, unless the caller holds a
-// ParentIndexScope for the structure (as the viewer does while it fills its tree).
+// The parent comes from ELEMENTPARENT, which answers from the tree's index while the tree stays
+// as it is (as while the viewer fills its tree).
 bool cls_VornElement::attributeListFor(cls_VornStructure& structure, const QString& separator, QString& out)
 {
     const Ref<cls_VornElementDefs>& definitions = structure.DEFINITIONS();

@@ -8,7 +8,6 @@
 
 #include "engine/CheckPlan.h"
 #include "engine/IncludeScope.h"
-#include "engine/ParentIndexScope.h"
 #include <QSaveFile>
 
 namespace vorn {
@@ -136,58 +135,8 @@ Ref<cls_VornElement> cls_VornStructure::ELEMENT(const Variant& pIDOrPathOrUID)
     return ELEMENTS()->FIND(pIDOrPathOrUID);
 }
 
-// The parent of the first element, depth-first in script order, carrying each UID.
-struct ParentIndexScope::Index {
-    const cls_VornStructure* structure;
-    Ref<cls_VornElements> elements;
-    bool built = false;
-    QHash<qint32, Ref<cls_VornElement>> parents;
-
-    void build()
-    {
-        built = true;
-        walkElements(elements->entries(), {},
-                     [this](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
-                         if (!parents.contains(e->UID()))
-                             parents.insert(e->UID(), parent);
-                         return false;
-                     });
-    }
-};
-
-namespace {
-thread_local ParentIndexScope::Index* t_parentIndex = nullptr;
-}
-
-ParentIndexScope::ParentIndexScope(const Ref<cls_VornStructure>& structure)
-{
-    if (!structure || current(structure.get()))
-        return;
-    m_own = std::make_unique<Index>(Index{ structure.get(), structure->ELEMENTS(), false, {} });
-    m_outer = t_parentIndex;
-    t_parentIndex = m_own.get();
-}
-
-ParentIndexScope::~ParentIndexScope()
-{
-    if (m_own)
-        t_parentIndex = m_outer;
-}
-
-ParentIndexScope::Index* ParentIndexScope::current(const cls_VornStructure* structure) noexcept
-{
-    return t_parentIndex && t_parentIndex->structure == structure ? t_parentIndex : nullptr;
-}
-
 Ref<cls_VornElement> cls_VornStructure::ELEMENTPARENT(const Variant& pIDOrPathOrUID)
 {
-    ParentIndexScope::Index* index = ParentIndexScope::current(this);
-    // The index answers numbers; a text is an identifier and takes the walk.
-    if (index && index->elements == m_elements && !pIDOrPathOrUID.isText()) {
-        if (!index->built)
-            index->build();
-        return index->parents.value(positionOf(pIDOrPathOrUID));
-    }
     return ELEMENTS()->FINDPARENT(pIDOrPathOrUID, {});
 }
 

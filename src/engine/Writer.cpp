@@ -2,7 +2,6 @@
 #include "core/Vocabulary.h"
 #include <vorn/Structure.h>
 
-#include "engine/ParentIndexScope.h"
 #include <algorithm>
 
 namespace vorn {
@@ -241,9 +240,8 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
 void cls_VornElements::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
 {
     // The structure's own list has no parent to look up; any other list's elements each look
-    // theirs up, in an index built once.
+    // theirs up, which the tree's index answers after the first two.
     const bool topLevel = pStructure && pStructure->ELEMENTS().get() == this;
-    const ParentIndexScope scope(topLevel ? Ref<cls_VornStructure>() : pStructure);
     const auto first = std::find_if(entries().begin(), entries().end(),
                                     [](const Ref<cls_VornElement>& e) { return e && !e->SORT().isEmpty(); });
     if (first == entries().end())

@@ -171,6 +171,7 @@ void cls_VornElement::copyOwnFields(const cls_VornElement& other)
     setERRORTEXT(other.ERRORTEXT());
     m_errors = other.m_errors;
     m_uid = other.m_uid;
+    ++s_treeClock;
     m_line = other.m_line;
     setSOURCEFILE(other.SOURCEFILE());
     m_source = other.m_source ? std::make_unique<ElementSource>(*other.m_source) : nullptr;
@@ -188,6 +189,7 @@ void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
         m_elements->swapContents(*children);
     else
         m_elements = std::move(children);
+    ++s_treeClock; // the children
     pcDone = true;
 }
 
@@ -219,6 +221,7 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
 {
     Variant id;
     QString sort, attributes, elements;
+    ++s_treeClock; // the UID, also when the package fails half way
     record::unpack(prPackage, id, sort, attributes, elements, Fields::into(*this));
     dropEmptyExtra();
     auto bag = cls_VornAttributes::create();
@@ -236,6 +239,7 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
         m_elements->swapContents(*children);
     else
         m_elements = std::move(children);
+    ++s_treeClock; // the children
 }
 
 void cls_VornElement::storeOwnRecord(CoreFile& pFile) const
@@ -261,6 +265,7 @@ bool cls_VornElement::readOwnRecord(CoreFile& pFile)
     QString sort;
     pFile.READ(sort);
     setSORT(std::move(sort));
+    ++s_treeClock; // the UID, also when the record fails half way
     record::read(pFile, Fields::into(*this));
     dropEmptyExtra();
     ATTRIBUTES()->READ(pFile);
@@ -291,6 +296,7 @@ void cls_VornElement::swapContents(DataEvents& other) noexcept
         m_elements.swap(o.m_elements);
     m_extra.swap(o.m_extra);
     std::swap(m_uid, o.m_uid);
+    ++s_treeClock;
     std::swap(m_line, o.m_line);
     m_source.swap(o.m_source);
     std::swap(m_errors, o.m_errors);

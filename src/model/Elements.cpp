@@ -1,4 +1,5 @@
 #include "core/TextKeys.h"
+#include "model/ElementIndex.h"
 #include <vorn/Elements.h>
 
 #include <QSet>
@@ -11,6 +12,10 @@ Ref<cls_VornElements> cls_VornElements::create()
 {
     return std::make_shared<cls_VornElements>(CreateKey<cls_VornElements>());
 }
+
+cls_VornElements::cls_VornElements(CreateKey<cls_VornElements>) {}
+
+cls_VornElements::~cls_VornElements() = default;
 
 qint32 cls_VornElements::COUNT(bool pIncludeSubElements) const
 {
@@ -42,55 +47,28 @@ Ref<cls_VornElement> cls_VornElements::CREATE(const Variant& pID)
 
 namespace {
 
-// What FIND and FINDPARENT compare: the upper-cased text with ID, anything else with UID.
-struct Probe {
-    bool byId;
-    QString id;
-    qint32 uid = 0;
-
-    explicit Probe(const Variant& v) : byId(v.isText())
-    {
-        if (byId)
-            id = upperCased(v.text());
-        else
-            uid = positionOf(v);
-    }
-    bool matches(const cls_VornElement& e) const
-    {
-        if (!byId)
-            return e.UID() == uid;
-        const Variant& key = e.DATA().KEY();
-        return key.isText() ? key.text() == id : e.ID() == id;
-    }
-};
+ElementIndex& made(std::unique_ptr<ElementIndex>& index)
+{
+    if (!index)
+        index = std::make_unique<ElementIndex>();
+    return *index;
+}
 
 } // namespace
 
 Ref<cls_VornElement> cls_VornElements::FIND(const Variant& pIDOrPathOrUID) const
 {
-    const Probe probe(pIDOrPathOrUID);
-    Ref<cls_VornElement> found;
-    walkElements(entries(), {}, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>&) {
-        if (!probe.matches(*e))
-            return false;
-        found = e;
-        return true;
-    });
-    return found;
+    const ElementIndex::Hit hit = made(m_findIndex).find(entries(), pIDOrPathOrUID);
+    return hit.element ? *hit.element : nullptr;
 }
 
 Ref<cls_VornElement> cls_VornElements::FINDPARENT(const Variant& pIDOrPathOrUID,
                                                   const Ref<cls_VornElement>& pParent) const
 {
-    const Probe probe(pIDOrPathOrUID);
-    Ref<cls_VornElement> found;
-    walkElements(entries(), pParent, [&](const Ref<cls_VornElement>& e, const Ref<cls_VornElement>& parent) {
-        if (!probe.matches(*e))
-            return false;
-        found = parent;
-        return true;
-    });
-    return found;
+    const ElementIndex::Hit hit = made(m_findIndex).find(entries(), pIDOrPathOrUID);
+    if (!hit.element)
+        return nullptr;
+    return hit.parent ? *hit.parent : pParent;
 }
 
 bool cls_VornElements::ERRORSGLOBAL() const

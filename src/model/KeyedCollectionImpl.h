@@ -20,6 +20,7 @@ const Ref<Entry>& KeyedCollection<Derived, Entry>::entryAt(qint32 position)
     Ref<Entry>& slot = m_entries[size_t(position - 1)];
     if (!slot && Derived::FillsEmptySlots) {
         slot = Entry::create();
+        entriesChanged();
         if (m_index.valid)
             m_index.members.insert(slot.get());
     }
@@ -70,7 +71,7 @@ void KeyedCollection<Derived, Entry>::DatabaseImport(const Ref<Object>& NewEntry
     // A new key for an entry this collection already holds changes earlier positions too.
     const bool rekeysMember = !ID.isMissing() && entry && wasCurrent && m_index.members.contains(entry.get());
     m_entries.push_back(entry);
-    ++m_version;
+    entriesChanged();
     if (!ID.isMissing()) {
         if (!entry)
             entry = entryAt(COUNT());

@@ -4,7 +4,6 @@
 
 #include "ViewerItems.h"
 #include "ctl_Frame.h"
-#include "engine/ParentIndexScope.h"
 
 #include <vorn/DataTypes.h>
 
@@ -68,7 +67,6 @@ void frm_DialogVornViewer::showElement(QTreeWidgetItem* node)
 
     m_children->clear();
     if (const Ref<cls_VornElements>& children = e->elementsIfAny()) {
-        const ParentIndexScope parents(m_structure);
         QList<QTreeWidgetItem*> rows;
         for (const Ref<cls_VornElement>& c : children->entries()) {
             if (!c)

@@ -3,7 +3,6 @@
 #include <vorn/viewer/frm_DialogVornViewer.h>
 
 #include "ViewerItems.h"
-#include "engine/ParentIndexScope.h"
 
 #include <QTreeWidget>
 
@@ -37,8 +36,7 @@ void frm_DialogVornViewer::buildTree()
     };
     m_tree->clear();
     m_byUid.clear();
-    // ATTRIBUTELIST finds each parent in an index built once instead of walking the tree.
-    const ParentIndexScope parents(m_structure);
+    // ATTRIBUTELIST finds each parent by ELEMENTPARENT, from the tree's index.
     m_byUid.reserve(m_structure->ELEMENTS()->COUNT(true));
     m_errorNodes.clear();
     QList<QTreeWidgetItem*> top;
