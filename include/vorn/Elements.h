@@ -57,16 +57,19 @@ private:
 
 // Visits every element below `top` depth-first in script order (an element, then its subtree,
 // then its next sibling) without recursion, as visit(element, parent) with `topParent` as the
-// parent of the top level; stops when visit answers True. Empty entries are passed over.
-template <class Visit>
-void walkElements(const std::vector<Ref<cls_VornElement>>& top, const Ref<cls_VornElement>& topParent, Visit visit)
+// parent of the top level; stops when visit answers True. Empty entries are passed over. Both
+// arguments of visit are the entries themselves, which stay in place while the tree does.
+// enter(element, children) may keep the walk out of an element's children.
+template <class Visit, class Enter>
+void walkElements(const std::vector<Ref<cls_VornElement>>& top, const Ref<cls_VornElement>& topParent, Visit visit,
+                  Enter enter)
 {
     struct Level {
         const std::vector<Ref<cls_VornElement>>* entries;
         size_t next;
-        Ref<cls_VornElement> parent;
+        const Ref<cls_VornElement>* parent;
     };
-    std::vector<Level> stack{ Level{ &top, 0, topParent } };
+    std::vector<Level> stack{ Level{ &top, 0, &topParent } };
     while (!stack.empty()) {
         Level& level = stack.back();
         if (level.next >= level.entries->size()) {
@@ -76,11 +79,17 @@ void walkElements(const std::vector<Ref<cls_VornElement>>& top, const Ref<cls_Vo
         const Ref<cls_VornElement>& e = (*level.entries)[level.next++];
         if (!e)
             continue;
-        if (visit(e, level.parent))
+        if (visit(e, *level.parent))
             return;
-        if (e->hasElements())
-            stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, e });
+        if (e->hasElements() && enter(e, *e->elementsIfAny()))
+            stack.push_back(Level{ &e->elementsIfAny()->entries(), 0, &e });
     }
+}
+
+template <class Visit>
+void walkElements(const std::vector<Ref<cls_VornElement>>& top, const Ref<cls_VornElement>& topParent, Visit visit)
+{
+    walkElements(top, topParent, visit, [](const Ref<cls_VornElement>&, const cls_VornElements&) { return true; });
 }
 
 } // namespace vorn

@@ -13,6 +13,12 @@ namespace {
 
 using Entry = Ref<cls_VornElement>;
 
+QString idOf(const cls_VornElement& e)
+{
+    const Variant& key = e.DATA().KEY();
+    return key.isText() ? key.text() : e.ID();
+}
+
 // What FIND compares: the upper-cased text with ID, anything else with UID.
 struct Probe {
     bool byId;
@@ -26,58 +32,31 @@ struct Probe {
         else
             uid = positionOf(v);
     }
-    bool matches(const cls_VornElement& e) const
-    {
-        if (!byId)
-            return e.UID() == uid;
-        const Variant& key = e.DATA().KEY();
-        return key.isText() ? key.text() == id : e.ID() == id;
-    }
+    bool matches(const cls_VornElement& e) const { return byId ? idOf(e) == id : e.UID() == uid; }
 };
 
-QString idOf(const cls_VornElement& e)
-{
-    const Variant& key = e.DATA().KEY();
-    return key.isText() ? key.text() : e.ID();
-}
-
-// FIND's walk, without recursion: an element, then its subtree, then its next sibling, as
-// visit(entry, parent entry) with no parent entry at the top; stops when visit answers True.
-// A child list met again is not entered again: it was searched already, or is being searched
-// when the tree holds itself, so it adds no first match, and the walk ends on any tree.
+// FIND's walk, as visit(entry, parent entry) with no parent entry at the top. A child list met
+// again is not entered again: it was searched already, or is being searched when the tree holds
+// itself, so it adds no first match, and the walk ends on any tree.
 template <class Visit>
 void walkEachListOnce(const std::vector<Entry>& top, Visit visit)
 {
-    struct Level {
-        const std::vector<Entry>* entries;
-        size_t next;
-        const Entry* parent;
-    };
+    static const Entry none;
     // Only a list held twice, or held by an element held twice, can be met again: only those
     // are remembered, so that a tree without sharing costs no lookups.
     QSet<const cls_VornElements*> shared;
-    std::vector<Level> stack{ Level{ &top, 0, nullptr } };
-    while (!stack.empty()) {
-        Level& level = stack.back();
-        if (level.next >= level.entries->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const Entry& e = (*level.entries)[level.next++];
-        if (!e)
-            continue;
-        if (visit(e, level.parent))
-            return;
-        const Ref<cls_VornElements>& children = e->elementsIfAny();
-        if (!children || children->COUNT() == 0 || &children->entries() == &top)
-            continue;
-        if (e.use_count() > 1 || children.use_count() > 1) {
-            if (shared.contains(children.get()))
-                continue;
-            shared.insert(children.get());
-        }
-        stack.push_back(Level{ &children->entries(), 0, &e });
-    }
+    walkElements(
+        top, none, [&](const Entry& e, const Entry& parent) { return visit(e, &parent == &none ? nullptr : &parent); },
+        [&](const Entry& e, const cls_VornElements& children) {
+            if (&children.entries() == &top)
+                return false;
+            if (e.use_count() > 1 || e->elementsIfAny().use_count() > 1) {
+                if (shared.contains(&children))
+                    return false;
+                shared.insert(&children);
+            }
+            return true;
+        });
 }
 
 // Tells the clocks of one thread from another's.
