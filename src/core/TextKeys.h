@@ -7,6 +7,7 @@ namespace vorn {
 
 // Trims blanks (U+0020 only) at both ends.
 QString trimBlanks(const QString& text);
+QStringView trimmedBlanks(QStringView text);
 
 // The same as QString::toUpper. Names are nearly always written in ASCII capitals already;
 // those come back as the same shared string without a pass through the Unicode tables.

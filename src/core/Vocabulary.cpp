@@ -4,7 +4,11 @@
 namespace vorn::vocabulary {
 
 namespace {
-bool sameWord(QStringView word, QStringView keyword) { return word.compare(keyword, Qt::CaseInsensitive) == 0; }
+// Case folding maps one code unit to one: words of other lengths never match.
+bool sameWord(QStringView word, QStringView keyword)
+{
+    return word.size() == keyword.size() && word.compare(keyword, Qt::CaseInsensitive) == 0;
+}
 } // namespace
 
 bool isBegin(QStringView word) { return sameWord(word, Begin); }
@@ -18,6 +22,8 @@ std::optional<bool> booleanWord(QStringView word)
     bool ascii = true;
     for (const QChar c : word)
         ascii = ascii && c.unicode() < 0x80;
+    if (ascii && (word.size() < 2 || word.size() > 5))
+        return std::nullopt;
     const QString upper = ascii ? QString() : word.toString().toUpper();
     const QStringView w = ascii ? word : QStringView(upper);
     const auto is = [&](QStringView t) { return w.compare(t, ascii ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0; };

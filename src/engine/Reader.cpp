@@ -121,27 +121,57 @@ std::vector<Line> prepareLines(const QString& script)
 // that line reach this size (the first is always reported): each text holds the whole line.
 constexpr qsizetype MaxReportedPerLine = qsizetype(1) << 16;
 
-// The characters of the token being read: appending to a QString one character at a time
-// costs far more than the reading itself.
+// The characters of the token being read. A token is nearly always one stretch of its line
+// and is then only a view of it; characters from elsewhere (an invalid character skipped
+// inside a name, say) make it a copy.
 class TokenBuffer {
 public:
-    void add(QChar c) { m_chars.append(c); }
-    void add(const QChar* chars, qsizetype count) { m_chars.append(chars, count); }
-    bool isEmpty() const noexcept { return m_chars.isEmpty(); }
-    void clear() noexcept { m_chars.clear(); }
-    QStringView view() const noexcept { return QStringView(m_chars.constData(), m_chars.size()); }
-    QString text() const { return view().toString(); }
-    // The token with a text before and after it, e.g. quotes.
-    QString enclosed(QStringView before, QStringView after = {}) const
+    void add(const QChar* chars, qsizetype count)
     {
-        QString s;
-        s.reserve(before.size() + m_chars.size() + after.size());
-        s.append(before).append(view()).append(after);
-        return s;
+        if (!m_copied) {
+            if (m_size == 0) {
+                m_data = chars;
+                m_size = count;
+                return;
+            }
+            if (chars == m_data + m_size) {
+                m_size += count;
+                return;
+            }
+            m_copy.append(m_data, m_size);
+            m_copied = true;
+        }
+        m_copy.append(chars, count);
+    }
+    bool isEmpty() const noexcept { return m_copied ? m_copy.isEmpty() : m_size == 0; }
+    void clear() noexcept
+    {
+        m_data = nullptr;
+        m_size = 0;
+        if (m_copied) {
+            m_copy.resize(0);
+            m_copied = false;
+        }
+    }
+    QStringView view() const noexcept { return m_copied ? QStringView(m_copy) : QStringView(m_data, m_size); }
+    QString text() const { return view().toString(); }
+    // The token as a view that lasts as long as the line: a copy is handed to `kept`.
+    QStringView take(std::vector<QString>& kept)
+    {
+        if (!m_copied)
+            return view();
+        kept.push_back(std::exchange(m_copy, QString()));
+        m_copied = false;
+        m_data = kept.back().constData(); // the view stays the same text
+        m_size = kept.back().size();
+        return view();
     }
 
 private:
-    QVarLengthArray<QChar, 256> m_chars;
+    const QChar* m_data = nullptr;
+    qsizetype m_size = 0;
+    bool m_copied = false;
+    QString m_copy;
 };
 
 // The names and type words of one script repeat on nearly every line: one shared copy each
@@ -170,10 +200,12 @@ struct Extent {
     bool isSet() const noexcept { return from >= 0; }
 };
 
-// One value of a line: its name (a position when it had none) and its text as written.
+// One value of a line: its name (a position when it had none) and its text as written, a view
+// of the line or of a text the line's reading keeps.
 struct Slot {
     QString name;
-    QString value;
+    QStringView value;
+    ValueForm form = ValueForm::Plain;
     Extent nameAt; // unset for a value without a name
     Extent valueAt;
 };
@@ -186,11 +218,12 @@ struct LineError {
 
 // One line read by the state machine.
 struct LineReading {
-    QString command;
+    QStringView command;
     QString type;
     Extent commandAt, typeAt;
     std::vector<Slot> slots_;
     std::vector<LineError> errors;
+    std::vector<QString> kept; // tokens that are not one stretch of the line
 };
 
 // Where the reader stands between two characters of a line.
@@ -210,10 +243,11 @@ class LineReader {
 public:
     LineReader(const QString& line, NameCache& names, LineReading& r) : m_line(line), m_names(names), m_r(r)
     {
-        r.command.clear();
+        r.command = QStringView();
         r.type.clear();
         r.slots_.clear();
         r.errors.clear();
+        r.kept.clear();
         r.commandAt = r.typeAt = Extent();
     }
 
@@ -262,7 +296,7 @@ private:
         case State::LineStart: return atLineStart(c, prev, next);
         case State::AfterKeyword: return afterKeyword(c);
         case State::Values: betweenValues(c, prev); return false;
-        case State::Quoted: closeQuote(c); return false;
+        case State::Quoted: closeQuote(); return false;
         case State::NamedValue: namedValue(c); return false;
         case State::Array: inArray(c); return false;
         }
@@ -277,7 +311,7 @@ private:
         if (c == u' ') {
             if (next != vocabulary::Separator && prev != vocabulary::Separator) {
                 if (isKeyword(m_token.view())) {
-                    m_r.command = m_token.text();
+                    m_r.command = m_token.take(m_r.kept);
                     m_r.commandAt = tokenExtent();
                     m_state = State::AfterKeyword;
                 } else {
@@ -343,7 +377,7 @@ private:
             enter(State::NamedValue);
         } else if (c == vocabulary::Separator) {
             if (!m_token.isEmpty())
-                openSlot(m_token.text(), tokenExtent());
+                openSlot(m_token.take(m_r.kept), tokenExtent());
             else if (prev == vocabulary::Separator)
                 openSlot(emptyMarker(), Extent{ m_at, m_at });
             else if (m_r.slots_.empty())
@@ -362,13 +396,13 @@ private:
 
     // Only the closing quote gets here. Inside parentheses the quoted item stays part of the
     // array's raw text; elsewhere it is the slot's whole value.
-    void closeQuote(QChar c)
+    void closeQuote()
     {
         leave();
         if (m_state == State::Array) {
-            m_token.add(c);
+            m_token.add(m_line.constData() + m_at, 1);
         } else {
-            setValue(m_token.enclosed(u"\"", u"\""), Extent{ m_valueFrom, m_at + 1 });
+            setValue(m_token.take(m_r.kept), ValueForm::Quoted, Extent{ m_valueFrom, m_at + 1 });
             m_token.clear();
         }
     }
@@ -383,8 +417,8 @@ private:
         } else if (c == vocabulary::Separator || c == u' ') {
             leave();
             if (!m_token.isEmpty())
-                setValue(m_token.text(), tokenExtent());
-            else if (lastValue().isEmpty())
+                setValue(m_token.take(m_r.kept), ValueForm::Plain, tokenExtent());
+            else if (lastSlot().value.isEmpty() && lastSlot().form == ValueForm::Plain)
                 misplaced(c);
             m_token.clear();
         } else if (c == vocabulary::Quote) {
@@ -398,11 +432,11 @@ private:
     void inArray(QChar c)
     {
         if (c == vocabulary::ArrayClose) {
-            setValue(m_token.enclosed(ArrayMarker), Extent{ m_valueFrom, m_at + 1 });
+            setValue(m_token.take(m_r.kept), ValueForm::Array, Extent{ m_valueFrom, m_at + 1 });
             m_token.clear();
             leave();
         } else if (c == vocabulary::Quote) {
-            m_token.add(c);
+            m_token.add(m_line.constData() + m_at, 1);
             enter(State::Quoted);
         }
     }
@@ -414,7 +448,7 @@ private:
         switch (m_state) {
         case State::LineStart:
             if (isKeyword(m_token.view())) {
-                m_r.command = m_token.text();
+                m_r.command = m_token.take(m_r.kept);
                 m_r.commandAt = tokenExtent();
             } else {
                 m_r.type = m_names.get(m_token.view());
@@ -425,8 +459,8 @@ private:
             m_r.type = m_names.get(m_token.view());
             m_r.typeAt = tokenExtent();
             break;
-        case State::Values: openSlot(m_token.text(), tokenExtent()); break;
-        case State::NamedValue: setValue(m_token.text(), tokenExtent()); break;
+        case State::Values: openSlot(m_token.take(m_r.kept), tokenExtent()); break;
+        case State::NamedValue: setValue(m_token.take(m_r.kept), ValueForm::Plain, tokenExtent()); break;
         default:
             // From the quote or parenthesis left open to the end of the line.
             m_r.errors.push_back(LineError{ Message::LineNotClosed,
@@ -480,21 +514,27 @@ private:
 
     Extent tokenExtent() const { return Extent{ m_tokenAt, m_tokenAt + m_token.view().size() }; }
 
-    void openSlot(QString value = QString(), Extent at = Extent())
+    void openSlot(QStringView value = {}, Extent at = Extent())
     {
-        m_r.slots_.push_back(Slot{ positionName(qint32(m_r.slots_.size() + 1)), std::move(value), Extent(), at });
+        m_r.slots_.push_back(
+            Slot{ positionName(qint32(m_r.slots_.size() + 1)), value, ValueForm::Plain, Extent(), at });
     }
-    void openNamedSlot(const QString& key, Extent at) { m_r.slots_.push_back(Slot{ key, QString(), at, Extent() }); }
-    QString& lastValue()
+    void openNamedSlot(const QString& key, Extent at)
+    {
+        m_r.slots_.push_back(Slot{ key, QStringView(), ValueForm::Plain, at, Extent() });
+    }
+    Slot& lastSlot()
     {
         if (m_r.slots_.empty())
             openSlot();
-        return m_r.slots_.back().value;
+        return m_r.slots_.back();
     }
-    void setValue(QString text, Extent at)
+    void setValue(QStringView text, ValueForm form, Extent at)
     {
-        lastValue() = std::move(text);
-        m_r.slots_.back().valueAt = at;
+        Slot& slot = lastSlot();
+        slot.value = text;
+        slot.form = form;
+        slot.valueAt = at;
     }
 
     const QString& m_line;
@@ -544,8 +584,8 @@ VariantArray readArray(QStringView inner, const std::function<void(const QString
                 quoted = !quoted;
             continue;
         }
-        const QString piece = trimBlanks(inner.mid(start, i - start).toString());
-        items.push_back(piece.isEmpty() ? Variant() : readValue(piece, error));
+        const QStringView piece = trimmedBlanks(inner.mid(start, i - start));
+        items.push_back(piece.isEmpty() ? Variant() : readValue(piece, ValueForm::Plain, error));
         start = i + 1;
     }
     return items;
@@ -553,25 +593,25 @@ VariantArray readArray(QStringView inner, const std::function<void(const QString
 
 } // namespace
 
-Variant readValue(QString text, const std::function<void(const QString&)>& error)
+Variant readValue(QStringView text, ValueForm form, const std::function<void(const QString&)>& error)
 {
-    if (text.isEmpty() || text == emptyMarker())
+    if (form == ValueForm::Quoted)
+        return text.isEmpty() ? QStringLiteral("") : text.toString();
+    if (form == ValueForm::Array)
+        return readArray(text, error);
+    if (text.isEmpty() || text == vocabulary::EmptyValue)
         return emptyMarker();
-    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) {
-        // In place: the reader hands over texts nobody else holds.
-        text.chop(1);
-        text.remove(0, 1);
-        return text;
-    }
+    if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
+        return text.sliced(1, text.size() - 2).toString();
     const double number = CoreServices::readNumber(text);
-    if (text == QLatin1String("0") || text == QLatin1String("0.0") || number != 0)
+    if (text == u"0" || text == u"0.0" || number != 0)
         return number;
-    if (const auto flag = DataTypes::booleanWord(text))
+    if (const auto flag = vocabulary::booleanWord(text))
         return *flag;
     if (text.startsWith(vocabulary::ReferencePrefix))
-        return text;
+        return text.toString();
     if (text.startsWith(ArrayMarker))
-        return readArray(QStringView(text).mid(ArrayMarker.size()), error);
+        return readArray(text.sliced(ArrayMarker.size()), error);
     error(QStringLiteral("Der Wert '") + text + QStringLiteral("' wurde nicht erkannt!"));
     return Variant();
 }
@@ -652,7 +692,7 @@ private:
 
 // Converts the values of one line into the bag and notes where each stands. Without a
 // structure the errors are only set on the element.
-void storeValues(std::vector<Slot>&& values, const Line& line, const Ref<cls_VornElement>& target,
+void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_VornElement>& target,
                  cls_VornStructure* structure)
 {
     cls_VornElement& element = *target;
@@ -669,18 +709,20 @@ void storeValues(std::vector<Slot>&& values, const Line& line, const Ref<cls_Vor
     } else {
         bag.reserve(bag.COUNT() + qint32(values.size()));
     }
+    TextRange valueRange;
+    const std::function<void(const QString&)> unknown = [&](const QString& e) {
+        if (structure)
+            reportError(*structure, target, Message::UnknownValue, e, valueRange);
+        else
+            element.ERRORSET(e);
+    };
     for (Slot& slot : values) {
         // A value left empty ("X=,") stands where its name does.
         const Extent valueAt = slot.valueAt.isSet() ? slot.valueAt
             : slot.nameAt.isSet()                   ? slot.nameAt
                                                     : Extent{ line.text.size(), line.text.size() };
-        const TextRange valueRange = line.range(valueAt.from, valueAt.to);
-        Variant value = readValue(std::move(slot.value), [&](const QString& e) {
-            if (structure)
-                reportError(*structure, target, Message::UnknownValue, e, valueRange);
-            else
-                element.ERRORSET(e);
-        });
+        valueRange = line.range(valueAt.from, valueAt.to);
+        Variant value = readValue(slot.value, slot.form, unknown);
         QString name = upperCased(slot.name);
         if (source)
             source->values.push_back(ElementSource::Value{
@@ -827,7 +869,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                                 line.whole(), line.number);
                 continue;
             }
-            storeValues(std::move(reading.slots_), line, blocks.current(), this);
+            storeValues(reading.slots_, line, blocks.current(), this);
             continue;
         }
 
@@ -835,7 +877,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             : reading.typeAt.isSet()                       ? reading.typeAt
                                                            : Extent{ 0, 0 };
         const TextRange keyword = line.range(keywordAt.from, keywordAt.to);
-        const QString command = upperCased(trimBlanks(reading.command));
+        const QStringView command = reading.command; // name characters only
         if (vocabulary::isBegin(command) && blocks.depth() >= MaxNesting) {
             blocks.error(
                 Message::NestedTooDeep,
@@ -852,11 +894,11 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (!reading.type.isEmpty())
             element->setSORT(reading.type);
         else
-            element->setID(reading.command);
+            element->setID(reading.command.toString());
 
         if (vocabulary::isEnd(command)) {
             // END's own values belong to no element: they are read and dropped.
-            storeValues(std::move(reading.slots_), line, element, nullptr);
+            storeValues(reading.slots_, line, element, nullptr);
             if (blocks.atTop()) {
                 reportError(*this, Message::EndWithoutBegin,
                             QStringLiteral("Die Zeile '") + line.text
@@ -876,7 +918,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (reading.typeAt.isSet())
             source->type = line.range(reading.typeAt.from, reading.typeAt.to);
         element->setSource(std::move(source));
-        storeValues(std::move(reading.slots_), line, element, this);
+        storeValues(reading.slots_, line, element, this);
         if (vocabulary::isBegin(command))
             blocks.open(element);
         else

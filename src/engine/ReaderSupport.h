@@ -3,14 +3,19 @@
 
 #include <vorn/Variant.h>
 
+#include <cstdint>
 #include <functional>
 
 namespace vorn {
 
-// Converts one value text of a script line: "_EMPTY_" for nothing, quoted texts, numbers,
-// Boolean words, ID_ references and parenthesised arrays; anything else is reported through
-// `error` and gives the empty value.
-Variant readValue(QString text, const std::function<void(const QString&)>& error);
+// How a value stands in its line: as written, between quotes (the text inside them) or between
+// parentheses (the text inside them).
+enum class ValueForm : std::uint8_t { Plain, Quoted, Array };
+
+// Converts one value of a script line: "_EMPTY_" for nothing, quoted texts, numbers, Boolean
+// words, ID_ references and parenthesised arrays; anything else is reported through `error`
+// and gives the empty value.
+Variant readValue(QStringView text, ValueForm form, const std::function<void(const QString&)>& error);
 
 // "_EMPTY_": a value written without content, which counts as not given.
 const QString& emptyMarker();

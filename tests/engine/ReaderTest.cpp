@@ -47,7 +47,9 @@ TEST(ReaderTest, LineEndsAndRepeatedParses)
     EXPECT_TRUE(parse("BOX", s).ok); // no new structure error
 
     QStringList errors;
-    auto read = [&](const QString& text) { return readValue(text, [&](const QString& e) { errors.append(e); }); };
+    auto read = [&](const QString& text) {
+        return readValue(text, ValueForm::Plain, [&](const QString& e) { errors.append(e); });
+    };
     EXPECT_EQ(read("\""), Variant()); // one quote is no quoted text
     EXPECT_EQ(errors, QStringList({ "Der Wert '\"' wurde nicht erkannt!" }));
 }
