@@ -33,6 +33,9 @@ public:
     // moves into the gap.
     bool REMOVE(const Variant& pIDOrIndex, bool pKeepOrder);
     Variant VALUE(const Variant& pIDOrIndex, const Variant& pDefault = QString()) const;
+    // A value as an ENUM attribute of this list takes it: a member's name gives the member's
+    // value, a member's value stays itself; anything else gives "!ERROR!".
+    Variant encode(const Variant& pValue) const;
     // By name, a missing member is appended under the upper-cased name.
     void setVALUE(const Variant& pIDOrIndex, const Variant& pNew);
     void COPY(const cls_VornEnumeration& pOther);
@@ -95,11 +98,11 @@ public:
     QString DECODE(const QString& pID, const Variant& pValue);
     // The value for a member name (or a value a member has) in list pID; "!ERROR!" when none.
     Variant ENCODE(const QString& pID, const Variant& pValue);
+    // The list ENCODE and DECODE use: the first whose ID is pID upper-cased, compared exactly.
+    Ref<cls_VornEnumeration> listNamed(const QString& pID);
 
 private:
     cls_VornEnumerations() = default;
-    // The first list whose ID is pID upper-cased, compared exactly.
-    Ref<cls_VornEnumeration> listNamed(const QString& pID);
 };
 
 } // namespace vorn

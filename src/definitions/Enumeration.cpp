@@ -269,12 +269,15 @@ QString cls_VornEnumerations::DECODE(const QString& pID, const Variant& pValue)
 Variant cls_VornEnumerations::ENCODE(const QString& pID, const Variant& pValue)
 {
     const auto list = listNamed(pID);
-    if (!list)
-        return Failure;
-    Variant r = pValue.isText() ? list->VALUE(pValue, Failure) : Variant(Failure);
+    return list ? list->encode(pValue) : Variant(Failure);
+}
+
+Variant cls_VornEnumeration::encode(const Variant& pValue) const
+{
+    Variant r = pValue.isText() ? VALUE(pValue, Failure) : Variant(Failure);
     if (r.isText() && r.text() == Failure) {
-        for (qint32 i = 1; i <= list->COUNT(); ++i)
-            if (pValue == list->VALUE(i, QString())) {
+        for (qint32 i = 1; i <= COUNT(); ++i)
+            if (pValue == VALUE(i, QString())) {
                 r = pValue;
                 break;
             }

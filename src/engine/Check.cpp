@@ -146,8 +146,9 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                         v.name = step.upperName;
         }
         const Variant& v = given.valueAt(at);
-        Variant converted = d.ENUMID().isEmpty() ? DataTypes::CONVERT(v, d.SORT(), errorMarker())
-                                                 : structure.ENUMERATIONS()->ENCODE(d.ENUMID(), v);
+        Variant converted = !step.enumerated ? DataTypes::CONVERT(v, step.type, errorMarker())
+            : step.enumeration               ? step.enumeration->encode(v)
+                                             : Variant(errorMarker());
         if (converted.isText() && converted.text() == errorMarker())
             reportError(structure, element, Message::IncompatibleValue,
                         QStringLiteral("Der für das Attribut '") + step.name + QStringLiteral("' angegebene Wert '")
@@ -223,7 +224,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
                 return false;
             plan.placementClean = !reported;
         }
-        plans.buildSteps(plan);
+        plans.buildSteps(plan, structure);
         // One scratch bag per thread: its pairs move into the element, the bag itself is reused.
         static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
         const Ref<cls_VornAttributes>& validated = scratch;

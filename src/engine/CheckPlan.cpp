@@ -25,7 +25,7 @@ CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& pare
     return *m_plans.insert(key, std::move(plan));
 }
 
-void CheckPlans::buildSteps(CheckPlan& plan)
+void CheckPlans::buildSteps(CheckPlan& plan, cls_VornStructure& structure)
 {
     if (plan.stepsBuilt)
         return;
@@ -40,6 +40,10 @@ void CheckPlans::buildSteps(CheckPlan& plan)
         step.definition = definitions.entryAt(p);
         step.name = step.definition->NAME();
         step.upperName = upperCased(step.name);
+        step.type = step.definition->SORT();
+        step.enumerated = !step.definition->ENUMID().isEmpty();
+        if (step.enumerated)
+            step.enumeration = structure.ENUMERATIONS()->listNamed(step.definition->ENUMID());
         step.fixed = step.definition->FIXED();
         step.required = step.definition->REQUIRED();
         if (!step.fixed)

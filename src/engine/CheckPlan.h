@@ -14,9 +14,12 @@ namespace vorn {
 // One attribute definition of a type, in definition order.
 struct AttributeStep {
     Ref<cls_VornAttributeDef> definition;
-    QString name;       // as declared, for the messages
-    QString upperName;  // the name in the bag
-    QString positional; // "1", "2", ... for the n-th attribute that is not fixed
+    QString name;                         // as declared, for the messages
+    QString upperName;                    // the name in the bag
+    QString positional;                   // "1", "2", ... for the n-th attribute that is not fixed
+    qint32 type = 0;                      // the data type values convert to
+    bool enumerated = false;              // an ENUM of a value list: the list encodes
+    Ref<cls_VornEnumeration> enumeration; // that list; none when the script lacks it
     bool fixed = false;
     bool required = false;
     bool repeatsName = false; // an earlier step has the same name
@@ -41,7 +44,7 @@ struct CheckPlan {
 class CheckPlans {
 public:
     CheckPlan& planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure);
-    void buildSteps(CheckPlan& plan);
+    void buildSteps(CheckPlan& plan, cls_VornStructure& structure);
     void clear() { m_plans.clear(); }
 
 private:
