@@ -24,9 +24,15 @@ std::optional<bool> booleanWord(QStringView word)
         ascii = ascii && c.unicode() < 0x80;
     if (ascii && (word.size() < 2 || word.size() > 5))
         return std::nullopt;
+    char16_t capitals[5];
+    if (ascii)
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            const char16_t u = word[i].unicode();
+            capitals[i] = u >= u'a' && u <= u'z' ? char16_t(u - 32) : u;
+        }
     const QString upper = ascii ? QString() : word.toString().toUpper();
-    const QStringView w = ascii ? word : QStringView(upper);
-    const auto is = [&](QStringView t) { return w.compare(t, ascii ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0; };
+    const QStringView w = ascii ? QStringView(capitals, word.size()) : QStringView(upper);
+    const auto is = [&](QStringView t) { return w == t; };
     if (w.size() < 2 || w.size() > 5)
         return std::nullopt;
     for (const char16_t* t : { u"WAHR", u"TRUE", u"YES", u"OK", u"JA" })

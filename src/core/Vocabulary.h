@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
 #include <optional>
 
 namespace vorn::vocabulary {
@@ -41,12 +42,14 @@ std::optional<bool> booleanWord(QStringView word);
 bool isCommentLine(QStringView line);
 
 // The characters of type, attribute and value-list names.
-inline bool isNameChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
-        || u == '-';
-}
+inline constexpr std::array<bool, 128> NameChars = [] {
+    std::array<bool, 128> table{};
+    for (char16_t u = 0; u < 128; ++u)
+        table[u] = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' || u == '.'
+            || u == '-';
+    return table;
+}();
+inline bool isNameChar(QChar c) { return c.unicode() < 128 && NameChars[c.unicode()]; }
 
 // The blanks between tokens (tabs count as spaces).
 inline bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }

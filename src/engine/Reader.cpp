@@ -67,10 +67,10 @@ std::vector<Line> prepareLines(const QString& script)
     qsizetype start = 0;
     qint32 number = 1;
     for (qsizetype i = 0; i <= n; ++i) {
+        while (i < n && (data[i].unicode() > u'\r' || (data[i] != u'\r' && data[i] != u'\n')))
+            ++i;
         const bool end = i == n;
         const QChar c = end ? QChar() : data[i];
-        if (!end && c != u'\r' && c != u'\n')
-            continue;
         const QStringView raw(data + start, i - start);
         qsizetype a = 0, b = raw.size();
         while (a < b && vocabulary::isBlank(raw[a]))
@@ -256,13 +256,11 @@ public:
         const QChar* chars = m_line.constData();
         const qsizetype n = m_line.size();
         for (m_at = 0; m_at < n; ++m_at) {
-            if (extendsToken(chars[m_at])) {
-                const qsizetype start = m_at;
-                while (m_at + 1 < n && extendsToken(chars[m_at + 1]))
-                    ++m_at;
+            if (const qsizetype end = tokenRunEnd(chars, n); end > m_at) {
                 if (m_token.isEmpty())
-                    m_tokenAt = start;
-                m_token.add(chars + start, m_at - start + 1);
+                    m_tokenAt = m_at;
+                m_token.add(chars + m_at, end - m_at);
+                m_at = end - 1;
                 continue;
             }
             const QChar c = chars[m_at];
@@ -274,20 +272,31 @@ public:
     }
 
 private:
-    // Whether a character only extends the token in the current state: such runs are taken in
-    // one go, so that the steps see only the other characters.
-    bool extendsToken(QChar ch) const
+    // Where the run of characters from m_at that only extend the token in the current state
+    // ends: such runs are taken in one go, so that the steps see only the other characters.
+    qsizetype tokenRunEnd(const QChar* chars, qsizetype n) const
     {
+        qsizetype i = m_at;
+        const auto until = [&](auto stops) {
+            while (i < n && !stops(chars[i]))
+                ++i;
+            return i;
+        };
         switch (m_state) {
         case State::LineStart:
         case State::AfterKeyword:
-        case State::Values: return vocabulary::isNameChar(ch);
-        case State::Quoted: return ch != vocabulary::Quote;
-        case State::NamedValue:
-            return ch != vocabulary::ArrayOpen && ch != vocabulary::Separator && ch != u' ' && ch != vocabulary::Quote;
-        case State::Array: return ch != vocabulary::ArrayClose && ch != vocabulary::Quote;
+        case State::Values: return until([](QChar c) { return !vocabulary::isNameChar(c); });
+        case State::Quoted: {
+            const qsizetype quote = QStringView(chars + i, n - i).indexOf(vocabulary::Quote);
+            return quote < 0 ? n : i + quote;
         }
-        return false;
+        case State::NamedValue:
+            return until([](QChar c) {
+                return c == vocabulary::ArrayOpen || c == vocabulary::Separator || c == u' ' || c == vocabulary::Quote;
+            });
+        case State::Array: return until([](QChar c) { return c == vocabulary::ArrayClose || c == vocabulary::Quote; });
+        }
+        return i;
     }
 
     bool step(QChar c, QChar prev, QChar next)
