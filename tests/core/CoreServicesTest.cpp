@@ -51,6 +51,23 @@ TEST(CoreServicesTest, SplitsAtTheFirstSeparatorAndDecodesTextFiles)
                                        { QByteArray("ab\xC3"), QString::fromLatin1("ab\xC3") },
                                        { QByteArray(), QString() } })
         EXPECT_EQ(CoreServices::decodeText(bytes), text) << bytes.toHex().constData();
+
+    // Text or not: a surrogate half alone anywhere in a long text, a pair at every offset.
+    const auto isText = [](const QString& text) {
+        QByteArray bytes("\xFF\xFE", 2);
+        bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        bool ok = false;
+        CoreServices::decodeText(bytes, &ok);
+        return ok;
+    };
+    const QString pair = QString::fromUtf8("\xF0\x9F\x98\x80");
+    for (qsizetype at = 0; at < 13; ++at) {
+        const QString before(at, u'a'), after(12 - at, u'b');
+        EXPECT_TRUE(isText(before + pair + after)) << at;
+        EXPECT_FALSE(isText(before + pair[0] + after)) << at;
+        EXPECT_FALSE(isText(before + pair[1] + after)) << at;
+        EXPECT_FALSE(isText(before + pair[1] + pair[0] + after)) << at;
+    }
 }
 
 TEST(CoreServicesTest, FileService)
