@@ -57,65 +57,80 @@ struct Line {
     TextRange whole() const { return range(0, text.size()); }
 };
 
-// Line ends, tabs, trimming, comments and continuation lines. Lines without tabs point into
-// `script` instead of being copied, so `script` must outlive the result unchanged.
-std::vector<Line> prepareLines(const QString& script)
-{
-    std::vector<Line> lines;
-    const QChar* data = script.constData();
-    const qsizetype n = script.size();
-    qsizetype start = 0;
-    qint32 number = 1;
-    for (qsizetype i = 0; i <= n; ++i) {
-        while (i < n && (data[i].unicode() > u'\r' || (data[i] != u'\r' && data[i] != u'\n')))
-            ++i;
-        const bool end = i == n;
-        const QChar c = end ? QChar() : data[i];
-        const QStringView raw(data + start, i - start);
-        qsizetype a = 0, b = raw.size();
-        while (a < b && vocabulary::isBlank(raw[a]))
-            ++a;
-        while (b > a && vocabulary::isBlank(raw[b - 1]))
-            --b;
-        QString text;
-        if (raw.mid(a, b - a).contains(u'\t')) {
-            text = raw.mid(a, b - a).toString();
-            text.replace(u'\t', u' ');
-        } else {
-            text = QString::fromRawData(raw.data() + a, b - a);
-        }
-        if (!text.isEmpty() && !vocabulary::isCommentLine(text))
-            lines.push_back(Line{ std::move(text), number, qint32(a + 1), {} });
-        if (!end && c == u'\r' && i + 1 < n && data[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-        ++number;
-    }
+// Line ends, tabs, trimming, comments and continuation lines, one statement at a time. Lines
+// without tabs point into `script` instead of being copied, so `script` must outlive them
+// unchanged.
+class StatementSource {
+public:
+    explicit StatementSource(const QString& script) : m_data(script.constData()), m_size(script.size()) {}
 
-    std::vector<Line> joined;
-    joined.reserve(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        Line line = std::move(lines[i]);
+    // The next statement; false after the last.
+    bool next(Line& line)
+    {
+        if (!nextLine(line))
+            return false;
         for (;;) {
             const bool comma = line.text.endsWith(vocabulary::Separator);
             const bool dots = !comma && line.text.endsWith(vocabulary::Continuation);
             if (!comma && !dots)
-                break;
+                return true;
             if (dots)
                 line.text.chop(vocabulary::Continuation.size());
             // With no line after it, the continuation joins the empty text.
-            if (i + 1 < lines.size()) {
-                const Line& next = lines[++i];
-                line.joined.push_back(Line::Piece{ line.text.size(), next.number, next.column });
-                line.text += next.text;
-            } else {
-                break;
-            }
+            if (!nextLine(m_following))
+                return true;
+            line.joined.push_back(Line::Piece{ line.text.size(), m_following.number, m_following.column });
+            line.text += m_following.text;
         }
-        joined.push_back(std::move(line));
     }
-    return joined;
-}
+
+private:
+    // The next physical line that holds more than blanks and is no comment.
+    bool nextLine(Line& line)
+    {
+        while (m_start <= m_size && !m_done) {
+            qsizetype i = m_start;
+            while (i < m_size && (m_data[i].unicode() > u'\r' || (m_data[i] != u'\r' && m_data[i] != u'\n')))
+                ++i;
+            const QStringView raw(m_data + m_start, i - m_start);
+            const qint32 number = m_number++;
+            if (i == m_size)
+                m_done = true;
+            else if (m_data[i] == u'\r' && i + 1 < m_size && m_data[i + 1] == u'\n')
+                ++i;
+            m_start = i + 1;
+
+            qsizetype a = 0, b = raw.size();
+            while (a < b && vocabulary::isBlank(raw[a]))
+                ++a;
+            while (b > a && vocabulary::isBlank(raw[b - 1]))
+                --b;
+            const QStringView trimmed = raw.sliced(a, b - a);
+            if (trimmed.isEmpty())
+                continue;
+            if (trimmed.contains(u'\t')) {
+                line.text = trimmed.toString();
+                line.text.replace(u'\t', u' ');
+            } else {
+                line.text = QString::fromRawData(trimmed.data(), trimmed.size());
+            }
+            if (vocabulary::isCommentLine(line.text))
+                continue;
+            line.number = number;
+            line.column = qint32(a + 1);
+            line.joined.clear();
+            return true;
+        }
+        return false;
+    }
+
+    const QChar* m_data;
+    qsizetype m_size;
+    qsizetype m_start = 0;
+    qint32 m_number = 1;
+    bool m_done = false;
+    Line m_following;
+};
 
 // The invalid and misplaced characters of one line are reported until the texts reported for
 // that line reach this size (the first is always reported): each text holds the whole line.
@@ -856,7 +871,8 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
     const QString script = pScript; // the lines point into it
-    for (const Line& line : prepareLines(script)) {
+    StatementSource statements(script);
+    for (Line line; statements.next(line);) {
         if (skipped > 0) {
             const QString word = firstWord(line.text);
             if (vocabulary::isBegin(word))
