@@ -278,8 +278,24 @@ std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
     }
 }
 
+namespace {
+// A value that has the type's own form already converts to itself.
+bool hasOwnForm(const Variant& value, qint32 type)
+{
+    switch (type) {
+    case TypeString: return value.isText();
+    case TypeDouble: return value.isDouble();
+    case TypeLong: return value.isLong();
+    case TypeBool: return value.isBool();
+    default: return false;
+    }
+}
+} // namespace
+
 Variant DataTypes::CONVERT(const Variant& value, qint32 type, const Variant& failure)
 {
+    if (hasOwnForm(value, type))
+        return value;
     if (auto converted = tryConvert(value, type))
         return std::move(*converted);
     return failure;
