@@ -5,9 +5,19 @@ namespace vorn::vocabulary {
 
 namespace {
 // Case folding maps one code unit to one: words of other lengths never match.
+// The keywords are ASCII capitals: an ASCII word is compared by upper-casing its letters.
 bool sameWord(QStringView word, QStringView keyword)
 {
-    return word.size() == keyword.size() && word.compare(keyword, Qt::CaseInsensitive) == 0;
+    if (word.size() != keyword.size())
+        return false;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const char16_t u = word[i].unicode();
+        if (u >= 0x80)
+            return word.compare(keyword, Qt::CaseInsensitive) == 0;
+        if ((u >= u'a' && u <= u'z' ? char16_t(u - 32) : u) != keyword[i].unicode())
+            return false;
+    }
+    return true;
 }
 } // namespace
 
