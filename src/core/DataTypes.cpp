@@ -104,7 +104,7 @@ std::optional<Variant> zeroValue(qint32 type)
 bool hasScriptForm(const QString& text)
 {
     for (const QChar c : text) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
+        if (c == vocabulary::Quote || c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QLatin1Char('\t'))
             return false;
     }
     return true;
@@ -114,10 +114,10 @@ QString quoted(const QString& text, bool display)
 {
     if (!display && !hasScriptForm(text))
         noScriptForm(QStringLiteral("The text '%1', which holds a double quote, a line break or a tab,").arg(text));
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return vocabulary::Quote + text + vocabulary::Quote;
 }
 
-QString dateScriptText(const QDateTime& d) { return QLatin1Char('"') + Variant(d).toText() + QLatin1Char('"'); }
+QString dateScriptText(const QDateTime& d) { return vocabulary::Quote + Variant(d).toText() + vocabulary::Quote; }
 
 QString ownText(const Variant& value, bool display);
 

@@ -58,7 +58,7 @@ void VornHighlighter::highlightBlock(const QString& text)
 
     int pos = 0;
     if (inQuote) {
-        const int close = int(text.indexOf(u'"'));
+        const int close = int(text.indexOf(vocabulary::Quote));
         const int end = close < 0 ? n : close + 1;
         setFormat(0, end, f[CoreEditorStyle::Text]);
         pos = end;
@@ -66,8 +66,8 @@ void VornHighlighter::highlightBlock(const QString& text)
     }
     while (pos < n) {
         const QChar c = text[pos];
-        if (c == u'"') {
-            const int close = int(text.indexOf(u'"', pos + 1));
+        if (c == vocabulary::Quote) {
+            const int close = int(text.indexOf(vocabulary::Quote, pos + 1));
             const int end = close < 0 ? n : close + 1;
             setFormat(pos, end - pos, f[CoreEditorStyle::Text]);
             inQuote = close < 0;
@@ -76,23 +76,23 @@ void VornHighlighter::highlightBlock(const QString& text)
             afterEquals = false;
             continue;
         }
-        if (c == u'(') {
+        if (c == vocabulary::ArrayOpen) {
             inParens = true;
             ++pos;
             continue;
         }
-        if (c == u')') {
+        if (c == vocabulary::ArrayClose) {
             inParens = false;
             ++pos;
             continue;
         }
-        if (c == u'=') {
+        if (c == vocabulary::Assign) {
             afterEquals = true;
             ++pos;
             continue;
         }
         if (!isNameChar(c)) {
-            if (c == u',')
+            if (c == vocabulary::Separator)
                 afterEquals = false;
             ++pos;
             continue;
@@ -104,7 +104,7 @@ void VornHighlighter::highlightBlock(const QString& text)
         int next = end;
         while (next < n && isBlank(text[next]))
             ++next;
-        const bool namesAttribute = !inParens && next < n && text[next] == u'=';
+        const bool namesAttribute = !inParens && next < n && text[next] == vocabulary::Assign;
 
         if (namesAttribute) {
             setFormat(pos, end - pos, f[CoreEditorStyle::Attribute]);

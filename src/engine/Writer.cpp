@@ -11,7 +11,7 @@ namespace {
 bool hasScriptForm(const QString& text)
 {
     return std::none_of(text.begin(), text.end(), [](QChar c) {
-        return c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+        return c == vocabulary::Quote || c == QLatin1Char('\r') || c == QLatin1Char('\n');
     });
 }
 
@@ -128,9 +128,10 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
     };
     auto appendQuotedId = [&id](QString& line) {
         if (!id.isEmpty()) {
-            line += QLatin1String(" \"");
+            line += u' ';
+            line += vocabulary::Quote;
             line += id;
-            line += QLatin1Char('"');
+            line += vocabulary::Quote;
         }
     };
 
@@ -149,7 +150,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
             QString line = startLine(2 + name.size() + t.size());
             line += QLatin1Char('\t');
             line += name;
-            line += QLatin1Char('=');
+            line += vocabulary::Assign;
             line += t;
             out.ADD(line);
         }
@@ -168,7 +169,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
         line += first && id.isEmpty() ? QLatin1String(" ") : QLatin1String(", ");
         first = false;
         line += name;
-        line += QLatin1Char('=');
+        line += vocabulary::Assign;
         line += t;
     }
     out.ADD(line);
