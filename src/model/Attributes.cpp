@@ -78,7 +78,7 @@ void cls_VornAttributes::append(QString upperName, Variant value)
 {
     if (COUNT() + 1 > m_upperBound)
         m_upperBound = COUNT() + 1 + GrowthStep;
-    m_pairs.emplace_back(std::move(upperName), std::move(value));
+    m_pairs.push_back(Pair{std::move(upperName), std::move(value)});
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
