@@ -64,7 +64,9 @@ public:
         m_upperBound = GrowthStep;
     }
     void reserve(qint32 count) { m_pairs.reserve(size_t(count)); }
-    // COPY from a bag that is not needed afterwards: takes its pairs instead of copying them.
+    // COPY from a bag that is not needed afterwards: takes its pairs instead of copying them and
+    // leaves `other` empty with this bag's old storage, so that a bag rebuilt again and again
+    // allocates nothing.
     void adopt(cls_VornAttributes& other) noexcept;
 
     void DataCopy(const Object& pOther, bool& pcDone) override;

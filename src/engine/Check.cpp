@@ -225,7 +225,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
             plan.placementClean = !reported;
         }
         plans.buildSteps(plan, structure);
-        // One scratch bag per thread: its pairs move into the element, the bag itself is reused.
+        // One scratch bag per thread: its pairs move into the element, the element's old storage into it.
         static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
         const Ref<cls_VornAttributes>& validated = scratch;
         validated->clear();

@@ -78,7 +78,7 @@ void cls_VornAttributes::append(QString upperName, Variant value)
 {
     if (COUNT() + 1 > m_upperBound)
         m_upperBound = COUNT() + 1 + GrowthStep;
-    m_pairs.push_back(Pair{std::move(upperName), std::move(value)});
+    m_pairs.push_back(Pair{ std::move(upperName), std::move(value) });
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
@@ -109,9 +109,13 @@ void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
 {
     if (&other == this)
         return;
-    m_pairs = std::move(other.m_pairs);
+    m_pairs.swap(other.m_pairs);
     other.m_pairs.clear();
+    other.m_upperBound = GrowthStep;
     m_upperBound = COUNT();
+    // Storage kept from a much longer bag would be carried by every element after it.
+    if (m_pairs.capacity() > 2 * m_pairs.size() + GrowthStep)
+        m_pairs.shrink_to_fit();
 }
 
 QString cls_VornAttributes::NAME(qint32 pIndex) const
