@@ -5,9 +5,9 @@
 
 #include <vorn/vorn.h>
 
-#include <QElapsedTimer>
 #include <benchmark/benchmark.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <cstdio>
@@ -193,9 +193,9 @@ void find(benchmark::State& state, const std::string& set, bool byUid)
     state.counters["first_two_ms"] = double(warmUp.nsecsElapsed()) / 1e6;
     size_t i = 0;
     for (auto _ : state) {
-        const auto& [id, uid] = t->targets[i++ % t->targets.size()];
-        const auto found = t->structure->ELEMENTS()->FIND(byUid ? vorn::Variant(uid) : vorn::Variant(id));
-        if (!found || found->UID() != uid)
+        const size_t k = i++;
+        const auto found = lookup(k);
+        if (!found || found->UID() != t->targets[k % t->targets.size()].second)
             state.SkipWithError("lookup missed");
     }
     state.counters["elements"] = double(t->elements);

@@ -110,8 +110,7 @@ void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
     if (&other == this)
         return;
     m_pairs.swap(other.m_pairs);
-    other.m_pairs.clear();
-    other.m_upperBound = GrowthStep;
+    other.clear();
     m_upperBound = COUNT();
     // Storage kept from a much longer bag would be carried by every element after it.
     if (m_pairs.capacity() > 2 * m_pairs.size() + GrowthStep)
