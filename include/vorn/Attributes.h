@@ -1,6 +1,7 @@
 #pragma once
 // The attribute values of one element: name/value pairs in insertion order, names upper-case.
 
+#include <vorn/ElementSource.h>
 #include <vorn/Persistent.h>
 
 #include <vector>
@@ -48,14 +49,27 @@ public:
     // full and shrinks to COUNT on packing, copying and reading.
     qint32 CAPACITY() const noexcept { return m_upperBound; }
 
+    // Where the script gave a pair, in the file its element was read from (the element's
+    // ElementSource turns it into lines and columns): the name before "=", or the value itself
+    // when it had none, and the value. Unset for pairs made in code, unpacked or read from a
+    // record; copies carry it, and a new value for the pair leaves it where it was.
+    using Place = ValuePlace;
+    const Place& placeAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].place; }
+
     // Appends without looking for an existing pair: for code that rebuilds a bag whose names
     // it knows to be distinct and upper-case.
-    void append(QString upperName, Variant value);
-    // setVALUE for a name known to be upper-case already.
+    void append(QString upperName, Variant value, const Place& place = Place());
+    // setVALUE for a name known to be upper-case already; the second form also moves the place.
     void put(QString upperName, Variant value);
+    void put(QString upperName, Variant value, const Place& place);
     // By position, without the range checks of VALUE and REMOVE: 1 <= pPosition <= COUNT.
     const Variant& valueAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].value; }
     const QString& nameAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].name; }
+    void putAt(qint32 pPosition, Variant value, const Place& place)
+    {
+        m_pairs[size_t(pPosition - 1)].value = std::move(value);
+        m_pairs[size_t(pPosition - 1)].place = place;
+    }
     void removeAt(qint32 pPosition) { m_pairs.erase(m_pairs.begin() + ptrdiff_t(pPosition - 1)); }
     // Drops every pair, keeping the storage for the next ones.
     void clear() noexcept
@@ -83,6 +97,7 @@ private:
     struct Pair {
         QString name;
         Variant value;
+        Place place;
     };
     std::vector<Pair> m_pairs; // stored contiguously; the array bound is kept apart
     qint32 m_upperBound = GrowthStep;

@@ -105,22 +105,22 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                 return i + 1;
         return 0;
     };
-    const auto take = [&](const AttributeStep& step, Variant value) {
+    const auto take = [&](const AttributeStep& step, Variant value, const cls_VornAttributes::Place& place = {}) {
         if (step.repeatsName)
-            validated.put(step.upperName, std::move(value));
+            validated.put(step.upperName, std::move(value), place);
         else
-            validated.append(step.upperName, std::move(value));
+            validated.append(step.upperName, std::move(value), place);
     };
     const QString& typeName = plan.definition->NAME();
     for (const AttributeStep& step : plan.steps) {
         const cls_VornAttributeDef& d = *step.definition;
         if (step.fixed) {
-            if (find(step.upperName) > 0)
+            if (const qint32 at = find(step.upperName))
                 reportError(structure, element, Message::FixedAttributeGiven,
                             QStringLiteral("Das Attribut '") + step.name
                                 + QStringLiteral("' wurde für den Element-Typ '") + typeName
                                 + QStringLiteral("' fixiert und kann nicht gesetzt werden"),
-                            nameRange(element, step.upperName));
+                            rangeIn(element, given.placeAt(at).name));
             take(step, d.DEFAULT());
             continue;
         }
@@ -140,10 +140,6 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                 }
                 continue;
             }
-            if (ElementSource* source = element.source())
-                for (ElementSource::Value& v : source->values)
-                    if (v.name == step.positional)
-                        v.name = step.upperName;
         }
         const Variant& v = given.valueAt(at);
         Variant converted = !step.enumerated ? DataTypes::CONVERT(v, step.type, errorMarker())
@@ -154,8 +150,8 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                         QStringLiteral("Der für das Attribut '") + step.name + QStringLiteral("' angegebene Wert '")
                             + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
                             + DataTypes::TYPETEXT(d.SORT()) + QStringLiteral("'"),
-                        valueRange(element, step.upperName));
-        take(step, std::move(converted));
+                        rangeIn(element, given.placeAt(at).value));
+        take(step, std::move(converted), given.placeAt(at));
         used[at - 1] = true;
         while (firstUnused < m && used[firstUnused])
             ++firstUnused;
@@ -232,9 +228,11 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
         checkAttributes(*this, plan, given, *validated, structure);
 
         static const QString Id = QStringLiteral("ID");
-        if (given.EXISTS(Id)) {
-            setID(plainText(given.VALUE(Id, QString())));
-            given.REMOVE(Id, true);
+        if (const qint32 at = given.FIND(Id)) {
+            setID(plainText(given.valueAt(at)));
+            if (m_source)
+                m_source->id = given.placeAt(at);
+            given.removeAt(at);
         } else if (plan.definesId) {
             setID(plainText(validated->VALUE(Id, QString())));
         }
@@ -250,16 +248,16 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
                 QString name = given.NAME(i);
                 names.append(name);
                 if (present.contains(name)) {
-                    validated->setVALUE(name, errorMarker());
+                    validated->put(std::move(name), errorMarker(), given.placeAt(i));
                 } else {
                     present.insert(name);
-                    validated->append(std::move(name), errorMarker());
+                    validated->append(std::move(name), errorMarker(), given.placeAt(i));
                 }
             }
             reportError(structure, *this, Message::UnknownAttributes,
                         QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
                             + names.join(QStringLiteral(", ")),
-                        nameRange(*this, names.first()));
+                        rangeIn(*this, given.placeAt(1).name));
         }
         given.adopt(*validated);
     } else {

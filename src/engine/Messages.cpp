@@ -59,21 +59,25 @@ TextRange typeRange(const cls_VornElement& element)
     const ElementSource* source = element.source();
     if (!source)
         return TextRange{ element.LINE(), 0, element.LINE(), 0 };
-    return source->type.isValid() ? source->type : source->keyword;
+    return source->range(source->type.isSet() ? source->type : source->keyword);
+}
+
+TextRange rangeIn(const cls_VornElement& element, const TextExtent& extent)
+{
+    const ElementSource* source = element.source();
+    return source && extent.isSet() ? source->range(extent) : typeRange(element);
 }
 
 TextRange valueRange(const cls_VornElement& element, const QString& upperName)
 {
-    const ElementSource* source = element.source();
-    const ElementSource::Value* v = source ? source->value(upperName) : nullptr;
-    return v ? v->valueRange : typeRange(element);
+    const ValuePlace* place = element.placeOf(upperName);
+    return rangeIn(element, place ? place->value : TextExtent());
 }
 
 TextRange nameRange(const cls_VornElement& element, const QString& upperName)
 {
-    const ElementSource* source = element.source();
-    const ElementSource::Value* v = source ? source->value(upperName) : nullptr;
-    return v ? v->nameRange : typeRange(element);
+    const ValuePlace* place = element.placeOf(upperName);
+    return rangeIn(element, place ? place->name : TextExtent());
 }
 
 } // namespace vorn

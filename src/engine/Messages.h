@@ -3,6 +3,7 @@
 // to another kind (docs/diagnostics.md lists them). The texts stay where they are built.
 
 #include <vorn/Diagnostic.h>
+#include <vorn/ElementSource.h>
 #include <vorn/Object.h>
 
 namespace vorn {
@@ -77,5 +78,7 @@ TextRange typeRange(const cls_VornElement& element);
 TextRange valueRange(const cls_VornElement& element, const QString& upperName);
 // The place of an attribute's name given in the script, else of the element's type word.
 TextRange nameRange(const cls_VornElement& element, const QString& upperName);
+// The place of an extent of the element's file, else of the element's type word.
+TextRange rangeIn(const cls_VornElement& element, const TextExtent& extent);
 
 } // namespace vorn

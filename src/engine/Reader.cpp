@@ -24,37 +24,61 @@ namespace {
 
 const QString ArrayMarker = QStringLiteral("$_ARR:");
 
+// A stretch of the statement's text: [from, to).
+struct Extent {
+    qsizetype from = -1;
+    qsizetype to = -1;
+    bool isSet() const noexcept { return from >= 0; }
+};
+
 // One statement: a physical line, or several joined by continuation.
 struct Line {
     QString text;
-    qint32 number; // physical line where it starts, from 1
-    qint32 column; // column of its first character there
+    qint32 number;    // physical line where it starts, from 1
+    qint32 column;    // column of its first character there
+    qsizetype offset; // of its first character in the file's text
     // Where the lines a continued statement joined begin in `text`.
     struct Piece {
-        qsizetype offset;
+        qsizetype at;
         qint32 number;
         qint32 column;
+        qsizetype offset;
     };
     std::vector<Piece> joined;
 
-    // The physical line and column of the character at `offset` of `text`.
-    std::pair<qint32, qint32> place(qsizetype offset) const
+    // The physical line and column of the character at `at` of `text`, and its offset in the file.
+    struct Place {
+        qint32 number;
+        qint32 column;
+        qsizetype offset;
+    };
+    Place place(qsizetype at) const
     {
         for (auto it = joined.rbegin(); it != joined.rend(); ++it)
-            if (it->offset <= offset)
-                return { it->number, it->column + qint32(offset - it->offset) };
-        return { number, column + qint32(offset) };
+            if (it->at <= at)
+                return { it->number, it->column + qint32(at - it->at), it->offset + (at - it->at) };
+        return { number, column + qint32(at), offset + at };
     }
     // The characters from `from` up to, not including, `to`.
     TextRange range(qsizetype from, qsizetype to) const
     {
-        const auto [line, column] = place(from);
+        const Place start = place(from);
         if (to <= from)
-            return TextRange{ line, column, line, column };
-        const auto [endLine, last] = place(to - 1);
-        return TextRange{ line, column, endLine, last + 1 };
+            return TextRange{ start.number, start.column, start.number, start.column };
+        const Place last = place(to - 1);
+        return TextRange{ start.number, start.column, last.number, last.column + 1 };
     }
     TextRange whole() const { return range(0, text.size()); }
+    // The same characters as offsets into the file: the end just after the last of them, so
+    // that a range ending at a joint stays on its own line.
+    TextExtent extent(qsizetype from, qsizetype to) const
+    {
+        const qint32 start = SourceLines::offset(place(from).offset);
+        const qint32 end = to <= from ? start : SourceLines::offset(place(to - 1).offset + 1);
+        return start < 0 || end < 0 ? TextExtent() : TextExtent{ start, end };
+    }
+    TextExtent extent(const Extent& e) const { return extent(e.from, e.to); }
+    TextExtent wholeExtent() const { return extent(0, text.size()); }
 };
 
 // Line ends, tabs, trimming, comments and continuation lines, one statement at a time. Lines
@@ -62,7 +86,11 @@ struct Line {
 // unchanged.
 class StatementSource {
 public:
-    explicit StatementSource(const QString& script) : m_data(script.constData()), m_size(script.size()) {}
+    // Notes in `lines` where every physical line starts.
+    StatementSource(const QString& script, SourceLines& lines)
+        : m_data(script.constData()), m_size(script.size()), m_lines(lines)
+    {
+    }
 
     // The next statement; false after the last.
     bool next(Line& line)
@@ -79,7 +107,8 @@ public:
             // With no line after it, the continuation joins the empty text.
             if (!nextLine(m_following))
                 return true;
-            line.joined.push_back(Line::Piece{ line.text.size(), m_following.number, m_following.column });
+            line.joined.push_back(
+                Line::Piece{ line.text.size(), m_following.number, m_following.column, m_following.offset });
             line.text += m_following.text;
         }
     }
@@ -89,6 +118,8 @@ private:
     bool nextLine(Line& line)
     {
         while (m_start <= m_size && !m_done) {
+            m_lines.addLine(m_start);
+            const qsizetype start = m_start;
             qsizetype i = m_start;
             while (i < m_size && (m_data[i].unicode() > u'\r' || (m_data[i] != u'\r' && m_data[i] != u'\n')))
                 ++i;
@@ -118,6 +149,7 @@ private:
                 continue;
             line.number = number;
             line.column = qint32(a + 1);
+            line.offset = start + a;
             line.joined.clear();
             return true;
         }
@@ -126,6 +158,7 @@ private:
 
     const QChar* m_data;
     qsizetype m_size;
+    SourceLines& m_lines;
     qsizetype m_start = 0;
     qint32 m_number = 1;
     bool m_done = false;
@@ -206,13 +239,6 @@ public:
 
 private:
     std::array<QString, 128> m_slots;
-};
-
-// A stretch of the statement's text: [from, to).
-struct Extent {
-    qsizetype from = -1;
-    qsizetype to = -1;
-    bool isSet() const noexcept { return from >= 0; }
 };
 
 // One value of a line: its name (a position when it had none) and its text as written, a view
@@ -687,7 +713,7 @@ public:
             if (unclosed)
                 reportError(*m_structure, element, Message::BeginWithoutEnd,
                             QStringLiteral("Das Element wurde nicht ordentlich mit END abgeschlossen!"),
-                            element->source() ? element->source()->keyword : TextRange());
+                            element->source() ? element->source()->range(element->source()->keyword) : TextRange());
         }
         const QString& sort = element->SORT();
         const bool include = sort == vocabulary::IncludeSort;
@@ -721,9 +747,6 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
 {
     cls_VornElement& element = *target;
     cls_VornAttributes& bag = *element.ATTRIBUTES();
-    ElementSource* source = element.source();
-    if (source)
-        source->values.reserve(source->values.size() + values.size());
     QHash<QString, qint32> positions; // many values: an index of the names keeps a long line linear
     const bool indexed = values.size() > 8;
     if (indexed) {
@@ -733,39 +756,32 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
     } else {
         bag.reserve(bag.COUNT() + qint32(values.size()));
     }
-    TextRange valueRange;
+    Extent valueAt;
     const std::function<void(const QString&)> unknown = [&](const QString& e) {
         if (structure)
-            reportError(*structure, target, Message::UnknownValue, e, valueRange);
+            reportError(*structure, target, Message::UnknownValue, e, line.range(valueAt.from, valueAt.to));
         else
             element.ERRORSET(e);
     };
     for (Slot& slot : values) {
         // A value left empty ("X=,") stands where its name does.
-        const Extent valueAt = slot.valueAt.isSet() ? slot.valueAt
-            : slot.nameAt.isSet()                   ? slot.nameAt
-                                                    : Extent{ line.text.size(), line.text.size() };
-        valueRange = line.range(valueAt.from, valueAt.to);
+        valueAt = slot.valueAt.isSet() ? slot.valueAt
+            : slot.nameAt.isSet()      ? slot.nameAt
+                                       : Extent{ line.text.size(), line.text.size() };
         Variant value = readValue(slot.value, slot.form, unknown);
         QString name = upperCased(slot.name);
-        if (source)
-            source->values.push_back(ElementSource::Value{
-                name, slot.nameAt.isSet() ? line.range(slot.nameAt.from, slot.nameAt.to) : valueRange, valueRange });
+        const TextExtent valueExtent = line.extent(valueAt);
+        const cls_VornAttributes::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent,
+                                               valueExtent };
         if (!indexed) {
-            bag.put(std::move(name), std::move(value));
+            bag.put(std::move(name), std::move(value), place);
         } else if (const auto it = positions.constFind(name); it != positions.cend()) {
-            bag.setVALUE(*it, value);
+            bag.putAt(*it, std::move(value), place);
         } else {
             positions.insert(name, bag.COUNT() + 1);
-            bag.append(std::move(name), std::move(value));
+            bag.append(std::move(name), std::move(value), place);
         }
     }
-}
-
-// A range from the start of `from` to the end of `to`.
-TextRange spanTo(const TextRange& from, const TextRange& to)
-{
-    return TextRange{ from.line, from.column, to.endLine, to.endColumn };
 }
 
 // The first word of a line, to follow BEGIN and END through blocks that are skipped.
@@ -871,7 +887,8 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
     const QString script = pScript; // the lines point into it
-    StatementSource statements(script);
+    const auto lines = std::make_shared<SourceLines>();
+    StatementSource statements(script, *lines);
     for (Line line; statements.next(line);) {
         if (skipped > 0) {
             const QString word = firstWord(line.text);
@@ -932,16 +949,17 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                 continue;
             }
             const Ref<cls_VornElement> block = blocks.close();
-            block->source()->whole = spanTo(block->source()->whole, line.whole());
+            block->source()->whole.to = line.wholeExtent().to;
             blocks.checkAndFile(block);
             continue;
         }
 
         auto source = std::make_unique<ElementSource>();
-        source->whole = line.whole();
-        source->keyword = keyword;
+        source->lines = lines;
+        source->whole = line.wholeExtent();
+        source->keyword = line.extent(keywordAt);
         if (reading.typeAt.isSet())
-            source->type = line.range(reading.typeAt.from, reading.typeAt.to);
+            source->type = line.extent(reading.typeAt);
         element->setSource(std::move(source));
         storeValues(reading.slots_, line, element, this);
         if (vocabulary::isBegin(command))

@@ -74,11 +74,22 @@ void cls_VornAttributes::put(QString upperName, Variant value)
     append(std::move(upperName), std::move(value));
 }
 
-void cls_VornAttributes::append(QString upperName, Variant value)
+void cls_VornAttributes::put(QString upperName, Variant value, const Place& place)
+{
+    for (Pair& p : m_pairs)
+        if (p.name == upperName) {
+            p.value = std::move(value);
+            p.place = place;
+            return;
+        }
+    append(std::move(upperName), std::move(value), place);
+}
+
+void cls_VornAttributes::append(QString upperName, Variant value, const Place& place)
 {
     if (COUNT() + 1 > m_upperBound)
         m_upperBound = COUNT() + 1 + GrowthStep;
-    m_pairs.push_back(Pair{ std::move(upperName), std::move(value) });
+    m_pairs.push_back(Pair{ std::move(upperName), std::move(value), place });
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
@@ -159,7 +170,7 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
     std::vector<Pair> pairs;
     pairs.reserve(size_t(count));
     for (qint32 i = 1; i <= count; ++i)
-        pairs.push_back(Pair{ names[size_t(i)].toText(), std::move(values[size_t(i)]) });
+        pairs.push_back(Pair{ names[size_t(i)].toText(), std::move(values[size_t(i)]), Place() });
     m_pairs = std::move(pairs);
     m_upperBound = count;
 }
@@ -187,7 +198,7 @@ bool cls_VornAttributes::READ(CoreFile& pFile)
     for (qint32 i = 0; i < count; ++i) { // grows only as far as the file really holds pairs
         QString name;
         pFile.READ(name);
-        pairs.push_back(Pair{ std::move(name), pFile.READVALUE() });
+        pairs.push_back(Pair{ std::move(name), pFile.READVALUE(), Place() });
     }
     m_pairs = std::move(pairs);
     m_upperBound = count;

@@ -133,20 +133,36 @@ SourceSpan spanIn(const QString& file, const TextRange& range)
 
 } // namespace
 
-SourceSpan cls_VornElement::SPAN() const { return spanIn(SOURCEFILE(), m_source ? m_source->whole : TextRange()); }
+SourceSpan cls_VornElement::SPAN() const
+{
+    return spanIn(SOURCEFILE(), m_source ? m_source->range(m_source->whole) : TextRange());
+}
 
-SourceSpan cls_VornElement::TYPESPAN() const { return spanIn(SOURCEFILE(), m_source ? m_source->type : TextRange()); }
+SourceSpan cls_VornElement::TYPESPAN() const
+{
+    return spanIn(SOURCEFILE(), m_source ? m_source->range(m_source->type) : TextRange());
+}
+
+const ValuePlace* cls_VornElement::placeOf(const QString& pAttribute) const
+{
+    if (!m_source)
+        return nullptr;
+    const QString name = upperCased(pAttribute);
+    if (const qint32 at = m_attributes ? m_attributes->FIND(name) : 0)
+        return &m_attributes->placeAt(at);
+    return name == QLatin1String("ID") && m_source->id.value.isSet() ? &m_source->id : nullptr;
+}
 
 SourceSpan cls_VornElement::NAMESPAN(const QString& pAttribute) const
 {
-    const ElementSource::Value* v = m_source ? m_source->value(upperCased(pAttribute)) : nullptr;
-    return spanIn(SOURCEFILE(), v ? v->nameRange : TextRange());
+    const ValuePlace* place = placeOf(pAttribute);
+    return spanIn(SOURCEFILE(), place ? m_source->range(place->name) : TextRange());
 }
 
 SourceSpan cls_VornElement::VALUESPAN(const QString& pAttribute) const
 {
-    const ElementSource::Value* v = m_source ? m_source->value(upperCased(pAttribute)) : nullptr;
-    return spanIn(SOURCEFILE(), v ? v->valueRange : TextRange());
+    const ValuePlace* place = placeOf(pAttribute);
+    return spanIn(SOURCEFILE(), place ? m_source->range(place->value) : TextRange());
 }
 
 cls_VornElement::Extra& cls_VornElement::extra()
