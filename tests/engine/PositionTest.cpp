@@ -151,3 +151,37 @@ TEST(PositionTest, DeclaredThingsKnowTheirSpans)
     EXPECT_FALSE(cls_VornElement::create()->SPAN().isValid());
     EXPECT_TRUE(s->DIAGNOSTICS().empty());
 }
+
+// Where values stand when they leave the usual path: an ID the type does not declare becomes the
+// element's own, a token split by "..." spans two lines, a long line is read through an index,
+// a value given twice keeps its later place, and CRLF line ends count for nothing.
+TEST(PositionTest, ValuesKeepTheirPlacesOffTheUsualPath)
+{
+    auto s = cls_VornStructure::create();
+    const bool parsed = s->PARSE(
+        "BEGIN ELEMENT NAME=\"T\"\r\n  STRING NAME=\"AB\", REQUIRED=no\r\nEND\r\n"
+        "T ID=\"x\", A...\r\nB=\"1\"\r\n"
+        "T A1=1, A2=2, A3=3, A4=4, A5=5, A6=6, A7=7, A8=8, A1=\"9\"\r\n");
+    ASSERT_TRUE(parsed) << s->ERRORTEXT().toStdString();
+    const auto range = [](const SourceSpan& span) {
+        return QStringLiteral("%1:%2-%3:%4").arg(span.line).arg(span.column).arg(span.endLine).arg(span.endColumn);
+    };
+    const Ref<cls_VornElement> first = s->ELEMENTS()->Item(1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->ID(), "x");
+    EXPECT_EQ(range(first->NAMESPAN("ID")), "4:3-4:5");
+    EXPECT_EQ(range(first->VALUESPAN("ID")), "4:6-4:9");
+    EXPECT_EQ(range(first->NAMESPAN("AB")), "4:11-5:2");
+    EXPECT_EQ(range(first->VALUESPAN("AB")), "5:3-5:6");
+    EXPECT_EQ(range(first->SPAN()), "4:1-5:6");
+
+    const Ref<cls_VornElement> second = s->ELEMENTS()->Item(2);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(range(second->NAMESPAN("A1")), "6:51-6:53");
+    EXPECT_EQ(range(second->VALUESPAN("A1")), "6:54-6:57");
+    EXPECT_EQ(range(second->VALUESPAN("A8")), "6:48-6:49");
+    // The unknown attributes are reported at the first of them, where it was given last.
+    ASSERT_FALSE(s->DIAGNOSTICS().empty());
+    EXPECT_EQ(s->DIAGNOSTICS().front().span.line, 6);
+    EXPECT_EQ(s->DIAGNOSTICS().front().span.column, 51);
+}
