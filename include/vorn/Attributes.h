@@ -99,6 +99,8 @@ private:
         Variant value;
         Place place;
     };
+    Pair* pairNamed(const QString& upperName) noexcept;
+
     std::vector<Pair> m_pairs; // stored contiguously; the array bound is kept apart
     qint32 m_upperBound = GrowthStep;
     static constexpr qint32 GrowthStep = 10;

@@ -64,25 +64,30 @@ void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew
     put(upperCased(pIDOrIndex.text()), pNew);
 }
 
-void cls_VornAttributes::put(QString upperName, Variant value)
+cls_VornAttributes::Pair* cls_VornAttributes::pairNamed(const QString& upperName) noexcept
 {
     for (Pair& p : m_pairs)
-        if (p.name == upperName) {
-            p.value = std::move(value);
-            return;
-        }
-    append(std::move(upperName), std::move(value));
+        if (p.name == upperName)
+            return &p;
+    return nullptr;
+}
+
+void cls_VornAttributes::put(QString upperName, Variant value)
+{
+    if (Pair* p = pairNamed(upperName))
+        p->value = std::move(value);
+    else
+        append(std::move(upperName), std::move(value));
 }
 
 void cls_VornAttributes::put(QString upperName, Variant value, const Place& place)
 {
-    for (Pair& p : m_pairs)
-        if (p.name == upperName) {
-            p.value = std::move(value);
-            p.place = place;
-            return;
-        }
-    append(std::move(upperName), std::move(value), place);
+    if (Pair* p = pairNamed(upperName)) {
+        p->value = std::move(value);
+        p->place = place;
+    } else {
+        append(std::move(upperName), std::move(value), place);
+    }
 }
 
 void cls_VornAttributes::append(QString upperName, Variant value, const Place& place)

@@ -108,6 +108,12 @@ TEST(PositionTest, EveryCodeIsDocumentedAndMarked)
         EXPECT_TRUE(documented.contains(code)) << code.toStdString() << " is not documented";
 }
 
+// A span as LINE:COLUMN-ENDLINE:ENDCOLUMN.
+static QString range(const SourceSpan& span)
+{
+    return QStringLiteral("%1:%2-%3:%4").arg(span.line).arg(span.column).arg(span.endLine).arg(span.endColumn);
+}
+
 // Elements, the values given for them, definitions, value lists and members know their place;
 // a copy keeps it, an element made in code has none.
 TEST(PositionTest, DeclaredThingsKnowTheirSpans)
@@ -119,9 +125,6 @@ TEST(PositionTest, DeclaredThingsKnowTheirSpans)
         "  ENUM NAME=\"K\", ENUMID=\"KIND\", REQUIRED=no\nEND\n"
         "BEGIN NODE \"root\", ...\n  K=\"A\"\n  NODE ID=\"ä\", K=\"A\"\nEND\n");
     ASSERT_TRUE(parsed) << s->ERRORTEXT().toStdString();
-    const auto range = [](const SourceSpan& span) {
-        return QStringLiteral("%1:%2-%3:%4").arg(span.line).arg(span.column).arg(span.endLine).arg(span.endColumn);
-    };
     const Ref<cls_VornEnumeration> kind = s->ENUMERATIONS()->Item("KIND");
     EXPECT_EQ(range(kind->SPAN()), "1:1-3:4");
     EXPECT_EQ(range(kind->MEMBERSPAN("A")), "2:3-2:29");
@@ -163,9 +166,6 @@ TEST(PositionTest, ValuesKeepTheirPlacesOffTheUsualPath)
         "T ID=\"x\", A...\r\nB=\"1\"\r\n"
         "T A1=1, A2=2, A3=3, A4=4, A5=5, A6=6, A7=7, A8=8, A1=\"9\"\r\n");
     ASSERT_TRUE(parsed) << s->ERRORTEXT().toStdString();
-    const auto range = [](const SourceSpan& span) {
-        return QStringLiteral("%1:%2-%3:%4").arg(span.line).arg(span.column).arg(span.endLine).arg(span.endColumn);
-    };
     const Ref<cls_VornElement> first = s->ELEMENTS()->Item(1);
     ASSERT_TRUE(first);
     EXPECT_EQ(first->ID(), "x");
