@@ -46,6 +46,8 @@ public:
     bool SWAP(qint32 p1, qint32 p2);
     // Adds the entry itself (not a copy), with pID as its new key when given; returns it.
     Ref<Entry> ADD(const Ref<Entry>& pEntry, const Variant& pID = Variant::missing());
+    // ADD of an entry under its own key, for code that needs nothing back.
+    void append(Ref<Entry> pEntry);
 
     // The entries in order, for code that walks the collection.
     const std::vector<Ref<Entry>>& entries() const noexcept { return m_entries; }

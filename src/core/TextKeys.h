@@ -21,6 +21,17 @@ inline QString upperCased(const QString& text)
     return text;
 }
 
+// Whether two names are equal. Most names of a script are one shared string, and names of the
+// same length nearly always differ in their first letter: both are answered without a compare.
+inline bool sameName(const QString& a, const QString& b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    if (a.constData() == b.constData() || a.isEmpty())
+        return true;
+    return a.front() == b.front() && QStringView(a) == QStringView(b);
+}
+
 // The form in which text keys are compared: trimmed and upper-cased.
 inline QString normalizedKey(const QString& text) { return upperCased(trimBlanks(text)); }
 

@@ -83,12 +83,6 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     return true;
 }
 
-// Whether two names are equal; most names of a script are one shared string.
-bool sameName(const QString& a, const QString& b) noexcept
-{
-    return a.size() == b.size() && (a.constData() == b.constData() || QStringView(a) == QStringView(b));
-}
-
 // Rebuilds the values in the definition's order into `validated`, consuming what it uses from
 // the element's own bag.
 void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
@@ -157,6 +151,10 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
             ++firstUnused;
     }
     // What no attribute took stays in the bag, in its order.
+    if (firstUnused == m) {
+        given.clear();
+        return;
+    }
     for (qint32 i = m; i >= 1; --i)
         if (used[i - 1])
             given.removeAt(i);

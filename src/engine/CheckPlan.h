@@ -45,7 +45,11 @@ class CheckPlans {
 public:
     CheckPlan& planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure);
     void buildSteps(CheckPlan& plan, cls_VornStructure& structure);
-    void clear() { m_plans.clear(); }
+    void clear()
+    {
+        m_plans.clear();
+        m_last = nullptr;
+    }
 
 private:
     struct Key {
@@ -54,6 +58,10 @@ private:
     };
     friend size_t qHash(const Key& k, size_t seed) noexcept { return qHashMulti(seed, k.sort, k.parent); }
     QHash<Key, CheckPlan> m_plans;
+    // Elements of one type under one parent come in runs: the plan of the last lookup and the
+    // texts it was for, while an insertion has not moved it.
+    CheckPlan* m_last = nullptr;
+    QString m_lastSort, m_lastParent;
 };
 
 } // namespace vorn

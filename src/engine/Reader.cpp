@@ -227,22 +227,43 @@ private:
 // whose slot is taken by another simply replaces it.
 class NameCache {
 public:
-    QString get(QStringView name)
-    {
-        if (name.isEmpty())
-            return QString();
-        QString& slot = m_slots[qHash(name) & (m_slots.size() - 1)];
-        if (slot != name)
-            slot = name.toString();
-        return slot;
-    }
+    // The word as written (a type keeps its case) and upper-cased (as bags name values).
+    const QString& written(QStringView name) { return entry(name).written; }
+    const QString& upper(QStringView name) { return entry(name).upper; }
 
 private:
-    std::array<QString, 128> m_slots;
+    struct Entry {
+        QString written, upper;
+    };
+    Entry& entry(QStringView name)
+    {
+        if (name.isEmpty())
+            return m_none;
+        Entry& slot = m_slots[hash(name) & (m_slots.size() - 1)];
+        if (QStringView(slot.written) != name) {
+            slot.written = name.toString();
+            slot.upper = upperCased(slot.written);
+        }
+        return slot;
+    }
+    // Names are short words that differ in length and at their ends: three characters and
+    // the length spread them well enough for a cache, at a fraction of a full hash.
+    static size_t hash(QStringView name) noexcept
+    {
+        const size_t n = size_t(name.size());
+        size_t h = n * 0x9E37u;
+        h = (h ^ name.front().unicode()) * 31u;
+        h = (h ^ name[n / 2].unicode()) * 31u;
+        h = (h ^ name.back().unicode()) * 31u;
+        return h ^ (h >> 7);
+    }
+
+    std::array<Entry, 128> m_slots;
+    Entry m_none;
 };
 
-// One value of a line: its name (a position when it had none) and its text as written, a view
-// of the line or of a text the line's reading keeps.
+// One value of a line: its upper-cased name (a position when it had none) and its text as
+// written, a view of the line or of a text the line's reading keeps.
 struct Slot {
     QString name;
     QStringView value;
@@ -365,7 +386,7 @@ private:
                     m_r.commandAt = tokenExtent();
                     m_state = State::AfterKeyword;
                 } else {
-                    m_r.type = m_names.get(m_token.view());
+                    m_r.type = m_names.written(m_token.view());
                     m_r.typeAt = tokenExtent();
                     m_state = State::Values;
                 }
@@ -397,7 +418,7 @@ private:
 
     void takeType()
     {
-        m_r.type = m_names.get(m_token.view());
+        m_r.type = m_names.written(m_token.view());
         m_r.typeAt = tokenExtent();
         m_token.clear();
         m_state = State::Values;
@@ -413,14 +434,14 @@ private:
             if (m_token.isEmpty()) {
                 // "TYPE=..." names the first value after what looked like the type.
                 if (!m_r.type.isEmpty() && m_r.slots_.empty()) {
-                    openNamedSlot(m_r.type, m_r.typeAt);
+                    openNamedSlot(upperCased(m_r.type), m_r.typeAt);
                     m_r.type.clear();
                     m_r.typeAt = Extent();
                 } else {
                     openSlot();
                 }
             } else {
-                openNamedSlot(m_names.get(m_token.view()), tokenExtent());
+                openNamedSlot(m_names.upper(m_token.view()), tokenExtent());
             }
             m_token.clear();
             m_valueFrom = -1;
@@ -501,12 +522,12 @@ private:
                 m_r.command = m_token.take(m_r.kept);
                 m_r.commandAt = tokenExtent();
             } else {
-                m_r.type = m_names.get(m_token.view());
+                m_r.type = m_names.written(m_token.view());
                 m_r.typeAt = tokenExtent();
             }
             break;
         case State::AfterKeyword:
-            m_r.type = m_names.get(m_token.view());
+            m_r.type = m_names.written(m_token.view());
             m_r.typeAt = tokenExtent();
             break;
         case State::Values: openSlot(m_token.take(m_r.kept), tokenExtent()); break;
@@ -723,7 +744,7 @@ public:
         if (include)
             collection().MERGE(*element->ELEMENTS());
         else if (!dropped)
-            collection().ADD(element);
+            collection().append(element);
     }
 
     // A block that left the tree (a command carried out) with errors recorded on it, and the
@@ -769,7 +790,7 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
             : slot.nameAt.isSet()      ? slot.nameAt
                                        : Extent{ line.text.size(), line.text.size() };
         Variant value = readValue(slot.value, slot.form, unknown);
-        QString name = upperCased(slot.name);
+        QString name = std::move(slot.name);
         const TextExtent valueExtent = line.extent(valueAt);
         const cls_VornAttributes::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent,
                                                valueExtent };

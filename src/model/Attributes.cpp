@@ -67,7 +67,7 @@ void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew
 cls_VornAttributes::Pair* cls_VornAttributes::pairNamed(const QString& upperName) noexcept
 {
     for (Pair& p : m_pairs)
-        if (p.name == upperName)
+        if (sameName(p.name, upperName))
             return &p;
     return nullptr;
 }

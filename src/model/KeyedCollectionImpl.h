@@ -45,6 +45,16 @@ Ref<Entry> KeyedCollection<Derived, Entry>::ADD(const Ref<Entry>& pEntry, const 
 }
 
 template <class Derived, class Entry>
+void KeyedCollection<Derived, Entry>::append(Ref<Entry> pEntry)
+{
+    const bool wasCurrent = indexCurrent();
+    m_entries.push_back(std::move(pEntry));
+    entriesChanged();
+    if (wasCurrent)
+        indexAppended(COUNT());
+}
+
+template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::mergeFrom(Derived& other)
 {
     const qint32 n = other.COUNT();
@@ -67,6 +77,10 @@ void KeyedCollection<Derived, Entry>::DatabaseImport(const Ref<Object>& NewEntry
         raiseWrongClass(Entry::staticClassName(), *NewEntry);
     if (!entry && !Derived::FillsEmptySlots)
         throw Error(QStringLiteral("ADD"), QStringLiteral("There is no %1 to add").arg(Entry::staticClassName()));
+    if (entry && ID.isMissing()) {
+        append(std::move(entry));
+        return;
+    }
     const bool wasCurrent = indexCurrent();
     // A new key for an entry this collection already holds changes earlier positions too.
     const bool rekeysMember = !ID.isMissing() && entry && wasCurrent && m_index.members.contains(entry.get());
