@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <variant>
 #include <vector>
 
@@ -32,31 +34,55 @@ public:
         CodeArray = 8204
     };
 
-    Variant() noexcept = default;
-    Variant(const QString& text) : m_value(text) {}
-    Variant(QString&& text) noexcept : m_value(std::move(text)) {}
-    Variant(const char16_t* text) : m_value(QString::fromUtf16(text)) {}
-    Variant(const char* utf8) : m_value(QString::fromUtf8(utf8)) {}
-    Variant(qint32 number) noexcept : m_value(number) {}
-    Variant(double number) noexcept : m_value(number) {}
-    Variant(bool flag) noexcept : m_value(flag) {}
-    Variant(const QDateTime& date) : m_value(date) {}
-    Variant(Ref<Object> object) noexcept : m_value(std::move(object)) {}
+    Variant() noexcept {}
+    Variant(const QString& text) : m_text(text), m_kind(Kind::Text) {}
+    Variant(QString&& text) noexcept : m_text(std::move(text)), m_kind(Kind::Text) {}
+    Variant(const char16_t* text) : Variant(QString::fromUtf16(text)) {}
+    Variant(const char* utf8) : Variant(QString::fromUtf8(utf8)) {}
+    Variant(qint32 number) noexcept : m_long(number), m_kind(Kind::Long) {}
+    Variant(double number) noexcept : m_double(number), m_kind(Kind::Double) {}
+    Variant(bool flag) noexcept : m_bool(flag), m_kind(Kind::Bool) {}
+    Variant(const QDateTime& date) : m_date(date), m_kind(Kind::Date) {}
+    Variant(Ref<Object> object) noexcept : m_object(std::move(object)), m_kind(Kind::Object) {}
     template <class T, class = std::enable_if_t<std::is_base_of_v<Object, T>>>
-    Variant(Ref<T> object) noexcept : m_value(Ref<Object>(std::move(object)))
+    Variant(Ref<T> object) noexcept : Variant(Ref<Object>(std::move(object)))
     {
     }
-    Variant(VariantArray array) noexcept : m_value(std::move(array)) {}
+    Variant(VariantArray array) noexcept : m_array(std::move(array)), m_kind(Kind::Array) {}
+
+    // A moved-from value keeps its kind with a moved-from content, as std::variant leaves it.
+    Variant(const Variant& other) { copyFrom(other); }
+    Variant(Variant&& other) noexcept { moveFrom(other); }
+    Variant& operator=(const Variant& other)
+    {
+        if (this != &other) {
+            Variant copy(other);
+            destroy();
+            moveFrom(copy);
+        }
+        return *this;
+    }
+    // Through a temporary, so that a value may be assigned one of its own array items.
+    Variant& operator=(Variant&& other) noexcept
+    {
+        if (this != &other) {
+            Variant taken(std::move(other));
+            destroy();
+            moveFrom(taken);
+        }
+        return *this;
+    }
+    ~Variant() { destroy(); }
 
     // The value of an optional argument that was not given.
     static Variant missing()
     {
         Variant v;
-        v.m_value = MissingTag{};
+        v.m_kind = Kind::Missing;
         return v;
     }
 
-    Kind kind() const noexcept { return static_cast<Kind>(m_value.index()); }
+    Kind kind() const noexcept { return m_kind; }
     int typeCode() const noexcept;
 
     bool isEmpty() const noexcept { return kind() == Kind::Empty; }
@@ -72,14 +98,14 @@ public:
     bool isNumeric() const noexcept;
 
     // Direct access; the kind must match.
-    const QString& text() const { return std::get<QString>(m_value); }
-    qint32 longValue() const { return std::get<qint32>(m_value); }
-    double doubleValue() const { return std::get<double>(m_value); }
-    bool boolValue() const { return std::get<bool>(m_value); }
-    const QDateTime& date() const { return std::get<QDateTime>(m_value); }
-    const Ref<Object>& object() const { return std::get<Ref<Object>>(m_value); }
-    const VariantArray& array() const { return std::get<VariantArray>(m_value); }
-    VariantArray& array() { return std::get<VariantArray>(m_value); }
+    const QString& text() const { return expect(Kind::Text), m_text; }
+    qint32 longValue() const { return expect(Kind::Long), m_long; }
+    double doubleValue() const { return expect(Kind::Double), m_double; }
+    bool boolValue() const { return expect(Kind::Bool), m_bool; }
+    const QDateTime& date() const { return expect(Kind::Date), m_date; }
+    const Ref<Object>& object() const { return expect(Kind::Object), m_object; }
+    const VariantArray& array() const { return expect(Kind::Array), m_array; }
+    VariantArray& array() { return expect(Kind::Array), m_array; }
 
     // Conversions as the automation model makes them; a value that does not convert raises Error.
     QString toText() const;
@@ -96,11 +122,59 @@ public:
     friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
 
 private:
-    struct MissingTag {
-        bool operator==(const MissingTag&) const = default;
+    // A value of another kind raises what std::get raises.
+    void expect(Kind kind) const
+    {
+        if (m_kind != kind)
+            throw std::bad_variant_access();
+    }
+    // Hand-written rather than std::variant: copies, moves and ends of the scalar kinds, which
+    // most values are, are then plain stores instead of a dispatch through a table.
+    void destroy() noexcept
+    {
+        switch (m_kind) {
+        case Kind::Text: std::destroy_at(&m_text); break;
+        case Kind::Date: std::destroy_at(&m_date); break;
+        case Kind::Object: std::destroy_at(&m_object); break;
+        case Kind::Array: std::destroy_at(&m_array); break;
+        default: break;
+        }
+    }
+    // Into raw storage: no live member.
+    void copyFrom(const Variant& other)
+    {
+        switch (other.m_kind) {
+        case Kind::Text: std::construct_at(&m_text, other.m_text); break;
+        case Kind::Date: std::construct_at(&m_date, other.m_date); break;
+        case Kind::Object: std::construct_at(&m_object, other.m_object); break;
+        case Kind::Array: std::construct_at(&m_array, other.m_array); break;
+        default: std::memcpy(&m_raw, &other.m_raw, sizeof m_raw); break;
+        }
+        m_kind = other.m_kind;
+    }
+    void moveFrom(Variant& other) noexcept
+    {
+        switch (other.m_kind) {
+        case Kind::Text: std::construct_at(&m_text, std::move(other.m_text)); break;
+        case Kind::Date: std::construct_at(&m_date, std::move(other.m_date)); break;
+        case Kind::Object: std::construct_at(&m_object, std::move(other.m_object)); break;
+        case Kind::Array: std::construct_at(&m_array, std::move(other.m_array)); break;
+        default: std::memcpy(&m_raw, &other.m_raw, sizeof m_raw); break;
+        }
+        m_kind = other.m_kind;
+    }
+
+    union {
+        double m_raw = 0; // holds the bits of every scalar kind
+        QString m_text;
+        qint32 m_long;
+        double m_double;
+        bool m_bool;
+        QDateTime m_date;
+        Ref<Object> m_object;
+        VariantArray m_array;
     };
-    std::variant<std::monostate, MissingTag, QString, qint32, double, bool, QDateTime, Ref<Object>, VariantArray>
-        m_value;
+    Kind m_kind = Kind::Empty;
 };
 
 static_assert(sizeof(Variant) <= 32, "a Variant holds its text in place within 32 bytes");

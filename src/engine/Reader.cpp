@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <array>
 
 namespace vorn {
@@ -240,11 +241,16 @@ private:
         if (name.isEmpty())
             return m_none;
         Entry& slot = m_slots[hash(name) & (m_slots.size() - 1)];
-        if (QStringView(slot.written) != name) {
+        if (!sameText(slot.written, name)) {
             slot.written = name.toString();
             slot.upper = upperCased(slot.written);
         }
         return slot;
+    }
+    // Inline: names are a few characters, too short to pay for a call.
+    static bool sameText(const QString& a, QStringView b) noexcept
+    {
+        return a.size() == b.size() && std::equal(b.begin(), b.end(), a.cbegin());
     }
     // Names are short words that differ in length and at their ends: three characters and
     // the length spread them well enough for a cache, at a fraction of a full hash.
@@ -770,6 +776,14 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
     cls_VornAttributes& bag = *element.ATTRIBUTES();
     QHash<QString, qint32> positions; // many values: an index of the names keeps a long line linear
     const bool indexed = values.size() > 8;
+    // The usual line: the element's first, each name given once. Its values need no lookup.
+    const bool distinct = !indexed && bag.COUNT() == 0 && [&values] {
+        for (size_t i = 1; i < values.size(); ++i)
+            for (size_t j = 0; j < i; ++j)
+                if (sameName(values[i].name, values[j].name))
+                    return false;
+        return true;
+    }();
     if (indexed) {
         positions.reserve(bag.COUNT() + qsizetype(values.size()));
         for (qint32 i = bag.COUNT(); i >= 1; --i)
@@ -794,7 +808,9 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
         const TextExtent valueExtent = line.extent(valueAt);
         const cls_VornAttributes::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent,
                                                valueExtent };
-        if (!indexed) {
+        if (distinct) {
+            bag.append(std::move(name), std::move(value), place);
+        } else if (!indexed) {
             bag.put(std::move(name), std::move(value), place);
         } else if (const auto it = positions.constFind(name); it != positions.cend()) {
             bag.putAt(*it, std::move(value), place);
