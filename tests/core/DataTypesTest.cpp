@@ -108,6 +108,43 @@ TEST(DataTypesTest, VariantEqualityAndRounding)
         EXPECT_EQ(roundHalfEven(value), rounded) << value;
 }
 
+// Values own what they hold: copies share texts and objects, assignment may take a value's
+// own array item, a moved-from value keeps its kind, and a wrong kind is refused.
+TEST(DataTypesTest, VariantOwnership)
+{
+    const auto thing = std::make_shared<Thing>();
+    Variant nested = VariantArray{ VariantArray{ "inner", qint32(7) }, thing };
+    nested = nested.array()[0]; // a copy of one of its own items
+    ASSERT_TRUE(nested.isArray());
+    EXPECT_EQ(nested, (VariantArray{ "inner", qint32(7) }));
+    nested = std::move(nested.array()[0]); // the same by move
+    EXPECT_EQ(nested, Variant("inner"));
+
+    Variant holder = Variant(Ref<Object>(thing));
+    EXPECT_EQ(thing.use_count(), 2);
+    Variant copy = holder;
+    EXPECT_EQ(thing.use_count(), 3);
+    copy = 2.5; // an object replaced by a scalar lets it go
+    EXPECT_EQ(thing.use_count(), 2);
+    Variant moved = std::move(holder);
+    EXPECT_TRUE(holder.isObject());
+    EXPECT_EQ(holder.object(), nullptr);
+    EXPECT_EQ(moved.object(), thing);
+    moved = Variant();
+    holder = Variant();
+    EXPECT_EQ(thing.use_count(), 1);
+
+    for (Variant v :
+         { Variant(true), Variant(qint32(-3)), Variant(1e300), Variant::missing(), Variant(utc(2020, 2, 29)) }) {
+        const Variant again = v;
+        Variant taken = std::move(v);
+        EXPECT_EQ(taken.kind(), again.kind());
+        EXPECT_TRUE(taken == again || taken.isMissing());
+    }
+    EXPECT_THROW((void)Variant(qint32(1)).text(), std::bad_variant_access);
+    EXPECT_THROW((void)Variant("1").longValue(), std::bad_variant_access);
+}
+
 // A time that local time skips (a daylight-saving gap) is still a valid calendar value.
 TEST(DataTypesTest, DateTextIgnoresLocalTimeGaps)
 {
