@@ -7,13 +7,12 @@ namespace vorn {
 
 CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure)
 {
-    if (m_last && sameName(m_lastSort, sortAsWritten) && sameName(m_lastParent, parentType))
+    if (m_last != m_plans.end() && sameName(m_last.key().sort, sortAsWritten)
+        && sameName(m_last.key().parent, parentType))
         return *m_last;
     const Key key{ sortAsWritten, parentType };
-    m_lastSort = sortAsWritten;
-    m_lastParent = parentType;
     if (auto it = m_plans.find(key); it != m_plans.end())
-        return *(m_last = &*it);
+        return *(m_last = it);
     CheckPlan plan;
     plan.sort = sortAsWritten;
     cls_VornElementDefs& definitions = *structure.DEFINITIONS();
@@ -26,7 +25,7 @@ CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& pare
         plan.defined = true;
         plan.definition = definitions.ITEMPARENT(plan.sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType);
     }
-    return *(m_last = &*m_plans.insert(key, std::move(plan)));
+    return *(m_last = m_plans.insert(key, std::move(plan)));
 }
 
 void CheckPlans::buildSteps(CheckPlan& plan, cls_VornStructure& structure)

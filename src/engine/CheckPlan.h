@@ -48,7 +48,7 @@ public:
     void clear()
     {
         m_plans.clear();
-        m_last = nullptr;
+        m_last = m_plans.end();
     }
 
 private:
@@ -58,10 +58,9 @@ private:
     };
     friend size_t qHash(const Key& k, size_t seed) noexcept { return qHashMulti(seed, k.sort, k.parent); }
     QHash<Key, CheckPlan> m_plans;
-    // Elements of one type under one parent come in runs: the plan of the last lookup and the
-    // texts it was for, while an insertion has not moved it.
-    CheckPlan* m_last = nullptr;
-    QString m_lastSort, m_lastParent;
+    // Elements of one type under one parent come in runs: the entry of the last lookup, which
+    // the next insertion replaces before it could move.
+    QHash<Key, CheckPlan>::iterator m_last = m_plans.end();
 };
 
 } // namespace vorn
