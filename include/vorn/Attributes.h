@@ -4,6 +4,8 @@
 #include <vorn/ElementSource.h>
 #include <vorn/Persistent.h>
 
+#include <QStringList>
+
 #include <vector>
 
 namespace vorn {
@@ -33,7 +35,7 @@ public:
     Variant VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const;
     // Replaces everything by the pairs of pOther (object values shared).
     void COPY(const cls_VornAttributes& pOther);
-    qint32 COUNT() const noexcept { return qint32(m_pairs.size()); }
+    qint32 COUNT() const noexcept { return qint32(m_values.size()); }
     // "" outside 1..COUNT.
     QString NAME(qint32 pIndex) const;
     // Upper-cases pNew; no check for a duplicate name; ignored outside 1..COUNT.
@@ -54,7 +56,7 @@ public:
     // when it had none, and the value. Unset for pairs made in code, unpacked or read from a
     // record; copies carry it, and a new value for the pair leaves it where it was.
     using Place = ValuePlace;
-    const Place& placeAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].place; }
+    const Place& placeAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)].place; }
 
     // Appends without looking for an existing pair: for code that rebuilds a bag whose names
     // it knows to be distinct and upper-case.
@@ -63,25 +65,30 @@ public:
     void put(QString upperName, Variant value);
     void put(QString upperName, Variant value, const Place& place);
     // By position, without the range checks of VALUE and REMOVE: 1 <= pPosition <= COUNT.
-    const Variant& valueAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].value; }
-    const QString& nameAt(qint32 pPosition) const { return m_pairs[size_t(pPosition - 1)].name; }
+    const Variant& valueAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)].value; }
+    const QString& nameAt(qint32 pPosition) const { return m_names.at(pPosition - 1); }
     void putAt(qint32 pPosition, Variant value, const Place& place)
     {
-        m_pairs[size_t(pPosition - 1)].value = std::move(value);
-        m_pairs[size_t(pPosition - 1)].place = place;
+        m_values[size_t(pPosition - 1)].value = std::move(value);
+        m_values[size_t(pPosition - 1)].place = place;
     }
-    void removeAt(qint32 pPosition) { m_pairs.erase(m_pairs.begin() + ptrdiff_t(pPosition - 1)); }
-    // Drops every pair, keeping the storage for the next ones.
-    void clear() noexcept
-    {
-        m_pairs.clear();
-        m_upperBound = GrowthStep;
-    }
-    void reserve(qint32 count) { m_pairs.reserve(size_t(count)); }
+    void removeAt(qint32 pPosition);
+    // Drops every pair, keeping the storage of the values for the next ones.
+    void clear() noexcept;
+    void reserve(qint32 count);
     // COPY from a bag that is not needed afterwards: takes its pairs instead of copying them and
     // leaves `other` empty with this bag's old storage, so that a bag rebuilt again and again
     // allocates nothing.
     void adopt(cls_VornAttributes& other) noexcept;
+
+    // Bags of one type hold the same names in the same order: such a bag shares one list of
+    // them (copied on the first change) and keeps only its values. `startSharing` empties the
+    // bag and takes `upperNames`, distinct and upper-case; `appendShared` then gives the value
+    // of the next name, until every name has one. Until then the bag counts only the values.
+    void startSharing(const QStringList& upperNames);
+    void appendShared(Variant value, const Place& place = Place());
+    // Whether this bag names its pairs with the same list as `other`, not a copy of it.
+    bool sharesNamesWith(const cls_VornAttributes& other) const noexcept { return m_names.isSharedWith(other.m_names); }
 
     void DataCopy(const Object& pOther, bool& pcDone) override;
     void DataPACK(QString& pcPackage) override { pcPackage = PACKAGE(); }
@@ -94,14 +101,15 @@ private:
     // Position of a name or a numeric position; 0 when there is none.
     qint32 resolve(const Variant& pIDOrIndex) const;
 
-    struct Pair {
-        QString name;
+    struct Slot {
         Variant value;
         Place place;
     };
-    Pair* pairNamed(const QString& upperName) noexcept;
+    // Position of the pair named upperName; 0 when none.
+    qint32 positionNamed(const QString& upperName) const noexcept;
 
-    std::vector<Pair> m_pairs; // stored contiguously; the array bound is kept apart
+    QStringList m_names;        // shared between bags until one changes its names
+    std::vector<Slot> m_values; // in the order of m_names; the array bound is kept apart
     qint32 m_upperBound = GrowthStep;
     static constexpr qint32 GrowthStep = 10;
 };

@@ -88,7 +88,10 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
 void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
                      cls_VornAttributes& validated, cls_VornStructure& structure)
 {
-    validated.reserve(qint32(plan.steps.size()));
+    if (plan.namesShared)
+        validated.startSharing(plan.upperNames);
+    else
+        validated.reserve(qint32(plan.steps.size()));
     const qint32 m = given.COUNT();
     QVarLengthArray<bool, 16> used(m, false);
     qint32 firstUnused = 0; // values nearly always come in the definition's order
@@ -100,7 +103,9 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
         return 0;
     };
     const auto take = [&](const AttributeStep& step, Variant value, const cls_VornAttributes::Place& place = {}) {
-        if (step.repeatsName)
+        if (plan.namesShared)
+            validated.appendShared(std::move(value), place);
+        else if (step.repeatsName)
             validated.put(step.upperName, std::move(value), place);
         else
             validated.append(step.upperName, std::move(value), place);

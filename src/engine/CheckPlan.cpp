@@ -3,6 +3,8 @@
 
 #include "core/TextKeys.h"
 
+#include <algorithm>
+
 namespace vorn {
 
 CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure)
@@ -57,6 +59,11 @@ void CheckPlans::buildSteps(CheckPlan& plan, cls_VornStructure& structure)
         plan.steps.push_back(std::move(step));
     }
     plan.definesId = definitions.EXISTS(Id);
+    plan.namesShared = std::none_of(plan.steps.begin(), plan.steps.end(),
+                                    [](const AttributeStep& step) { return step.repeatsName; });
+    if (plan.namesShared)
+        for (const AttributeStep& step : plan.steps)
+            plan.upperNames.append(step.upperName);
 }
 
 } // namespace vorn

@@ -37,6 +37,9 @@ struct CheckPlan {
     std::vector<AttributeStep> steps;
     bool stepsBuilt = false;
     bool definesId = false; // an attribute definition is keyed ID
+    // The steps' names, which every checked bag of the type shares; only when they are distinct.
+    QStringList upperNames;
+    bool namesShared = false;
 };
 
 // The plans of one structure. A parse keeps one for its whole run and forgets it whenever a

@@ -16,8 +16,8 @@ Ref<cls_VornAttributes> cls_VornAttributes::create()
 qint32 cls_VornAttributes::FIND(const QString& pID) const
 {
     const QString name = upperCased(pID);
-    for (size_t i = 0; i < m_pairs.size(); ++i)
-        if (m_pairs[i].name == name)
+    for (qsizetype i = 0; i < m_names.size(); ++i)
+        if (m_names.at(i) == name)
             return qint32(i + 1);
     return 0;
 }
@@ -37,64 +37,102 @@ bool cls_VornAttributes::REMOVE(const Variant& pIDOrIndex, bool pKeepOrder)
     const qint32 position = resolve(pIDOrIndex);
     if (!position)
         return false;
-    const size_t at = size_t(position - 1);
-    if (pKeepOrder)
-        m_pairs.erase(m_pairs.begin() + ptrdiff_t(at));
-    else {
-        if (at + 1 != m_pairs.size())
-            m_pairs[at] = m_pairs.back();
-        m_pairs.pop_back();
+    if (pKeepOrder || position == COUNT()) {
+        removeAt(position);
+        return true;
     }
+    const size_t at = size_t(position - 1);
+    QString last = m_names.takeLast();
+    m_names[qsizetype(at)] = std::move(last);
+    m_values[at] = std::move(m_values.back());
+    m_values.pop_back();
     return true;
+}
+
+void cls_VornAttributes::removeAt(qint32 pPosition)
+{
+    m_names.removeAt(pPosition - 1);
+    m_values.erase(m_values.begin() + ptrdiff_t(pPosition - 1));
+}
+
+void cls_VornAttributes::clear() noexcept
+{
+    // Emptying a list that other bags share would copy its storage first.
+    if (m_names.isDetached())
+        m_names.clear();
+    else
+        m_names = QStringList();
+    m_values.clear();
+    m_upperBound = GrowthStep;
+}
+
+void cls_VornAttributes::reserve(qint32 count)
+{
+    m_names.reserve(count);
+    m_values.reserve(size_t(count));
 }
 
 Variant cls_VornAttributes::VALUE(const Variant& pIDOrIndex, const Variant& pDefault) const
 {
     const qint32 position = resolve(pIDOrIndex);
-    return position ? m_pairs[size_t(position - 1)].value : pDefault;
+    return position ? m_values[size_t(position - 1)].value : pDefault;
 }
 
 void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew)
 {
     if (!pIDOrIndex.isText()) {
         if (const qint32 position = resolve(pIDOrIndex))
-            m_pairs[size_t(position - 1)].value = pNew;
+            m_values[size_t(position - 1)].value = pNew;
         return;
     }
     put(upperCased(pIDOrIndex.text()), pNew);
 }
 
-cls_VornAttributes::Pair* cls_VornAttributes::pairNamed(const QString& upperName) noexcept
+qint32 cls_VornAttributes::positionNamed(const QString& upperName) const noexcept
 {
-    for (Pair& p : m_pairs)
-        if (sameName(p.name, upperName))
-            return &p;
-    return nullptr;
+    for (qsizetype i = 0; i < m_names.size(); ++i)
+        if (sameName(m_names.at(i), upperName))
+            return qint32(i + 1);
+    return 0;
 }
 
 void cls_VornAttributes::put(QString upperName, Variant value)
 {
-    if (Pair* p = pairNamed(upperName))
-        p->value = std::move(value);
+    if (const qint32 at = positionNamed(upperName))
+        m_values[size_t(at - 1)].value = std::move(value);
     else
         append(std::move(upperName), std::move(value));
 }
 
 void cls_VornAttributes::put(QString upperName, Variant value, const Place& place)
 {
-    if (Pair* p = pairNamed(upperName)) {
-        p->value = std::move(value);
-        p->place = place;
-    } else {
+    if (const qint32 at = positionNamed(upperName))
+        putAt(at, std::move(value), place);
+    else
         append(std::move(upperName), std::move(value), place);
-    }
 }
 
 void cls_VornAttributes::append(QString upperName, Variant value, const Place& place)
 {
+    Q_ASSERT(m_names.size() == m_values.size());
     if (COUNT() + 1 > m_upperBound)
         m_upperBound = COUNT() + 1 + GrowthStep;
-    m_pairs.push_back(Pair{ std::move(upperName), std::move(value), place });
+    m_names.append(std::move(upperName));
+    m_values.push_back(Slot{ std::move(value), place });
+}
+
+void cls_VornAttributes::startSharing(const QStringList& upperNames)
+{
+    m_names = upperNames;
+    m_values.clear();
+    m_values.reserve(size_t(upperNames.size()));
+    m_upperBound = qint32(upperNames.size());
+}
+
+void cls_VornAttributes::appendShared(Variant value, const Place& place)
+{
+    Q_ASSERT(m_values.size() < size_t(m_names.size()));
+    m_values.push_back(Slot{ std::move(value), place });
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
@@ -117,7 +155,8 @@ void cls_VornAttributes::COPY(const cls_VornAttributes& pOther)
 {
     if (&pOther == this)
         return;
-    m_pairs = pOther.m_pairs;
+    m_names = pOther.m_names;
+    m_values = pOther.m_values;
     m_upperBound = COUNT();
 }
 
@@ -125,41 +164,44 @@ void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
 {
     if (&other == this)
         return;
-    m_pairs.swap(other.m_pairs);
+    m_names.swap(other.m_names);
+    m_values.swap(other.m_values);
     other.clear();
     m_upperBound = COUNT();
     // Storage kept from a much longer bag would be carried by every element after it.
-    if (m_pairs.capacity() > 2 * m_pairs.size() + GrowthStep)
-        m_pairs.shrink_to_fit();
+    if (m_values.capacity() > 2 * m_values.size() + GrowthStep)
+        m_values.shrink_to_fit();
 }
 
 QString cls_VornAttributes::NAME(qint32 pIndex) const
 {
     if (pIndex < 1 || pIndex > COUNT())
         return QString();
-    return m_pairs[size_t(pIndex - 1)].name;
+    return m_names.at(pIndex - 1);
 }
 
 void cls_VornAttributes::setNAME(qint32 pIndex, const QString& pNew)
 {
     if (pIndex >= 1 && pIndex <= COUNT())
-        m_pairs[size_t(pIndex - 1)].name = upperCased(pNew);
+        m_names[pIndex - 1] = upperCased(pNew);
 }
 
 QString cls_VornAttributes::PACKAGE()
 {
     if (m_upperBound != COUNT()) {
         m_upperBound = COUNT();
-        m_pairs.shrink_to_fit();
+        m_values.shrink_to_fit();
+        if (m_names.isDetached())
+            m_names.squeeze();
     }
     VariantArray names, values;
-    names.reserve(m_pairs.size() + 1);
-    values.reserve(m_pairs.size() + 1);
+    names.reserve(m_values.size() + 1);
+    values.reserve(m_values.size() + 1);
     names.emplace_back();
     values.emplace_back();
-    for (const Pair& p : m_pairs) {
-        names.emplace_back(p.name);
-        values.push_back(p.value);
+    for (qint32 i = 1; i <= COUNT(); ++i) {
+        names.emplace_back(nameAt(i));
+        values.push_back(valueAt(i));
     }
     return Package::PACK({ COUNT(), std::move(names), std::move(values) });
 }
@@ -172,11 +214,16 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
     if (count < 0 || names.size() != size_t(count) + 1 || values.size() != size_t(count) + 1)
         throw Error(QStringLiteral("Package"),
                     QStringLiteral("The attribute package's count does not match its arrays"));
-    std::vector<Pair> pairs;
-    pairs.reserve(size_t(count));
-    for (qint32 i = 1; i <= count; ++i)
-        pairs.push_back(Pair{ names[size_t(i)].toText(), std::move(values[size_t(i)]), Place() });
-    m_pairs = std::move(pairs);
+    QStringList upperNames;
+    std::vector<Slot> slots;
+    upperNames.reserve(count);
+    slots.reserve(size_t(count));
+    for (qint32 i = 1; i <= count; ++i) {
+        upperNames.append(names[size_t(i)].toText());
+        slots.push_back(Slot{ std::move(values[size_t(i)]), Place() });
+    }
+    m_names = std::move(upperNames);
+    m_values = std::move(slots);
     m_upperBound = count;
 }
 
@@ -184,9 +231,9 @@ bool cls_VornAttributes::STORE(CoreFile& pFile) const
 {
     pFile.WRITETAG(record::version());
     pFile.WRITE(COUNT());
-    for (const Pair& p : m_pairs) {
-        pFile.WRITE(p.name);
-        pFile.WRITE(p.value);
+    for (qint32 i = 1; i <= COUNT(); ++i) {
+        pFile.WRITE(nameAt(i));
+        pFile.WRITE(valueAt(i));
     }
     return true;
 }
@@ -199,13 +246,16 @@ bool cls_VornAttributes::READ(CoreFile& pFile)
     pFile.READ(count);
     if (count < 0)
         throw Error(QStringLiteral("READ"), QStringLiteral("The record holds a negative count"));
-    std::vector<Pair> pairs;
+    QStringList upperNames;
+    std::vector<Slot> slots;
     for (qint32 i = 0; i < count; ++i) { // grows only as far as the file really holds pairs
         QString name;
         pFile.READ(name);
-        pairs.push_back(Pair{ std::move(name), pFile.READVALUE(), Place() });
+        upperNames.append(std::move(name));
+        slots.push_back(Slot{ pFile.READVALUE(), Place() });
     }
-    m_pairs = std::move(pairs);
+    m_names = std::move(upperNames);
+    m_values = std::move(slots);
     m_upperBound = count;
     return true;
 }
@@ -222,7 +272,8 @@ void cls_VornAttributes::swapContents(DataEvents& other) noexcept
 {
     cls_VornAttributes& o = same(other);
     swapKey(o);
-    m_pairs.swap(o.m_pairs);
+    m_names.swap(o.m_names);
+    m_values.swap(o.m_values);
     std::swap(m_upperBound, o.m_upperBound);
 }
 

@@ -1,4 +1,4 @@
-#include "support/Common.h"
+#include "support/Engine.h"
 
 #include <vorn/vorn.h>
 
@@ -60,4 +60,39 @@ TEST(AttributesTest, ValueEncodedFollowsTheDefinition)
     EXPECT_EQ(b->VALUEENCODED(1, def), Variant("\"5\""));
     def->setSORT(TypeLong);
     EXPECT_EQ(b->VALUEENCODED(QStringLiteral("T"), def), Variant("\"x\"")); // no LONG form: own kind
+}
+
+// Checked bags of one type share one list of names: a change of names in one bag, by any
+// way there is, must leave every other bag as it was.
+TEST(AttributesTest, BagsOfOneTypeShareTheirNamesUntilOneChanges)
+{
+    auto s = support::fixture();
+    auto errors = CoreList::create();
+    ASSERT_TRUE(s->PARSE(QStringLiteral("T B=1\nT B=2\nT B=3\nT B=4\nT B=5\nT B=6"), errors));
+    std::vector<Ref<cls_VornAttributes>> bags;
+    for (qint32 i = 1; i <= 6; ++i)
+        bags.push_back(s->ELEMENTS()->Item(i)->ATTRIBUTES());
+    for (const auto& b : bags)
+        EXPECT_TRUE(b->sharesNamesWith(*bags[0]));
+
+    bags[0]->setNAME(1, QStringLiteral("x"));
+    bags[1]->REMOVE(QStringLiteral("A"), false);
+    bags[2]->setVALUE(QStringLiteral("new"), 1);
+    bags[3]->COPY(*bags[4]);
+    EXPECT_TRUE(bags[3]->sharesNamesWith(*bags[4]));
+    bags[3]->REMOVE(1, true);
+    bags[4]->setPACKAGE(bags[1]->PACKAGE());
+    bags[5]->clear();
+
+    EXPECT_EQ(names(*bags[0]), QStringLiteral("X,B,C"));
+    EXPECT_EQ(names(*bags[1]), QStringLiteral("C,B"));
+    EXPECT_EQ(names(*bags[2]), QStringLiteral("A,B,C,NEW"));
+    EXPECT_EQ(names(*bags[3]), QStringLiteral("B,C"));
+    EXPECT_EQ(names(*bags[4]), QStringLiteral("C,B"));
+    EXPECT_EQ(bags[4]->VALUE(QStringLiteral("B")), Variant(2));
+    EXPECT_EQ(bags[5]->COUNT(), 0);
+    ASSERT_TRUE(s->PARSE(QStringLiteral("T B=7"), errors));
+    const auto& read = *s->ELEMENTS()->Item(7)->ATTRIBUTES();
+    EXPECT_EQ(names(read), QStringLiteral("A,B,C"));
+    EXPECT_EQ(read.VALUE(2), Variant(7));
 }
