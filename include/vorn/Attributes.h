@@ -56,7 +56,7 @@ public:
     // when it had none, and the value. Unset for pairs made in code, unpacked or read from a
     // record; copies carry it, and a new value for the pair leaves it where it was.
     using Place = ValuePlace;
-    const Place& placeAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)].place; }
+    Place placeAt(qint32 pPosition) const { return unpacked(m_values[size_t(pPosition - 1)].place); }
 
     // Appends without looking for an existing pair: for code that rebuilds a bag whose names
     // it knows to be distinct and upper-case.
@@ -70,7 +70,7 @@ public:
     void putAt(qint32 pPosition, Variant value, const Place& place)
     {
         m_values[size_t(pPosition - 1)].value = std::move(value);
-        m_values[size_t(pPosition - 1)].place = place;
+        m_values[size_t(pPosition - 1)].place = packed(place);
     }
     void removeAt(qint32 pPosition);
     // Drops every pair, keeping the storage of the values for the next ones.
@@ -101,15 +101,29 @@ private:
     // Position of a name or a numeric position; 0 when there is none.
     qint32 resolve(const Variant& pIDOrIndex) const;
 
+    // A Place in 8 bytes, as a value read from a script nearly always fits: the value's offset
+    // and length, and how far before it its name starts and how long that is (no distance: the
+    // name is the value itself). What does not fit is kept whole in m_widePlaces, `valueFrom`
+    // its index there.
+    struct PackedPlace {
+        qint32 valueFrom = -1;
+        quint16 valueLength = 0;
+        quint8 nameBack = 0;
+        quint8 nameLength = 0;
+    };
+    static constexpr quint16 Wide = 0xFFFF;
+    PackedPlace packed(const Place& place);
+    Place unpacked(const PackedPlace& place) const noexcept;
     struct Slot {
         Variant value;
-        Place place;
+        PackedPlace place;
     };
     // Position of the pair named upperName; 0 when none.
     qint32 positionNamed(const QString& upperName) const noexcept;
 
     QStringList m_names;        // shared between bags until one changes its names
     std::vector<Slot> m_values; // in the order of m_names; the array bound is kept apart
+    std::unique_ptr<std::vector<Place>> m_widePlaces;
     qint32 m_upperBound = GrowthStep;
     static constexpr qint32 GrowthStep = 10;
 };

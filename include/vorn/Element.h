@@ -82,8 +82,8 @@ public:
     SourceSpan TYPESPAN() const;
     SourceSpan NAMESPAN(const QString& pAttribute) const;
     SourceSpan VALUESPAN(const QString& pAttribute) const;
-    // The same as offsets into the element's file (see ElementSource); none when not known.
-    const ValuePlace* placeOf(const QString& pAttribute) const;
+    // The same as offsets into the element's file (see ElementSource); unset when not known.
+    ValuePlace placeOf(const QString& pAttribute) const;
 
     // Without creating them: whether there are attribute values or children at all.
     bool hasAttributes() const noexcept;

@@ -70,14 +70,12 @@ TextRange rangeIn(const cls_VornElement& element, const TextExtent& extent)
 
 TextRange valueRange(const cls_VornElement& element, const QString& upperName)
 {
-    const ValuePlace* place = element.placeOf(upperName);
-    return rangeIn(element, place ? place->value : TextExtent());
+    return rangeIn(element, element.placeOf(upperName).value);
 }
 
 TextRange nameRange(const cls_VornElement& element, const QString& upperName)
 {
-    const ValuePlace* place = element.placeOf(upperName);
-    return rangeIn(element, place ? place->name : TextExtent());
+    return rangeIn(element, element.placeOf(upperName).name);
 }
 
 } // namespace vorn

@@ -13,6 +13,41 @@ Ref<cls_VornAttributes> cls_VornAttributes::create()
     return std::make_shared<cls_VornAttributes>(CreateKey<cls_VornAttributes>());
 }
 
+cls_VornAttributes::PackedPlace cls_VornAttributes::packed(const Place& place)
+{
+    if (!place.name.isSet() && !place.value.isSet())
+        return {};
+    const auto fits = [](qint64 n, qint64 limit) { return n >= 0 && n <= limit; };
+    const TextExtent& name = place.name;
+    const TextExtent& value = place.value;
+    const bool sameAsValue = name == value;
+    if (value.isSet() && fits(qint64(value.to) - value.from, Wide - 1)
+        && (sameAsValue
+            || (name.isSet() && fits(qint64(value.from) - name.from, 255) && name.from != value.from
+                && fits(qint64(name.to) - name.from, 255)))) {
+        return PackedPlace{ value.from, quint16(value.to - value.from),
+                            quint8(sameAsValue ? 0 : value.from - name.from),
+                            quint8(sameAsValue ? 0 : name.to - name.from) };
+    }
+    if (!m_widePlaces)
+        m_widePlaces = std::make_unique<std::vector<Place>>();
+    m_widePlaces->push_back(place);
+    return PackedPlace{ qint32(m_widePlaces->size() - 1), Wide, 0, 0 };
+}
+
+cls_VornAttributes::Place cls_VornAttributes::unpacked(const PackedPlace& place) const noexcept
+{
+    if (place.valueLength == Wide)
+        return (*m_widePlaces)[size_t(place.valueFrom)];
+    if (place.valueFrom < 0)
+        return {};
+    const TextExtent value{ place.valueFrom, place.valueFrom + place.valueLength };
+    if (!place.nameBack)
+        return { value, value };
+    const qint32 nameFrom = place.valueFrom - place.nameBack;
+    return { TextExtent{ nameFrom, nameFrom + place.nameLength }, value };
+}
+
 qint32 cls_VornAttributes::FIND(const QString& pID) const
 {
     const QString name = upperCased(pID);
@@ -63,6 +98,7 @@ void cls_VornAttributes::clear() noexcept
     else
         m_names = QStringList();
     m_values.clear();
+    m_widePlaces.reset();
     m_upperBound = GrowthStep;
 }
 
@@ -118,13 +154,14 @@ void cls_VornAttributes::append(QString upperName, Variant value, const Place& p
     if (COUNT() + 1 > m_upperBound)
         m_upperBound = COUNT() + 1 + GrowthStep;
     m_names.append(std::move(upperName));
-    m_values.push_back(Slot{ std::move(value), place });
+    m_values.push_back(Slot{ std::move(value), packed(place) });
 }
 
 void cls_VornAttributes::startSharing(const QStringList& upperNames)
 {
     m_names = upperNames;
     m_values.clear();
+    m_widePlaces.reset();
     m_values.reserve(size_t(upperNames.size()));
     m_upperBound = qint32(upperNames.size());
 }
@@ -132,7 +169,7 @@ void cls_VornAttributes::startSharing(const QStringList& upperNames)
 void cls_VornAttributes::appendShared(Variant value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
-    m_values.push_back(Slot{ std::move(value), place });
+    m_values.push_back(Slot{ std::move(value), packed(place) });
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
@@ -157,6 +194,7 @@ void cls_VornAttributes::COPY(const cls_VornAttributes& pOther)
         return;
     m_names = pOther.m_names;
     m_values = pOther.m_values;
+    m_widePlaces = pOther.m_widePlaces ? std::make_unique<std::vector<Place>>(*pOther.m_widePlaces) : nullptr;
     m_upperBound = COUNT();
 }
 
@@ -166,6 +204,7 @@ void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
         return;
     m_names.swap(other.m_names);
     m_values.swap(other.m_values);
+    m_widePlaces.swap(other.m_widePlaces);
     other.clear();
     m_upperBound = COUNT();
     // Storage kept from a much longer bag would be carried by every element after it.
@@ -220,10 +259,11 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
     slots.reserve(size_t(count));
     for (qint32 i = 1; i <= count; ++i) {
         upperNames.append(names[size_t(i)].toText());
-        slots.push_back(Slot{ std::move(values[size_t(i)]), Place() });
+        slots.push_back(Slot{ std::move(values[size_t(i)]), PackedPlace() });
     }
     m_names = std::move(upperNames);
     m_values = std::move(slots);
+    m_widePlaces.reset();
     m_upperBound = count;
 }
 
@@ -252,10 +292,11 @@ bool cls_VornAttributes::READ(CoreFile& pFile)
         QString name;
         pFile.READ(name);
         upperNames.append(std::move(name));
-        slots.push_back(Slot{ pFile.READVALUE(), Place() });
+        slots.push_back(Slot{ pFile.READVALUE(), PackedPlace() });
     }
     m_names = std::move(upperNames);
     m_values = std::move(slots);
+    m_widePlaces.reset();
     m_upperBound = count;
     return true;
 }
@@ -274,6 +315,7 @@ void cls_VornAttributes::swapContents(DataEvents& other) noexcept
     swapKey(o);
     m_names.swap(o.m_names);
     m_values.swap(o.m_values);
+    m_widePlaces.swap(o.m_widePlaces);
     std::swap(m_upperBound, o.m_upperBound);
 }
 

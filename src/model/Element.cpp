@@ -143,26 +143,24 @@ SourceSpan cls_VornElement::TYPESPAN() const
     return spanIn(SOURCEFILE(), m_source ? m_source->range(m_source->type) : TextRange());
 }
 
-const ValuePlace* cls_VornElement::placeOf(const QString& pAttribute) const
+ValuePlace cls_VornElement::placeOf(const QString& pAttribute) const
 {
     if (!m_source)
-        return nullptr;
+        return {};
     const QString name = upperCased(pAttribute);
     if (const qint32 at = m_attributes ? m_attributes->FIND(name) : 0)
-        return &m_attributes->placeAt(at);
-    return name == QLatin1String("ID") && m_source->id.value.isSet() ? &m_source->id : nullptr;
+        return m_attributes->placeAt(at);
+    return name == QLatin1String("ID") ? m_source->id : ValuePlace();
 }
 
 SourceSpan cls_VornElement::NAMESPAN(const QString& pAttribute) const
 {
-    const ValuePlace* place = placeOf(pAttribute);
-    return spanIn(SOURCEFILE(), place ? m_source->range(place->name) : TextRange());
+    return spanIn(SOURCEFILE(), m_source ? m_source->range(placeOf(pAttribute).name) : TextRange());
 }
 
 SourceSpan cls_VornElement::VALUESPAN(const QString& pAttribute) const
 {
-    const ValuePlace* place = placeOf(pAttribute);
-    return spanIn(SOURCEFILE(), place ? m_source->range(place->value) : TextRange());
+    return spanIn(SOURCEFILE(), m_source ? m_source->range(placeOf(pAttribute).value) : TextRange());
 }
 
 cls_VornElement::Extra& cls_VornElement::extra()

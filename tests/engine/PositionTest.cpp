@@ -184,4 +184,22 @@ TEST(PositionTest, ValuesKeepTheirPlacesOffTheUsualPath)
     ASSERT_FALSE(s->DIAGNOSTICS().empty());
     EXPECT_EQ(s->DIAGNOSTICS().front().span.line, 6);
     EXPECT_EQ(s->DIAGNOSTICS().front().span.column, 51);
+
+    // Places too long for the bag's compact form: a long value, a long name.
+    auto wide = cls_VornStructure::create();
+    const QString longName = QString(300, u'N');
+    wide->PARSE(
+        "BEGIN ELEMENT NAME=\"W\"\n  STRING NAME=\"AB\", REQUIRED=no\n"
+        "  STRING NAME=\"C\", REQUIRED=no\nEND\n"
+        "W AB=\""
+        + QString(70000, u'a') + "\", " + longName + "=1, C=2\n");
+    const Ref<cls_VornElement> w = wide->ELEMENTS()->Item(1);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(range(w->VALUESPAN("AB")), "5:6-5:70008");
+    EXPECT_EQ(range(w->NAMESPAN(longName)), "5:70010-5:70310");
+    EXPECT_EQ(range(w->NAMESPAN("C")), "5:70314-5:70315");
+    EXPECT_EQ(range(w->VALUESPAN("C")), "5:70316-5:70317");
+    auto copied = cls_VornAttributes::create();
+    copied->COPY(*w->ATTRIBUTES());
+    EXPECT_EQ(copied->placeAt(1).value, w->ATTRIBUTES()->placeAt(1).value);
 }
