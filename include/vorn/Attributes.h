@@ -87,6 +87,8 @@ public:
     // of the next name, until every name has one. Until then the bag counts only the values.
     void startSharing(const QStringList& upperNames);
     void appendShared(Variant value, const Place& place = Place());
+    // The same, placed where the pair at `position` of `from` stands.
+    void appendShared(Variant value, const cls_VornAttributes& from, qint32 position);
     // Whether this bag names its pairs with the same list as `other`, not a copy of it.
     bool sharesNamesWith(const cls_VornAttributes& other) const noexcept { return m_names.isSharedWith(other.m_names); }
 
@@ -112,7 +114,22 @@ private:
         quint8 nameLength = 0;
     };
     static constexpr quint16 Wide = 0xFFFF;
-    PackedPlace packed(const Place& place);
+    PackedPlace packed(const Place& place)
+    {
+        const TextExtent& name = place.name;
+        const TextExtent& value = place.value;
+        const quint32 valueLength = quint32(value.to - value.from);
+        if (value.from >= 0 && valueLength < Wide) {
+            if (name == value)
+                return PackedPlace{ value.from, quint16(valueLength), 0, 0 };
+            const quint32 back = quint32(value.from - name.from);
+            const quint32 nameLength = quint32(name.to - name.from);
+            if (name.from >= 0 && back - 1 < 255 && nameLength <= 255)
+                return PackedPlace{ value.from, quint16(valueLength), quint8(back), quint8(nameLength) };
+        }
+        return packedWide(place);
+    }
+    PackedPlace packedWide(const Place& place);
     Place unpacked(const PackedPlace& place) const noexcept;
     struct Slot {
         Variant value;

@@ -150,7 +150,10 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                             + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
                             + DataTypes::TYPETEXT(d.SORT()) + QStringLiteral("'"),
                         rangeIn(element, given.placeAt(at).value));
-        take(step, std::move(converted), given.placeAt(at));
+        if (plan.namesShared)
+            validated.appendShared(std::move(converted), given, at);
+        else
+            take(step, std::move(converted), given.placeAt(at));
         used[at - 1] = true;
         while (firstUnused < m && used[firstUnused])
             ++firstUnused;

@@ -13,22 +13,10 @@ Ref<cls_VornAttributes> cls_VornAttributes::create()
     return std::make_shared<cls_VornAttributes>(CreateKey<cls_VornAttributes>());
 }
 
-cls_VornAttributes::PackedPlace cls_VornAttributes::packed(const Place& place)
+cls_VornAttributes::PackedPlace cls_VornAttributes::packedWide(const Place& place)
 {
     if (!place.name.isSet() && !place.value.isSet())
         return {};
-    const auto fits = [](qint64 n, qint64 limit) { return n >= 0 && n <= limit; };
-    const TextExtent& name = place.name;
-    const TextExtent& value = place.value;
-    const bool sameAsValue = name == value;
-    if (value.isSet() && fits(qint64(value.to) - value.from, Wide - 1)
-        && (sameAsValue
-            || (name.isSet() && fits(qint64(value.from) - name.from, 255) && name.from != value.from
-                && fits(qint64(name.to) - name.from, 255)))) {
-        return PackedPlace{ value.from, quint16(value.to - value.from),
-                            quint8(sameAsValue ? 0 : value.from - name.from),
-                            quint8(sameAsValue ? 0 : name.to - name.from) };
-    }
     if (!m_widePlaces)
         m_widePlaces = std::make_unique<std::vector<Place>>();
     m_widePlaces->push_back(place);
@@ -170,6 +158,13 @@ void cls_VornAttributes::appendShared(Variant value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     m_values.push_back(Slot{ std::move(value), packed(place) });
+}
+
+void cls_VornAttributes::appendShared(Variant value, const cls_VornAttributes& from, qint32 position)
+{
+    Q_ASSERT(m_values.size() < size_t(m_names.size()));
+    const PackedPlace& place = from.m_values[size_t(position - 1)].place;
+    m_values.push_back(Slot{ std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place });
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
