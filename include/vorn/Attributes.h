@@ -85,6 +85,7 @@ public:
     // them (copied on the first change) and keeps only its values. `startSharing` empties the
     // bag and takes `upperNames`, distinct and upper-case; `appendShared` then gives the value
     // of the next name, until every name has one. Until then the bag counts only the values.
+    // The reader shares the names of a line with the lines after it that repeat them.
     void startSharing(const QStringList& upperNames);
     void appendShared(Variant value, const Place& place = Place());
     // The same, placed where the pair at `position` of `from` stands.

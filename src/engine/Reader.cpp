@@ -228,7 +228,8 @@ private:
 // whose slot is taken by another simply replaces it.
 class NameCache {
 public:
-    // The word as written (a type keeps its case) and upper-cased (as bags name values).
+    // The word as written (a type keeps its case) and upper-cased (as bags name values); valid
+    // until the next word is asked for.
     const QString& written(QStringView name) { return entry(name).written; }
     const QString& upper(QStringView name) { return entry(name).upper; }
 
@@ -240,12 +241,18 @@ private:
     {
         if (name.isEmpty())
             return m_none;
-        Entry& slot = m_slots[hash(name) & (m_slots.size() - 1)];
-        if (!sameText(slot.written, name)) {
-            slot.written = name.toString();
-            slot.upper = upperCased(slot.written);
-        }
-        return slot;
+        // Two places for each hash: two words that meet on it keep both theirs.
+        const size_t h = hash(name);
+        Entry& first = m_slots[h & (m_slots.size() - 1)];
+        if (sameText(first.written, name))
+            return first;
+        Entry& second = m_slots[(h + 1) & (m_slots.size() - 1)];
+        if (sameText(second.written, name))
+            return second;
+        second = std::move(first);
+        first.written = name.toString();
+        first.upper = upperCased(first.written);
+        return first;
     }
     // Inline: names are a few characters, too short to pay for a call.
     static bool sameText(const QString& a, QStringView b) noexcept
@@ -768,9 +775,10 @@ private:
 };
 
 // Converts the values of one line into the bag and notes where each stands. Without a
-// structure the errors are only set on the element.
+// structure the errors are only set on the element. `lastNames` are the names of the last line
+// that named its values each once: lines of one type repeat them, and their bags share the list.
 void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_VornElement>& target,
-                 cls_VornStructure* structure)
+                 cls_VornStructure* structure, QStringList& lastNames)
 {
     cls_VornElement& element = *target;
     cls_VornAttributes& bag = *element.ATTRIBUTES();
@@ -784,7 +792,20 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
                     return false;
         return true;
     }();
-    if (indexed) {
+    if (distinct) {
+        const bool repeated = lastNames.size() == qsizetype(values.size())
+            && std::equal(values.begin(), values.end(), lastNames.cbegin(), [](const Slot& slot, const QString& name) {
+                                  return slot.name.constData() == name.constData() || slot.name == name;
+                              });
+        if (!repeated) {
+            QStringList names;
+            names.reserve(qsizetype(values.size()));
+            for (const Slot& slot : values)
+                names.append(slot.name);
+            lastNames = std::move(names);
+        }
+        bag.startSharing(lastNames);
+    } else if (indexed) {
         positions.reserve(bag.COUNT() + qsizetype(values.size()));
         for (qint32 i = bag.COUNT(); i >= 1; --i)
             positions.insert(bag.NAME(i), i); // the first position of a name wins
@@ -809,7 +830,7 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
         const cls_VornAttributes::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent,
                                                valueExtent };
         if (distinct) {
-            bag.append(std::move(name), std::move(value), place);
+            bag.appendShared(std::move(value), place);
         } else if (!indexed) {
             bag.put(std::move(name), std::move(value), place);
         } else if (const auto it = positions.constFind(name); it != positions.cend()) {
@@ -920,6 +941,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     } parsing(*this);
     BlockStack blocks(self);
     NameCache names;
+    QStringList lastNames;
     LineReading reading;
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
@@ -948,7 +970,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                                 line.whole(), line.number);
                 continue;
             }
-            storeValues(reading.slots_, line, blocks.current(), this);
+            storeValues(reading.slots_, line, blocks.current(), this, lastNames);
             continue;
         }
 
@@ -977,7 +999,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
 
         if (vocabulary::isEnd(command)) {
             // END's own values belong to no element: they are read and dropped.
-            storeValues(reading.slots_, line, element, nullptr);
+            storeValues(reading.slots_, line, element, nullptr, lastNames);
             if (blocks.atTop()) {
                 reportError(*this, Message::EndWithoutBegin,
                             QStringLiteral("Die Zeile '") + line.text
@@ -998,7 +1020,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (reading.typeAt.isSet())
             source->type = line.extent(reading.typeAt);
         element->setSource(std::move(source));
-        storeValues(reading.slots_, line, element, this);
+        storeValues(reading.slots_, line, element, this, lastNames);
         if (vocabulary::isBegin(command))
             blocks.open(element);
         else

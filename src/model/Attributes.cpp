@@ -151,12 +151,14 @@ void cls_VornAttributes::startSharing(const QStringList& upperNames)
     m_values.clear();
     m_widePlaces.reset();
     m_values.reserve(size_t(upperNames.size()));
-    m_upperBound = qint32(upperNames.size());
+    m_upperBound = GrowthStep;
 }
 
 void cls_VornAttributes::appendShared(Variant value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
+    if (COUNT() + 1 > m_upperBound)
+        m_upperBound = COUNT() + 1 + GrowthStep;
     m_values.push_back(Slot{ std::move(value), packed(place) });
 }
 
@@ -164,6 +166,8 @@ void cls_VornAttributes::appendShared(Variant value, const cls_VornAttributes& f
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     const PackedPlace& place = from.m_values[size_t(position - 1)].place;
+    if (COUNT() + 1 > m_upperBound)
+        m_upperBound = COUNT() + 1 + GrowthStep;
     m_values.push_back(Slot{ std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place });
 }
 

@@ -95,4 +95,14 @@ TEST(AttributesTest, BagsOfOneTypeShareTheirNamesUntilOneChanges)
     const auto& read = *s->ELEMENTS()->Item(7)->ATTRIBUTES();
     EXPECT_EQ(names(read), QStringLiteral("A,B,C"));
     EXPECT_EQ(read.VALUE(2), Variant(7));
+
+    // Bags left as read (a type no definition checks) share the names their lines repeat.
+    s->PARSE(QStringLiteral("U X=1, Y=2\nU X=3, Y=4\nU Y=5, X=6"), errors);
+    const auto u = [&s](qint32 i) { return s->ELEMENTS()->Item(7 + i)->ATTRIBUTES(); };
+    EXPECT_TRUE(u(1)->sharesNamesWith(*u(2)));
+    u(1)->setNAME(2, QStringLiteral("z"));
+    EXPECT_EQ(names(*u(1)), QStringLiteral("X,Z"));
+    EXPECT_EQ(names(*u(2)), QStringLiteral("X,Y"));
+    EXPECT_EQ(names(*u(3)), QStringLiteral("Y,X"));
+    EXPECT_EQ(u(2)->VALUE(QStringLiteral("Y")).toText(), QStringLiteral("4"));
 }
