@@ -131,6 +131,8 @@ private:
         return packedWide(place);
     }
     PackedPlace packedWide(const Place& place);
+    // Appends the value of the next name, growing the array bound as an append does.
+    void pushValue(Variant value, const PackedPlace& place);
     Place unpacked(const PackedPlace& place) const noexcept;
     struct Slot {
         Variant value;

@@ -139,36 +139,35 @@ void cls_VornAttributes::put(QString upperName, Variant value, const Place& plac
 void cls_VornAttributes::append(QString upperName, Variant value, const Place& place)
 {
     Q_ASSERT(m_names.size() == m_values.size());
+    m_names.append(std::move(upperName));
+    pushValue(std::move(value), packed(place));
+}
+
+void cls_VornAttributes::pushValue(Variant value, const PackedPlace& place)
+{
     if (COUNT() + 1 > m_upperBound)
         m_upperBound = COUNT() + 1 + GrowthStep;
-    m_names.append(std::move(upperName));
-    m_values.push_back(Slot{ std::move(value), packed(place) });
+    m_values.push_back(Slot{ std::move(value), place });
 }
 
 void cls_VornAttributes::startSharing(const QStringList& upperNames)
 {
+    clear();
     m_names = upperNames;
-    m_values.clear();
-    m_widePlaces.reset();
     m_values.reserve(size_t(upperNames.size()));
-    m_upperBound = GrowthStep;
 }
 
 void cls_VornAttributes::appendShared(Variant value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
-    if (COUNT() + 1 > m_upperBound)
-        m_upperBound = COUNT() + 1 + GrowthStep;
-    m_values.push_back(Slot{ std::move(value), packed(place) });
+    pushValue(std::move(value), packed(place));
 }
 
 void cls_VornAttributes::appendShared(Variant value, const cls_VornAttributes& from, qint32 position)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     const PackedPlace& place = from.m_values[size_t(position - 1)].place;
-    if (COUNT() + 1 > m_upperBound)
-        m_upperBound = COUNT() + 1 + GrowthStep;
-    m_values.push_back(Slot{ std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place });
+    pushValue(std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place);
 }
 
 Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
