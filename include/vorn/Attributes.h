@@ -132,7 +132,12 @@ private:
     }
     PackedPlace packedWide(const Place& place);
     // Appends the value of the next name, growing the array bound as an append does.
-    void pushValue(Variant value, const PackedPlace& place);
+    void pushValue(Variant&& value, const PackedPlace& place)
+    {
+        if (COUNT() + 1 > m_upperBound)
+            m_upperBound = COUNT() + 1 + GrowthStep;
+        m_values.push_back(Slot{ std::move(value), place });
+    }
     Place unpacked(const PackedPlace& place) const noexcept;
     struct Slot {
         Variant value;

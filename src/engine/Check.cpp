@@ -102,19 +102,13 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                 return i + 1;
         return 0;
     };
-    // The step's value, placed where the given pair at `givenAt` stands; a default stands nowhere.
-    const auto take = [&](const AttributeStep& step, Variant value, qint32 givenAt = 0) {
-        if (plan.namesShared && givenAt)
-            validated.appendShared(std::move(value), given, givenAt);
-        else if (plan.namesShared)
-            validated.appendShared(std::move(value));
-        else {
-            const cls_VornAttributes::Place place = givenAt ? given.placeAt(givenAt) : cls_VornAttributes::Place();
-            if (step.repeatsName)
-                validated.put(step.upperName, std::move(value), place);
-            else
-                validated.append(step.upperName, std::move(value), place);
-        }
+    const auto take = [&](const AttributeStep& step, Variant value, const cls_VornAttributes::Place& place = {}) {
+        if (plan.namesShared)
+            validated.appendShared(std::move(value), place);
+        else if (step.repeatsName)
+            validated.put(step.upperName, std::move(value), place);
+        else
+            validated.append(step.upperName, std::move(value), place);
     };
     const QString& typeName = plan.definition->NAME();
     for (const AttributeStep& step : plan.steps) {
@@ -156,7 +150,10 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                             + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
                             + DataTypes::TYPETEXT(d.SORT()) + QStringLiteral("'"),
                         rangeIn(element, given.placeAt(at).value));
-        take(step, std::move(converted), at);
+        if (plan.namesShared)
+            validated.appendShared(std::move(converted), given, at);
+        else
+            take(step, std::move(converted), given.placeAt(at));
         used[at - 1] = true;
         while (firstUnused < m && used[firstUnused])
             ++firstUnused;

@@ -143,18 +143,13 @@ void cls_VornAttributes::append(QString upperName, Variant value, const Place& p
     pushValue(std::move(value), packed(place));
 }
 
-void cls_VornAttributes::pushValue(Variant value, const PackedPlace& place)
-{
-    if (COUNT() + 1 > m_upperBound)
-        m_upperBound = COUNT() + 1 + GrowthStep;
-    m_values.push_back(Slot{ std::move(value), place });
-}
-
 void cls_VornAttributes::startSharing(const QStringList& upperNames)
 {
-    clear();
     m_names = upperNames;
+    m_values.clear();
+    m_widePlaces.reset();
     m_values.reserve(size_t(upperNames.size()));
+    m_upperBound = GrowthStep;
 }
 
 void cls_VornAttributes::appendShared(Variant value, const Place& place)
