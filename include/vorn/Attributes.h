@@ -72,6 +72,12 @@ public:
         m_values[size_t(pPosition - 1)].value = std::move(value);
         m_values[size_t(pPosition - 1)].place = packed(place);
     }
+    // A new value where the pair at pPosition stands, keeping its name and place.
+    void replaceValueAt(qint32 pPosition, Variant value) { m_values[size_t(pPosition - 1)].value = std::move(value); }
+    // Renames every pair at once, by the list `upperNames` (as many, distinct, upper-case),
+    // and trims the array bound to COUNT as COPY does: for a check that converted the values
+    // where they stand and now names them as its definition does.
+    void renameAll(const QStringList& upperNames);
     void removeAt(qint32 pPosition);
     // Drops every pair, keeping the storage of the values for the next ones.
     void clear() noexcept;

@@ -15,6 +15,8 @@ namespace vorn {
 
 namespace {
 
+const QString IdName = QStringLiteral("ID");
+
 QString undefinedType(const QString& sort)
 {
     return QStringLiteral("Der Element-Typ '") + sort
@@ -83,6 +85,53 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
     return true;
 }
 
+// The value of one attribute converted to its data type, reported when it does not fit.
+Variant convertedValue(cls_VornElement& element, const AttributeStep& step, const cls_VornAttributes& given, qint32 at,
+                       cls_VornStructure& structure)
+{
+    const Variant& v = given.valueAt(at);
+    Variant converted = !step.enumerated ? DataTypes::CONVERT(v, step.type, errorMarker())
+        : step.enumeration               ? step.enumeration->encode(v)
+                                         : Variant(errorMarker());
+    if (converted.isText() && converted.text() == errorMarker())
+        reportError(structure, element, Message::IncompatibleValue,
+                    QStringLiteral("Der für das Attribut '") + step.name + QStringLiteral("' angegebene Wert '")
+                        + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
+                        + DataTypes::TYPETEXT(step.definition->SORT()) + QStringLiteral("'"),
+                    rangeIn(element, given.placeAt(at).value));
+    return converted;
+}
+
+// The usual element gives each attribute of its type once, in the definition's order, by
+// name or at its position, and nothing else; no attribute is fixed. Its values are converted
+// where they stand, which is what the rebuild below would make of them. False, with the bag
+// untouched, for any other element.
+bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
+                    cls_VornStructure& structure)
+{
+    const qint32 m = given.COUNT();
+    if (!plan.namesShared || m != qint32(plan.steps.size()))
+        return false;
+    for (qint32 i = 0; i < m; ++i) {
+        const AttributeStep& step = plan.steps[size_t(i)];
+        const QString& name = given.nameAt(i + 1);
+        if (step.fixed)
+            return false;
+        if (sameName(name, step.upperName))
+            continue;
+        if (!sameName(name, step.positional))
+            return false;
+        // At its position only when the name itself is not given later.
+        for (qint32 j = i + 2; j <= m; ++j)
+            if (sameName(given.nameAt(j), step.upperName))
+                return false;
+    }
+    for (qint32 i = 0; i < m; ++i)
+        given.replaceValueAt(i + 1, convertedValue(element, plan.steps[size_t(i)], given, i + 1, structure));
+    given.renameAll(plan.upperNames);
+    return true;
+}
+
 // Rebuilds the values in the definition's order into `validated`, consuming what it uses from
 // the element's own bag.
 void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
@@ -140,16 +189,7 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                 continue;
             }
         }
-        const Variant& v = given.valueAt(at);
-        Variant converted = !step.enumerated ? DataTypes::CONVERT(v, step.type, errorMarker())
-            : step.enumeration               ? step.enumeration->encode(v)
-                                             : Variant(errorMarker());
-        if (converted.isText() && converted.text() == errorMarker())
-            reportError(structure, element, Message::IncompatibleValue,
-                        QStringLiteral("Der für das Attribut '") + step.name + QStringLiteral("' angegebene Wert '")
-                            + plainText(v) + QStringLiteral("' ist inkomaptibel zum geforderten Datentyp '")
-                            + DataTypes::TYPETEXT(d.SORT()) + QStringLiteral("'"),
-                        rangeIn(element, given.placeAt(at).value));
+        Variant converted = convertedValue(element, step, given, at, structure);
         if (plan.namesShared)
             validated.appendShared(std::move(converted), given, at);
         else
@@ -166,6 +206,51 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
     for (qint32 i = m; i >= 1; --i)
         if (used[i - 1])
             given.removeAt(i);
+}
+
+// The values of any other element: rebuilt in the definition's order, then the ID taken from
+// what is left, and what is still left reported and kept as errors.
+void rebuildAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
+                       cls_VornStructure& structure)
+{
+    // One scratch bag per thread: its pairs move into the element, the element's old storage into it.
+    static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
+    cls_VornAttributes& validated = *scratch;
+    validated.clear();
+    checkAttributes(element, plan, given, validated, structure);
+
+    if (const qint32 at = given.FIND(IdName)) {
+        element.setID(plainText(given.valueAt(at)));
+        if (ElementSource* source = element.source())
+            source->id = given.placeAt(at);
+        given.removeAt(at);
+    } else if (plan.definesId) {
+        element.setID(plainText(validated.VALUE(IdName, QString())));
+    }
+
+    if (given.COUNT() > 0) {
+        QStringList names;
+        names.reserve(given.COUNT());
+        // Names already in the validated bag (few: the definition's) get their value replaced.
+        QSet<QString> present;
+        for (qint32 i = 1; i <= validated.COUNT(); ++i)
+            present.insert(validated.NAME(i));
+        for (qint32 i = 1; i <= given.COUNT(); ++i) {
+            QString name = given.NAME(i);
+            names.append(name);
+            if (present.contains(name)) {
+                validated.put(std::move(name), errorMarker(), given.placeAt(i));
+            } else {
+                present.insert(name);
+                validated.append(std::move(name), errorMarker(), given.placeAt(i));
+            }
+        }
+        reportError(structure, element, Message::UnknownAttributes,
+                    QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
+                        + names.join(QStringLiteral(", ")),
+                    rangeIn(element, given.placeAt(1).name));
+    }
+    given.adopt(validated);
 }
 
 } // namespace
@@ -227,45 +312,10 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
             plan.placementClean = !reported;
         }
         plans.buildSteps(plan, structure);
-        // One scratch bag per thread: its pairs move into the element, the element's old storage into it.
-        static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
-        const Ref<cls_VornAttributes>& validated = scratch;
-        validated->clear();
-        checkAttributes(*this, plan, given, *validated, structure);
-
-        static const QString Id = QStringLiteral("ID");
-        if (const qint32 at = given.FIND(Id)) {
-            setID(plainText(given.valueAt(at)));
-            if (m_source)
-                m_source->id = given.placeAt(at);
-            given.removeAt(at);
-        } else if (plan.definesId) {
-            setID(plainText(validated->VALUE(Id, QString())));
-        }
-
-        if (given.COUNT() > 0) {
-            QStringList names;
-            names.reserve(given.COUNT());
-            // Names already in the validated bag (few: the definition's) get their value replaced.
-            QSet<QString> present;
-            for (qint32 i = 1; i <= validated->COUNT(); ++i)
-                present.insert(validated->NAME(i));
-            for (qint32 i = 1; i <= given.COUNT(); ++i) {
-                QString name = given.NAME(i);
-                names.append(name);
-                if (present.contains(name)) {
-                    validated->put(std::move(name), errorMarker(), given.placeAt(i));
-                } else {
-                    present.insert(name);
-                    validated->append(std::move(name), errorMarker(), given.placeAt(i));
-                }
-            }
-            reportError(structure, *this, Message::UnknownAttributes,
-                        QStringLiteral("Es wurden Attribute angegeben, die nicht zum Element gehören: ")
-                            + names.join(QStringLiteral(", ")),
-                        rangeIn(*this, given.placeAt(1).name));
-        }
-        given.adopt(*validated);
+        if (!convertInPlace(*this, plan, given, structure))
+            rebuildAttributes(*this, plan, given, structure);
+        else if (plan.definesId)
+            setID(plainText(given.VALUE(IdName, QString())));
     } else {
         // Every definition of this type was declared with lower-case letters: none can be chosen.
         reportError(structure, *this, Message::UndefinedType, undefinedType(m_sort), typeRange(*this));

@@ -633,7 +633,182 @@ private:
     qsizetype m_reported = 0;   // size of the texts reported for this line
 };
 
-void readLine(const QString& line, NameCache& names, LineReading& r) { LineReader(line, names, r).read(); }
+// Nearly every line is of one plain form: an optional BEGIN or END and a type, then values
+// apart by a comma and at most one blank, each a quoted text, a word, or a name with "=" and a
+// quoted text or a plain value. Such a line is read here in one pass, as the state machine
+// would read it; anything else (and any fault) is left to the state machine.
+class UsualLine {
+public:
+    UsualLine(const QString& line, NameCache& names, LineReading& r)
+        : m_chars(line.constData()), m_size(line.size()), m_names(names), m_r(r)
+    {
+        r.command = QStringView();
+        r.type.clear();
+        r.slots_.clear();
+        r.errors.clear();
+        r.kept.clear();
+        r.commandAt = r.typeAt = Extent();
+    }
+
+    // False when the line is not of the plain form; `r` then holds part of it.
+    bool read()
+    {
+        qsizetype at = wordEnd(0);
+        if (at == 0)
+            return false;
+        if (at == m_size || m_chars[at] != vocabulary::Assign) {
+            if (!readHead(at))
+                return false;
+            if (at == m_size)
+                return true;
+            if (m_chars[at] != u' ')
+                return false;
+            ++at;
+        } else {
+            at = 0; // a line of values only: its first word names the first value
+        }
+        for (;;) {
+            if (at == m_size || !readValue(at))
+                return false;
+            if (at == m_size)
+                return true;
+            if (m_chars[at] != vocabulary::Separator)
+                return false;
+            if (++at < m_size && m_chars[at] == u' ')
+                ++at;
+        }
+    }
+
+private:
+    qsizetype wordEnd(qsizetype at) const noexcept
+    {
+        while (at < m_size && vocabulary::isNameChar(m_chars[at]))
+            ++at;
+        return at;
+    }
+    QStringView text(qsizetype from, qsizetype to) const noexcept { return QStringView(m_chars + from, to - from); }
+
+    // The keyword and the type, or the type alone; `at` is just after the first word.
+    bool readHead(qsizetype& at)
+    {
+        const QStringView first = text(0, at);
+        if (!vocabulary::isBegin(first) && !vocabulary::isEnd(first)) {
+            m_r.type = m_names.written(first);
+            m_r.typeAt = Extent{ 0, at };
+            return true;
+        }
+        m_r.command = first;
+        m_r.commandAt = Extent{ 0, at };
+        if (at == m_size)
+            return true;
+        if (m_chars[at] != u' ')
+            return false;
+        const qsizetype from = at + 1;
+        at = wordEnd(from);
+        if (at == from)
+            return false;
+        m_r.type = m_names.written(text(from, at));
+        m_r.typeAt = Extent{ from, at };
+        return true;
+    }
+
+    // The closing quote of a quoted text opened at `open`; -1 when the line has none. A plain
+    // loop: quoted texts are short, shorter than a library search takes to start.
+    qsizetype closingQuote(qsizetype open) const noexcept
+    {
+        for (qsizetype at = open + 1; at < m_size; ++at)
+            if (m_chars[at] == vocabulary::Quote)
+                return at;
+        return -1;
+    }
+
+    // One value from `at`, which is left just after it.
+    bool readValue(qsizetype& at)
+    {
+        if (m_chars[at] == vocabulary::Quote) {
+            const qsizetype close = closingQuote(at);
+            if (close < 0)
+                return false;
+            add(positionName(qint32(m_r.slots_.size() + 1)), text(at + 1, close), ValueForm::Quoted, Extent(),
+                Extent{ at, close + 1 });
+            at = close + 1;
+            return true;
+        }
+        const qsizetype end = wordEnd(at);
+        if (end == at)
+            return false;
+        if (end == m_size || m_chars[end] != vocabulary::Assign) {
+            add(positionName(qint32(m_r.slots_.size() + 1)), text(at, end), ValueForm::Plain, Extent(),
+                Extent{ at, end });
+            at = end;
+            return true;
+        }
+        const Extent nameAt{ at, end };
+        const QString& name = m_names.upper(text(at, end));
+        const qsizetype from = end + 1;
+        if (from < m_size && m_chars[from] == vocabulary::Quote) {
+            const qsizetype close = closingQuote(from);
+            if (close < 0)
+                return false;
+            add(name, text(from + 1, close), ValueForm::Quoted, nameAt, Extent{ from, close + 1 });
+            at = close + 1;
+            return true;
+        }
+        qsizetype to = from;
+        while (to < m_size && !endsPlainValue(m_chars[to]))
+            ++to;
+        if (to == from)
+            return false;
+        add(name, text(from, to), ValueForm::Plain, nameAt, Extent{ from, to });
+        at = to;
+        return true;
+    }
+    static bool endsPlainValue(QChar c) noexcept
+    {
+        return c == vocabulary::Separator || c == u' ' || c == vocabulary::Quote || c == vocabulary::ArrayOpen;
+    }
+    void add(const QString& name, QStringView value, ValueForm form, Extent nameAt, Extent valueAt)
+    {
+        m_r.slots_.push_back(Slot{ name, value, form, nameAt, valueAt });
+    }
+
+    const QChar* m_chars;
+    qsizetype m_size;
+    NameCache& m_names;
+    LineReading& m_r;
+};
+
+#ifdef VORN_CROSS_CHECKS
+// Builds with checks read every plain line both ways and stop at the first difference.
+void crossCheck(const QString& line, NameCache& names, const LineReading& usual)
+{
+    LineReading full;
+    LineReader(line, names, full).read();
+    const auto sameExtent = [](Extent a, Extent b) { return a.from == b.from && a.to == b.to; };
+    bool same = usual.command == full.command && sameExtent(usual.commandAt, full.commandAt) && usual.type == full.type
+        && sameExtent(usual.typeAt, full.typeAt) && full.errors.empty() && full.kept.empty()
+        && usual.slots_.size() == full.slots_.size();
+    for (size_t i = 0; same && i < usual.slots_.size(); ++i) {
+        const Slot& a = usual.slots_[i];
+        const Slot& b = full.slots_[i];
+        same = a.name == b.name && a.value == b.value && a.form == b.form && sameExtent(a.nameAt, b.nameAt)
+            && sameExtent(a.valueAt, b.valueAt);
+    }
+    if (!same)
+        qFatal("The plain reading of a line differs from the full one: %s", qPrintable(line));
+}
+#endif
+
+void readLine(const QString& line, NameCache& names, LineReading& r)
+{
+    if (UsualLine(line, names, r).read()) {
+#ifdef VORN_CROSS_CHECKS
+        crossCheck(line, names, r);
+#endif
+        return;
+    }
+    LineReader(line, names, r).read();
+}
 
 } // namespace
 
@@ -813,12 +988,14 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
         bag.reserve(bag.COUNT() + qint32(values.size()));
     }
     Extent valueAt;
-    const std::function<void(const QString&)> unknown = [&](const QString& e) {
+    // One pointer as capture: small enough for std::function to keep without allocating.
+    const auto report = [&](const QString& e) {
         if (structure)
             reportError(*structure, target, Message::UnknownValue, e, line.range(valueAt.from, valueAt.to));
         else
             element.ERRORSET(e);
     };
+    const std::function<void(const QString&)> unknown = [r = &report](const QString& e) { (*r)(e); };
     for (Slot& slot : values) {
         // A value left empty ("X=,") stands where its name does.
         valueAt = slot.valueAt.isSet() ? slot.valueAt

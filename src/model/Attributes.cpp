@@ -152,6 +152,13 @@ void cls_VornAttributes::startSharing(const QStringList& upperNames)
     m_upperBound = GrowthStep;
 }
 
+void cls_VornAttributes::renameAll(const QStringList& upperNames)
+{
+    Q_ASSERT(size_t(upperNames.size()) == m_values.size());
+    m_names = upperNames;
+    m_upperBound = COUNT();
+}
+
 void cls_VornAttributes::appendShared(Variant value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));

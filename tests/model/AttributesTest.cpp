@@ -106,3 +106,21 @@ TEST(AttributesTest, BagsOfOneTypeShareTheirNamesUntilOneChanges)
     EXPECT_EQ(names(*u(3)), QStringLiteral("Y,X"));
     EXPECT_EQ(u(2)->VALUE(QStringLiteral("Y")).toText(), QStringLiteral("4"));
 }
+
+// Bags checked where they stand (values in the definition's order) and bags rebuilt end up
+// alike: named by the definition's one list, trimmed to their count.
+TEST(AttributesTest, BagsCheckedInPlaceAndRebuiltAreAlike)
+{
+    auto s = support::fixture();
+    auto errors = CoreList::create();
+    ASSERT_TRUE(s->PARSE(QStringLiteral("BOX \"a\", 1\nTYPES S=1\nBOX ID=\"b\", N=2\nBOX N=3, ID=\"c\""), errors));
+    const auto bag = [&s](qint32 i) { return s->ELEMENTS()->Item(i)->ATTRIBUTES(); };
+    for (qint32 i : { 1, 3, 4 }) {
+        EXPECT_TRUE(bag(i)->sharesNamesWith(*bag(1))) << i;
+        EXPECT_EQ(names(*bag(i)), QStringLiteral("ID,N")) << i;
+        EXPECT_EQ(bag(i)->CAPACITY(), 2) << i;
+    }
+    EXPECT_EQ(s->ELEMENTS()->Item(1)->ID(), QStringLiteral("a"));
+    EXPECT_EQ(s->ELEMENTS()->Item(4)->ID(), QStringLiteral("c"));
+    EXPECT_EQ(bag(1)->placeAt(1).value, bag(1)->placeAt(1).name); // the positional value is its own name
+}
