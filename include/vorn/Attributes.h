@@ -142,7 +142,7 @@ private:
     {
         if (COUNT() + 1 > m_upperBound)
             m_upperBound = COUNT() + 1 + GrowthStep;
-        m_values.push_back(Slot{ std::move(value), place });
+        m_values.emplace_back(std::move(value), place);
     }
     Place unpacked(const PackedPlace& place) const noexcept;
     struct Slot {

@@ -62,13 +62,19 @@ public:
         }
         return *this;
     }
-    // Through a temporary, so that a value may be assigned one of its own array items.
+    // An array or object is left through a temporary, so that a value may be assigned one of
+    // its own items; nothing else can own `other`.
     Variant& operator=(Variant&& other) noexcept
     {
-        if (this != &other) {
+        if (this == &other)
+            return *this;
+        if (m_kind == Kind::Array || m_kind == Kind::Object) {
             Variant taken(std::move(other));
             destroy();
             moveFrom(taken);
+        } else {
+            destroy();
+            moveFrom(other);
         }
         return *this;
     }
@@ -131,6 +137,12 @@ private:
     // Hand-written rather than std::variant: copies, moves and ends of the scalar kinds, which
     // most values are, are then plain stores instead of a dispatch through a table.
     void destroy() noexcept
+    {
+        if (m_kind < Kind::Text || (m_kind > Kind::Text && m_kind < Kind::Date))
+            return; // a scalar: nothing to end, and no call for it
+        destroyMember();
+    }
+    void destroyMember() noexcept
     {
         switch (m_kind) {
         case Kind::Text: std::destroy_at(&m_text); break;

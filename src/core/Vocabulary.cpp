@@ -45,10 +45,13 @@ std::optional<bool> booleanWord(QStringView word)
     const auto is = [&](QStringView t) { return w == t; };
     if (w.size() < 2 || w.size() > 5)
         return std::nullopt;
-    for (const char16_t* t : { u"WAHR", u"TRUE", u"YES", u"OK", u"JA" })
+    // Views of known length: the sizes decide most comparisons without looking at a letter.
+    static constexpr QStringView TrueWords[] = { u"WAHR", u"TRUE", u"YES", u"OK", u"JA" };
+    static constexpr QStringView FalseWords[] = { u"NO", u"FALSE", u"NEIN" };
+    for (const QStringView t : TrueWords)
         if (is(t))
             return true;
-    for (const char16_t* f : { u"NO", u"FALSE", u"NEIN" })
+    for (const QStringView f : FalseWords)
         if (is(f))
             return false;
     return std::nullopt;

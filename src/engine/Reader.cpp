@@ -121,9 +121,7 @@ private:
         while (m_start <= m_size && !m_done) {
             m_lines.addLine(m_start);
             const qsizetype start = m_start;
-            qsizetype i = m_start;
-            while (i < m_size && (m_data[i].unicode() > u'\r' || (m_data[i] != u'\r' && m_data[i] != u'\n')))
-                ++i;
+            qsizetype i = std::min(nextOf(u'\n', m_nextLineFeed), nextOf(u'\r', m_nextReturn));
             const QStringView raw(m_data + m_start, i - m_start);
             const qint32 number = m_number++;
             if (i == m_size)
@@ -157,9 +155,22 @@ private:
         return false;
     }
 
+    // Where the next `c` at or after the line's start stands (the size when none): the library's
+    // vector search, which each character is searched for again only once the reading passed it.
+    qsizetype nextOf(char16_t c, qsizetype& known) const
+    {
+        if (known < m_start) {
+            const qsizetype at = QStringView(m_data + m_start, m_size - m_start).indexOf(QChar(c));
+            known = at < 0 ? m_size : m_start + at;
+        }
+        return known;
+    }
+
     const QChar* m_data;
     qsizetype m_size;
     SourceLines& m_lines;
+    qsizetype m_nextLineFeed = -1;
+    qsizetype m_nextReturn = -1;
     qsizetype m_start = 0;
     qint32 m_number = 1;
     bool m_done = false;
