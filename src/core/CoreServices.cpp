@@ -235,6 +235,21 @@ double CoreServices::readNumber(QStringView text, bool* isNumber)
             *isNumber = true;
         return text[0] == u'-' ? -whole : whole;
     }
+    // Up to 15 digits with a short fraction: the digits as a whole number and the power of ten
+    // are both exact, so one division rounds correctly, to the value from_chars gives.
+    if (intDigits >= 1 && fracDigits >= 1 && intDigits + fracDigits <= 15
+        && i == intStart + intDigits + 1 + fracDigits) {
+        static constexpr double Powers[] = { 1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15 };
+        double digits = 0;
+        for (qsizetype k = intStart; k < n; ++k)
+            if (text[k] != u'.')
+                digits = digits * 10 + double(text[k].unicode() - u'0');
+        if (isNumber)
+            *isNumber = true;
+        const double value = digits / Powers[fracDigits];
+        return text[0] == u'-' ? -value : value;
+    }
     // The text is plain ASCII now; from_chars reads it without regard to the locale.
     QVarLengthArray<char, 64> bytes(n);
     for (qsizetype k = 0; k < n; ++k)

@@ -314,8 +314,10 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
         plans.buildSteps(plan, structure);
         if (!convertInPlace(*this, plan, given, structure))
             rebuildAttributes(*this, plan, given, structure);
+        else if (plan.idPosition > 0) // named as the steps, the bag holds ID at the step's position
+            setID(plainText(given.valueAt(plan.idPosition)));
         else if (plan.definesId)
-            setID(plainText(given.VALUE(IdName, QString())));
+            setID(plainText(QString()));
     } else {
         // Every definition of this type was declared with lower-case letters: none can be chosen.
         reportError(structure, *this, Message::UndefinedType, undefinedType(m_sort), typeRange(*this));

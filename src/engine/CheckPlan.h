@@ -37,6 +37,7 @@ struct CheckPlan {
     std::vector<AttributeStep> steps;
     bool stepsBuilt = false;
     bool definesId = false; // an attribute definition is keyed ID
+    qint32 idPosition = 0;  // the first step named ID, from 1; 0 when none
     // The steps' names, which every checked bag of the type shares; only when they are distinct.
     QStringList upperNames;
     bool namesShared = false;

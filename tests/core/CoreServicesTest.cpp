@@ -6,6 +6,10 @@
 
 #include <QTemporaryDir>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <thread>
 
 using vorn::CoreServices;
@@ -126,4 +130,31 @@ TEST(CoreServicesTest, DialogsArePerThreadAndCancelledWithoutAService)
     scripted->queueAnswer(QStringLiteral("5"));
     EXPECT_EQ(services.dialogs().input("Line?", "Go to", "1"), QStringLiteral("5"));
     services.setDialogs(nullptr);
+}
+
+// Short decimals are read without from_chars: the result must still be the correctly rounded
+// double, bit for bit, and a negative zero keep its sign.
+TEST(CoreServicesTest, ShortDecimalsReadAsCorrectlyRoundedDoubles)
+{
+    std::mt19937_64 random(42);
+    for (int round = 0; round < 20000; ++round) {
+        const int digits = 2 + int(random() % 14);
+        std::string text = random() % 2 ? "-" : "";
+        const int point = 1 + int(random() % (digits - 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point)
+                text += '.';
+            text += char('0' + random() % 10);
+        }
+        double expected = 0;
+        const char* begin = text.data() + (text[0] == '-');
+        std::from_chars(begin, text.data() + text.size(), expected);
+        if (text[0] == '-')
+            expected = -expected;
+        bool isNumber = false;
+        const double read = CoreServices::readNumber(QString::fromStdString(text), &isNumber);
+        ASSERT_TRUE(isNumber) << text;
+        ASSERT_EQ(std::bit_cast<quint64>(read), std::bit_cast<quint64>(expected)) << text;
+    }
+    EXPECT_TRUE(std::signbit(CoreServices::readNumber(u"-0.0")));
 }
