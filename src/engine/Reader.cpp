@@ -122,6 +122,7 @@ private:
             m_lines.addLine(m_start);
             const qsizetype start = m_start;
             qsizetype i = std::min(nextOf(u'\n', m_nextLineFeed), nextOf(u'\r', m_nextReturn));
+            const qsizetype firstTab = nextOf(u'\t', m_nextTab);
             const QStringView raw(m_data + m_start, i - m_start);
             const qint32 number = m_number++;
             if (i == m_size)
@@ -138,7 +139,9 @@ private:
             const QStringView trimmed = raw.sliced(a, b - a);
             if (trimmed.isEmpty())
                 continue;
-            if (trimmed.contains(u'\t')) {
+            // Tabs are rare: the one search for the next tab in the file mostly answers for the line.
+            const bool tabs = firstTab < start + b && (firstTab >= start + a || trimmed.contains(u'\t'));
+            if (tabs) {
                 line.text = trimmed.toString();
                 line.text.replace(u'\t', u' ');
             } else {
@@ -171,6 +174,7 @@ private:
     SourceLines& m_lines;
     qsizetype m_nextLineFeed = -1;
     qsizetype m_nextReturn = -1;
+    qsizetype m_nextTab = -1;
     qsizetype m_start = 0;
     qint32 m_number = 1;
     bool m_done = false;
