@@ -3,6 +3,7 @@
 
 #include <vorn/SourceSpan.h>
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -34,7 +35,10 @@ public:
     // The lines and columns of `extent`; invalid when it is unset.
     TextRange range(const TextExtent& extent) const noexcept;
     // The offset as a TextExtent holds it; unset beyond what qint32 can hold.
-    static qint32 offset(qsizetype at) noexcept;
+    static qint32 offset(qsizetype at) noexcept
+    {
+        return at >= 0 && at <= std::numeric_limits<qint32>::max() ? qint32(at) : -1;
+    }
 
 private:
     std::pair<qint32, qint32> place(qint32 offset) const noexcept;

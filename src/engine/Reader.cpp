@@ -74,6 +74,11 @@ struct Line {
     // that a range ending at a joint stays on its own line.
     TextExtent extent(qsizetype from, qsizetype to) const
     {
+        if (joined.empty()) { // one physical line: offsets follow the text's
+            const qint32 start = SourceLines::offset(offset + from);
+            const qint32 end = to <= from ? start : SourceLines::offset(offset + to);
+            return start < 0 || end < 0 ? TextExtent() : TextExtent{ start, end };
+        }
         const qint32 start = SourceLines::offset(place(from).offset);
         const qint32 end = to <= from ? start : SourceLines::offset(place(to - 1).offset + 1);
         return start < 0 || end < 0 ? TextExtent() : TextExtent{ start, end };
@@ -314,6 +319,17 @@ struct LineReading {
     std::vector<Slot> slots_;
     std::vector<LineError> errors;
     std::vector<QString> kept; // tokens that are not one stretch of the line
+
+    // Empty for the next line, keeping the storage.
+    void clear()
+    {
+        command = QStringView();
+        type.clear();
+        slots_.clear();
+        errors.clear();
+        kept.clear();
+        commandAt = typeAt = Extent();
+    }
 };
 
 // Where the reader stands between two characters of a line.
@@ -333,12 +349,7 @@ class LineReader {
 public:
     LineReader(const QString& line, NameCache& names, LineReading& r) : m_line(line), m_names(names), m_r(r)
     {
-        r.command = QStringView();
-        r.type.clear();
-        r.slots_.clear();
-        r.errors.clear();
-        r.kept.clear();
-        r.commandAt = r.typeAt = Extent();
+        r.clear();
     }
 
     void read()
@@ -657,12 +668,7 @@ public:
     UsualLine(const QString& line, NameCache& names, LineReading& r)
         : m_chars(line.constData()), m_size(line.size()), m_names(names), m_r(r)
     {
-        r.command = QStringView();
-        r.type.clear();
-        r.slots_.clear();
-        r.errors.clear();
-        r.kept.clear();
-        r.commandAt = r.typeAt = Extent();
+        r.clear();
     }
 
     // False when the line is not of the plain form; `r` then holds part of it.

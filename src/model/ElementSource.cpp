@@ -12,11 +12,6 @@ void SourceLines::addLine(qsizetype start)
         m_starts.push_back(at);
 }
 
-qint32 SourceLines::offset(qsizetype at) noexcept
-{
-    return at >= 0 && at <= std::numeric_limits<qint32>::max() ? qint32(at) : -1;
-}
-
 std::pair<qint32, qint32> SourceLines::place(qint32 offset) const noexcept
 {
     const auto next = std::upper_bound(m_starts.begin(), m_starts.end(), offset);
