@@ -146,6 +146,9 @@ private:
     }
     Place unpacked(const PackedPlace& place) const noexcept;
     struct Slot {
+        // A constructor, so that a slot is built in place by every compiler (no aggregate
+        // initialisation with parentheses in clang 14).
+        Slot(Variant v, const PackedPlace& p) noexcept : value(std::move(v)), place(p) {}
         Variant value;
         PackedPlace place;
     };

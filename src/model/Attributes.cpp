@@ -138,7 +138,7 @@ void cls_VornAttributes::put(QString upperName, Variant value, const Place& plac
 
 void cls_VornAttributes::append(QString upperName, Variant value, const Place& place)
 {
-    Q_ASSERT(m_names.size() == m_values.size());
+    Q_ASSERT(size_t(m_names.size()) == m_values.size());
     m_names.append(std::move(upperName));
     pushValue(std::move(value), packed(place));
 }
