@@ -316,7 +316,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
             rebuildAttributes(*this, plan, given, structure);
         else if (plan.idPosition > 0) // named as the steps, the bag holds ID at the step's position
             setID(plainText(given.valueAt(plan.idPosition)));
-        else if (plan.definesId)
+        else if (plan.definesId) // keyed ID, yet no step's upper-cased name is: empty, as a rebuild finds it
             setID(plainText(QString()));
     } else {
         // Every definition of this type was declared with lower-case letters: none can be chosen.

@@ -56,12 +56,11 @@ void CheckPlans::buildSteps(CheckPlan& plan, cls_VornStructure& structure)
         for (const AttributeStep& earlier : plan.steps)
             if (earlier.upperName == step.upperName)
                 step.repeatsName = true;
+        if (plan.idPosition == 0 && step.upperName == Id)
+            plan.idPosition = p;
         plan.steps.push_back(std::move(step));
     }
     plan.definesId = definitions.EXISTS(Id);
-    for (size_t i = 0; i < plan.steps.size() && plan.idPosition == 0; ++i)
-        if (plan.steps[i].upperName == Id)
-            plan.idPosition = qint32(i + 1);
     plan.namesShared = std::none_of(plan.steps.begin(), plan.steps.end(),
                                     [](const AttributeStep& step) { return step.repeatsName; });
     if (plan.namesShared)

@@ -746,15 +746,8 @@ private:
     // One value from `at`, which is left just after it.
     bool readValue(qsizetype& at)
     {
-        if (m_chars[at] == vocabulary::Quote) {
-            const qsizetype close = closingQuote(at);
-            if (close < 0)
-                return false;
-            add(positionName(qint32(m_r.slots_.size() + 1)), text(at + 1, close), ValueForm::Quoted, Extent(),
-                Extent{ at, close + 1 });
-            at = close + 1;
-            return true;
-        }
+        if (m_chars[at] == vocabulary::Quote)
+            return readQuoted(at, positionName(qint32(m_r.slots_.size() + 1)), Extent());
         const qsizetype end = wordEnd(at);
         if (end == at)
             return false;
@@ -768,12 +761,8 @@ private:
         const QString& name = m_names.upper(text(at, end));
         const qsizetype from = end + 1;
         if (from < m_size && m_chars[from] == vocabulary::Quote) {
-            const qsizetype close = closingQuote(from);
-            if (close < 0)
-                return false;
-            add(name, text(from + 1, close), ValueForm::Quoted, nameAt, Extent{ from, close + 1 });
-            at = close + 1;
-            return true;
+            at = from;
+            return readQuoted(at, name, nameAt);
         }
         qsizetype to = from;
         while (to < m_size && !endsPlainValue(m_chars[to]))
@@ -782,6 +771,16 @@ private:
             return false;
         add(name, text(from, to), ValueForm::Plain, nameAt, Extent{ from, to });
         at = to;
+        return true;
+    }
+    // The quoted text whose opening quote stands at `at`, named `name`.
+    bool readQuoted(qsizetype& at, const QString& name, Extent nameAt)
+    {
+        const qsizetype close = closingQuote(at);
+        if (close < 0)
+            return false;
+        add(name, text(at + 1, close), ValueForm::Quoted, nameAt, Extent{ at, close + 1 });
+        at = close + 1;
         return true;
     }
     static bool endsPlainValue(QChar c) noexcept

@@ -1,7 +1,6 @@
 #include <vorn/ElementSource.h>
 
 #include <algorithm>
-#include <limits>
 
 namespace vorn {
 
