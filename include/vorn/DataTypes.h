@@ -34,6 +34,8 @@ public:
     // The value converted to the data type, or the failure value when it does not fit.
     static Variant CONVERT(const Variant& value, qint32 type, const Variant& failure = QStringLiteral("!ERROR!"));
     static std::optional<Variant> tryConvert(const Variant& value, qint32 type);
+    // Whether CONVERT would answer the value itself: a text for STRING, a Long for LONG, ...
+    static bool isOwnForm(const Variant& value, qint32 type) noexcept;
     // The display text of a value (VALUETEXT with -1).
     static QString FORMAT(const Variant& value);
     // STRING, LONG, DOUBLE, BOOL, DATE, ATOMIC, COLOR (any case) to their numbers; else 0.

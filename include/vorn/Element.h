@@ -72,10 +72,10 @@ public:
 
     // Where the reader found the element and its values; none for elements made in code. Like
     // LINE it is neither packed nor stored: a copy carries it, unpacking and reading leave it.
-    // Spans name SOURCEFILE as their file.
-    const ElementSource* source() const noexcept { return m_source.get(); }
-    ElementSource* source() noexcept { return m_source.get(); }
-    void setSource(std::unique_ptr<ElementSource> source) noexcept;
+    // Spans name SOURCEFILE as their file. A source without lines is none.
+    const ElementSource* source() const noexcept { return hasSource() ? &m_source : nullptr; }
+    ElementSource* source() noexcept { return hasSource() ? &m_source : nullptr; }
+    void setSource(ElementSource source) noexcept { m_source = std::move(source); }
     // The statement (a block from BEGIN to its END line), its type word, and the name and value
     // of an attribute given in the script (upper-case name); an invalid span when not known.
     SourceSpan SPAN() const;
@@ -134,12 +134,14 @@ private:
     void dropEmptyExtra() noexcept;
     // The structure form of ATTRIBUTELIST; False when the structure does not define the type.
     bool attributeListFor(cls_VornStructure& structure, const QString& separator, QString& out);
+    bool hasSource() const noexcept { return m_source.lines != nullptr; }
 
     QString m_sort;
     Ref<cls_VornAttributes> m_attributes;
     Ref<cls_VornElements> m_elements;
     std::unique_ptr<Extra> m_extra;
-    std::unique_ptr<ElementSource> m_source;
+    // Held in the element, not apart: nearly every element of a large tree was read.
+    ElementSource m_source;
     qint32 m_uid = 0;
     qint32 m_line = 0;
     bool m_errors = false;

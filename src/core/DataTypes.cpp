@@ -278,9 +278,8 @@ std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
     }
 }
 
-namespace {
 // A value that has the type's own form already converts to itself.
-bool hasOwnForm(const Variant& value, qint32 type)
+bool DataTypes::isOwnForm(const Variant& value, qint32 type) noexcept
 {
     switch (type) {
     case TypeString: return value.isText();
@@ -290,11 +289,10 @@ bool hasOwnForm(const Variant& value, qint32 type)
     default: return false;
     }
 }
-} // namespace
 
 Variant DataTypes::CONVERT(const Variant& value, qint32 type, const Variant& failure)
 {
-    if (hasOwnForm(value, type))
+    if (isOwnForm(value, type))
         return value;
     if (auto converted = tryConvert(value, type))
         return std::move(*converted);

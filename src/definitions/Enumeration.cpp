@@ -274,15 +274,18 @@ Variant cls_VornEnumerations::ENCODE(const QString& pID, const Variant& pValue)
 
 Variant cls_VornEnumeration::encode(const Variant& pValue) const
 {
-    Variant r = pValue.isText() ? VALUE(pValue, Failure) : Variant(Failure);
-    if (r.isText() && r.text() == Failure) {
-        for (qint32 i = 1; i <= COUNT(); ++i)
-            if (pValue == VALUE(i, QString())) {
-                r = pValue;
-                break;
-            }
-    }
-    return r;
+    // A member's name stands for its value, unless that value is the failure text itself.
+    if (pValue.isText())
+        if (const qint32 at = FIND(pValue.text())) {
+            const Variant& value = m_members[size_t(at)].value;
+            if (!value.isText() || value.text() != Failure)
+                return value;
+        }
+    // A value equal to a member's value stands for itself.
+    for (qint32 i = 1; i <= m_count; ++i)
+        if (pValue == m_members[size_t(i)].value)
+            return pValue;
+    return Failure;
 }
 
 } // namespace vorn

@@ -126,8 +126,13 @@ bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, cls_VornAtt
             if (sameName(given.nameAt(j), step.upperName))
                 return false;
     }
-    for (qint32 i = 0; i < m; ++i)
-        given.replaceValueAt(i + 1, convertedValue(element, plan.steps[size_t(i)], given, i + 1, structure));
+    for (qint32 i = 0; i < m; ++i) {
+        const AttributeStep& step = plan.steps[size_t(i)];
+        // A value that is already of its type stays as it is: no copy to put back.
+        if (!step.enumerated && DataTypes::isOwnForm(given.valueAt(i + 1), step.type))
+            continue;
+        given.replaceValueAt(i + 1, convertedValue(element, step, given, i + 1, structure));
+    }
     given.renameAll(plan.upperNames);
     return true;
 }

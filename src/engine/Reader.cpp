@@ -1210,12 +1210,12 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
             continue;
         }
 
-        auto source = std::make_unique<ElementSource>();
-        source->lines = lines;
-        source->whole = line.wholeExtent();
-        source->keyword = line.extent(keywordAt);
+        ElementSource source;
+        source.lines = lines;
+        source.whole = line.wholeExtent();
+        source.keyword = line.extent(keywordAt);
         if (reading.typeAt.isSet())
-            source->type = line.extent(reading.typeAt);
+            source.type = line.extent(reading.typeAt);
         element->setSource(std::move(source));
         storeValues(reading.slots_, line, element, this, lastNames);
         if (vocabulary::isBegin(command))

@@ -118,8 +118,6 @@ bool cls_VornElement::addErrorText(const QString& text)
     return true;
 }
 
-void cls_VornElement::setSource(std::unique_ptr<ElementSource> source) noexcept { m_source = std::move(source); }
-
 namespace {
 
 SourceSpan spanIn(const QString& file, const TextRange& range)
@@ -133,34 +131,28 @@ SourceSpan spanIn(const QString& file, const TextRange& range)
 
 } // namespace
 
-SourceSpan cls_VornElement::SPAN() const
-{
-    return spanIn(SOURCEFILE(), m_source ? m_source->range(m_source->whole) : TextRange());
-}
+SourceSpan cls_VornElement::SPAN() const { return spanIn(SOURCEFILE(), m_source.range(m_source.whole)); }
 
-SourceSpan cls_VornElement::TYPESPAN() const
-{
-    return spanIn(SOURCEFILE(), m_source ? m_source->range(m_source->type) : TextRange());
-}
+SourceSpan cls_VornElement::TYPESPAN() const { return spanIn(SOURCEFILE(), m_source.range(m_source.type)); }
 
 ValuePlace cls_VornElement::placeOf(const QString& pAttribute) const
 {
-    if (!m_source)
+    if (!hasSource())
         return {};
     const QString name = upperCased(pAttribute);
     if (const qint32 at = m_attributes ? m_attributes->FIND(name) : 0)
         return m_attributes->placeAt(at);
-    return name == QLatin1String("ID") ? m_source->id : ValuePlace();
+    return name == QLatin1String("ID") ? m_source.id : ValuePlace();
 }
 
 SourceSpan cls_VornElement::NAMESPAN(const QString& pAttribute) const
 {
-    return spanIn(SOURCEFILE(), m_source ? m_source->range(placeOf(pAttribute).name) : TextRange());
+    return spanIn(SOURCEFILE(), m_source.range(placeOf(pAttribute).name));
 }
 
 SourceSpan cls_VornElement::VALUESPAN(const QString& pAttribute) const
 {
-    return spanIn(SOURCEFILE(), m_source ? m_source->range(placeOf(pAttribute).value) : TextRange());
+    return spanIn(SOURCEFILE(), m_source.range(placeOf(pAttribute).value));
 }
 
 cls_VornElement::Extra& cls_VornElement::extra()
@@ -188,7 +180,7 @@ void cls_VornElement::copyOwnFields(const cls_VornElement& other)
     ++s_treeClock;
     m_line = other.m_line;
     setSOURCEFILE(other.SOURCEFILE());
-    m_source = other.m_source ? std::make_unique<ElementSource>(*other.m_source) : nullptr;
+    m_source = other.m_source;
 }
 
 void cls_VornElement::DataCopy(const Object& pOther, bool& pcDone)
@@ -312,7 +304,7 @@ void cls_VornElement::swapContents(DataEvents& other) noexcept
     std::swap(m_uid, o.m_uid);
     ++s_treeClock;
     std::swap(m_line, o.m_line);
-    m_source.swap(o.m_source);
+    std::swap(m_source, o.m_source);
     std::swap(m_errors, o.m_errors);
 }
 
