@@ -12,11 +12,14 @@
 #include <rapidjson/document.h>
 #include <yaml-cpp/yaml.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -141,6 +144,67 @@ void run(benchmark::State& state, const Parser& p, const std::string& set)
     state.counters["heap_B_per_elem"] = n ? double(retained) / double(n) / double(in->elements) : 0;
 }
 
+double processCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Ours and nlohmann::json in turn, run after run: the machine's speed drifts from minute to
+// minute, and a pair of runs seconds apart sees the same machine. Reports the median time of
+// each and the median of the pairs' ratios (their time over ours: our elements per second as a
+// multiple of theirs).
+void alternating(benchmark::State& state, const std::string& set)
+{
+    const Parser* ours = &Parsers[0];
+    const Parser* theirs = nullptr;
+    for (const Parser& p : Parsers)
+        if (std::string(p.name) == "nlohmann")
+            theirs = &p;
+    Input script, json;
+    try {
+        script = input(set, ours->form);
+        json = input(set, theirs->form);
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    std::vector<double> oursMs, theirsMs, ratios;
+    try {
+        // One untimed pair first, so that neither pays alone for the first touch of its heap.
+        ours->parse(script).reset();
+        theirs->parse(json).reset();
+        for (auto _ : state) {
+            const Input* order[2] = { &script, &json };
+            const Parser* parsers[2] = { ours, theirs };
+            double ms[2];
+            for (int i = 0; i < 2; ++i) {
+                const double start = processCpuMs();
+                auto dom = parsers[i]->parse(*order[i]);
+                ms[i] = processCpuMs() - start;
+                dom.reset();
+            }
+            oursMs.push_back(ms[0]);
+            theirsMs.push_back(ms[1]);
+            ratios.push_back(ms[1] / ms[0]);
+        }
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    state.counters["pairs"] = double(ratios.size());
+    state.counters["vorn_ms"] = median(oursMs);
+    state.counters["nlohmann_ms"] = median(theirsMs);
+    state.counters["ratio"] = median(ratios);
+    state.counters["ratio_min"] = ratios.empty() ? 0.0 : *std::min_element(ratios.begin(), ratios.end());
+    state.counters["ratio_max"] = ratios.empty() ? 0.0 : *std::max_element(ratios.begin(), ratios.end());
+}
+
 // Peak resident size of a fresh process around one parse.
 int rssMode(const std::string& parser, const std::string& set)
 {
@@ -186,5 +250,10 @@ int main(int argc, char** argv)
                 b->Repetitions(3)->ReportAggregatesOnly(true)->MinTime(0.2);
         }
     }
+    if (bench::exists(bench::dataPath("10mb", "meta.json")))
+        benchmark::RegisterBenchmark("parse_alternating/vorn_nlohmann/10mb",
+                                     [](benchmark::State& s) { alternating(s, "10mb"); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(9);
     return bench::runRegisteredBenchmarks(argc, argv);
 }

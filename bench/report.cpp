@@ -161,6 +161,23 @@ int main(int argc, char** argv)
                         fmt(b.value("heap_B_per_elem", 0.0), 0).c_str(), peak.c_str());
         }
 
+    if (parse.count("parse_alternating/vorn_nlohmann/10mb")) {
+        const json& b = parse.at("parse_alternating/vorn_nlohmann/10mb");
+        result["alternating"] = { { "set", "10mb" },
+                                  { "pairs", b.value("pairs", 0.0) },
+                                  { "vorn_cpu_ms", b.value("vorn_ms", 0.0) },
+                                  { "nlohmann_cpu_ms", b.value("nlohmann_ms", 0.0) },
+                                  { "ratio", b.value("ratio", 0.0) },
+                                  { "ratio_min", b.value("ratio_min", 0.0) },
+                                  { "ratio_max", b.value("ratio_max", 0.0) } };
+        std::printf("\n### Ours and nlohmann::json in turn (10 MB set, CPU time, medians of the pairs)\n\n");
+        std::printf("| pairs | vorn ms | nlohmann ms | our elements/s over theirs | lowest, highest pair |\n");
+        std::printf("|---:|---:|---:|---:|---:|\n");
+        std::printf("| %.0f | %s | %s | %s | %s, %s |\n", b.value("pairs", 0.0), sig(b.value("vorn_ms", 0.0)).c_str(),
+                    sig(b.value("nlohmann_ms", 0.0)).c_str(), fmt(b.value("ratio", 0.0), 2).c_str(),
+                    fmt(b.value("ratio_min", 0.0), 2).c_str(), fmt(b.value("ratio_max", 0.0), 2).c_str());
+    }
+
     // Growth: time per run at 10 and 100 MB over the size below; about 10 is linear.
     auto growth = [&](const std::map<std::string, json>& from, const std::string& prefix, const std::string& label) {
         double t[3];
