@@ -2,6 +2,8 @@
 #include "core/Vocabulary.h"
 #include <vorn/Structure.h>
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace vorn {
@@ -50,11 +52,52 @@ struct Placement {
     const cls_VornElement* parent = nullptr;
 };
 
+// What one write asks again and again, answered once: the definition of a type in either form
+// (by parent for a block, the first of the type for a line) and a definition's attribute by
+// name. Nothing changes the definitions while a write runs; the keys are the texts as asked.
+class WriteLookups {
+public:
+    Ref<cls_VornElementDef> definition(cls_VornStructure& structure, const QString& sort, const QString* parentSort)
+    {
+        Forms& forms = m_definitions[sort];
+        if (!parentSort) {
+            if (!forms.lineKnown) {
+                forms.lineKnown = true;
+                forms.line = structure.DEFINITIONS()->Item(sort);
+            }
+            return forms.line;
+        }
+        const auto known = forms.byParent.constFind(*parentSort);
+        if (known != forms.byParent.cend())
+            return *known;
+        return *forms.byParent.insert(*parentSort, structure.DEFINITIONS()->ITEMPARENT(sort, *parentSort));
+    }
+    Ref<cls_VornAttributeDef> attribute(const Ref<cls_VornElementDef>& definition, const QString& name)
+    {
+        // Kept alive by its entry above, so the address stays this definition's.
+        Attributes& attributes = m_attributes[definition.get()];
+        const auto known = attributes.constFind(name);
+        if (known != attributes.cend())
+            return *known;
+        return *attributes.insert(name, definition->ATTRIBUTES()->Item(name));
+    }
+
+private:
+    struct Forms {
+        bool lineKnown = false;
+        Ref<cls_VornElementDef> line;
+        QHash<QString, Ref<cls_VornElementDef>> byParent;
+    };
+    using Attributes = QHash<QString, Ref<cls_VornAttributeDef>>;
+    QHash<QString, Forms> m_definitions;
+    QHash<const cls_VornElementDef*, Attributes> m_attributes;
+};
+
 // The lines of one element without its children: the whole element in line form, or its BEGIN
 // and attribute lines in block form. Answers whether a block was opened (its END is still due).
 // openBlocks counts the blocks of this write around the element.
 bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qint32 pIndent, int openBlocks,
-               const Ref<cls_VornStructure>& pStructure)
+               const Ref<cls_VornStructure>& pStructure, WriteLookups& lookups)
 {
     const QString& sort = e.SORT();
     const Ref<cls_VornAttributes>& attributes = e.attributesIfAny();
@@ -86,15 +129,15 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
                 if (!placement.known)
                     found = pStructure->ELEMENTPARENT(e.UID());
                 const cls_VornElement* parent = placement.known ? placement.parent : found.get();
-                definition = pStructure->DEFINITIONS()->ITEMPARENT(sort,
-                                                                   parent ? parent->SORT() : QStringLiteral("NONE"));
+                static const QString none = QStringLiteral("NONE");
+                definition = lookups.definition(*pStructure, sort, parent ? &parent->SORT() : &none);
             } else {
-                definition = pStructure->DEFINITIONS()->Item(sort);
+                definition = lookups.definition(*pStructure, sort, nullptr);
             }
         }
         if (!definition)
             fail(e, name, ErrorService, QStringLiteral("the type has no definition"));
-        const Ref<cls_VornAttributeDef> attribute = definition->ATTRIBUTES()->Item(name);
+        const Ref<cls_VornAttributeDef> attribute = lookups.attribute(definition, name);
         // An empty text in a typed attribute is a value not given (the check fills it in for an
         // optional attribute without default); written as "" it would not read back.
         if (attribute && attribute->SORT() != TypeString && attribute->SORT() != TypeAtomic
@@ -185,7 +228,7 @@ void writeEnd(CoreList& out, qint32 pIndent)
 // of a tree costs no call stack. `owner` is the element whose children they are (its block is
 // open and closed here), or none for a list written on its own, whose elements get `placement`.
 void writeElements(const cls_VornElement* owner, const std::vector<Ref<cls_VornElement>>& entries, Placement placement,
-                   CoreList& out, qint32 pIndent, const Ref<cls_VornStructure>& pStructure)
+                   CoreList& out, qint32 pIndent, const Ref<cls_VornStructure>& pStructure, WriteLookups& lookups)
 {
     struct Level {
         const cls_VornElement* owner;
@@ -210,7 +253,7 @@ void writeElements(const cls_VornElement* owner, const std::vector<Ref<cls_VornE
             continue;
         const Placement here = level.owner ? Placement{ true, level.owner } : placement;
         const qint32 indent = level.indent;
-        if (!writeHead(*e, here, out, indent, openBlocks, pStructure))
+        if (!writeHead(*e, here, out, indent, openBlocks, pStructure, lookups))
             continue;
         if (e->hasElements()) {
             ++openBlocks;
@@ -230,10 +273,11 @@ void cls_VornElement::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Ref
     if (!pCol)
         fail(*this, QString(), ErrorService, QStringLiteral("there is no list to write to"));
     // Only this element's parent is looked up (once); the walk knows every other parent.
-    if (!writeHead(*this, Placement(), *pCol, pIndent, 0, pStructure))
+    WriteLookups lookups;
+    if (!writeHead(*this, Placement(), *pCol, pIndent, 0, pStructure, lookups))
         return;
     if (hasElements())
-        writeElements(this, m_elements->entries(), Placement(), *pCol, pIndent + 1, pStructure);
+        writeElements(this, m_elements->entries(), Placement(), *pCol, pIndent + 1, pStructure, lookups);
     else
         writeEnd(*pCol, pIndent);
 }
@@ -249,7 +293,8 @@ void cls_VornElements::STORE(const Ref<CoreList>& pCol, qint32 pIndent, const Re
         return;
     if (!pCol)
         fail(**first, QString(), ErrorService, QStringLiteral("there is no list to write to"));
-    writeElements(nullptr, entries(), Placement{ topLevel, nullptr }, *pCol, pIndent, pStructure);
+    WriteLookups lookups;
+    writeElements(nullptr, entries(), Placement{ topLevel, nullptr }, *pCol, pIndent, pStructure, lookups);
 }
 
 } // namespace vorn
