@@ -31,6 +31,9 @@ public:
     static qint32 TYPEOFVALUE(int typeCode);
     // The value's script text for a data type.
     static QString VALUETEXT(const Variant& value, qint32 type);
+    // VALUETEXT appended to `out`, for code that builds a line of several values; when the
+    // value has no script form it raises as VALUETEXT does, and `out` may hold part of it.
+    static void appendValueText(QString& out, const Variant& value, qint32 type);
     // The value converted to the data type, or the failure value when it does not fit.
     static Variant CONVERT(const Variant& value, qint32 type, const Variant& failure = QStringLiteral("!ERROR!"));
     static std::optional<Variant> tryConvert(const Variant& value, qint32 type);

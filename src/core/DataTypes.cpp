@@ -3,6 +3,10 @@
 #include <vorn/CoreServices.h>
 #include <vorn/DataTypes.h>
 
+#include <charconv>
+#include <cmath>
+#include <optional>
+
 namespace vorn {
 
 namespace {
@@ -110,31 +114,53 @@ bool hasScriptForm(const QString& text)
     return true;
 }
 
-QString quoted(const QString& text, bool display)
+// The texts below are appended to `out`, so that a writer builds each line in one string; a
+// value without a script form raises with part of its text appended.
+void appendQuoted(QString& out, const QString& text, bool display)
 {
     if (!display && !hasScriptForm(text))
         noScriptForm(QStringLiteral("The text '%1', which holds a double quote, a line break or a tab,").arg(text));
-    return vocabulary::Quote + text + vocabulary::Quote;
+    out += vocabulary::Quote;
+    out += text;
+    out += vocabulary::Quote;
 }
 
-QString dateScriptText(const QDateTime& d) { return vocabulary::Quote + Variant(d).toText() + vocabulary::Quote; }
+void appendDate(QString& out, const QDateTime& d)
+{
+    out += vocabulary::Quote;
+    out += Variant(d).toText();
+    out += vocabulary::Quote;
+}
 
-QString ownText(const Variant& value, bool display);
+template <class Number>
+void appendDecimal(QString& out, Number value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out += QLatin1String(buffer, result.ptr - buffer);
+}
 
 // Script text of a double: the reader takes no "-0" for a number, so zero is written "0"; it
-// reads no NaN or infinity either.
-QString scriptNumber(double value, bool display)
+// reads no NaN or infinity either (the display names them).
+void appendNumber(QString& out, double value, bool display)
 {
-    if (!display && !std::isfinite(value))
-        noScriptForm(QStringLiteral("The number ") + numberText(value));
-    return numberText(value == 0 ? 0.0 : value);
+    if (!std::isfinite(value)) {
+        if (!display)
+            noScriptForm(QStringLiteral("The number ") + numberText(value));
+        out += numberText(value);
+        return;
+    }
+    appendDecimal(out, value == 0 ? 0.0 : value);
 }
+
+void appendOwnText(QString& out, const Variant& value, bool display);
 
 // The reader takes an array's items as plain values: it reads no nested parentheses, and a date
 // or an object inside would come back as something else, so those have no script form.
-QString arrayText(const VariantArray& items, bool display)
+void appendArray(QString& out, const VariantArray& items, bool display)
 {
-    QString out = QStringLiteral("(");
+    const qsizetype open = out.size();
+    out += QLatin1Char('(');
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Variant& item = items[i];
         if (!display) {
@@ -147,33 +173,39 @@ QString arrayText(const VariantArray& items, bool display)
         }
         if (i > 0)
             out += QStringLiteral(", ");
-        out += ownText(item, display);
+        appendOwnText(out, item, display);
     }
     // "()" is the empty array; one empty item needs a blank to be an item.
-    if (out.size() == 1 && !items.empty())
+    if (out.size() == open + 1 && !items.empty())
         out += QLatin1Char(' ');
-    return out + QLatin1Char(')');
+    out += QLatin1Char(')');
 }
 
 // The text of a value by its own kind: what ATOMIC writes and what a failed conversion falls back to.
-QString ownText(const Variant& value, bool display)
+void appendOwnText(QString& out, const Variant& value, bool display)
 {
     switch (value.kind()) {
     case Variant::Kind::Empty:
-    case Variant::Kind::Missing: return QString();
-    case Variant::Kind::Text: return quoted(value.text(), display);
-    case Variant::Kind::Long: return QString::number(value.longValue());
-    case Variant::Kind::Double: return scriptNumber(value.doubleValue(), display);
-    case Variant::Kind::Bool: return value.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
-    case Variant::Kind::Date: return dateScriptText(value.date());
-    case Variant::Kind::Array: return arrayText(value.array(), display);
+    case Variant::Kind::Missing: return;
+    case Variant::Kind::Text: return appendQuoted(out, value.text(), display);
+    case Variant::Kind::Long: return appendDecimal(out, value.longValue());
+    case Variant::Kind::Double: return appendNumber(out, value.doubleValue(), display);
+    case Variant::Kind::Bool: out += value.boolValue() ? QLatin1String("True") : QLatin1String("False"); return;
+    case Variant::Kind::Date: return appendDate(out, value.date());
+    case Variant::Kind::Array: return appendArray(out, value.array(), display);
     case Variant::Kind::Object:
         // An object has no script form; the display names its class.
         if (display && value.object())
-            return value.object()->className();
-        return QString();
+            out += value.object()->className();
+        return;
     }
-    return QString();
+}
+
+QString ownText(const Variant& value, bool display)
+{
+    QString out;
+    appendOwnText(out, value, display);
+    return out;
 }
 
 } // namespace
@@ -301,25 +333,36 @@ Variant DataTypes::CONVERT(const Variant& value, qint32 type, const Variant& fai
 
 QString DataTypes::VALUETEXT(const Variant& value, qint32 type)
 {
-    if (type == -1)
-        return FORMAT(value);
-    if (value.isArray())
-        return arrayText(value.array(), false);
+    QString out;
+    appendValueText(out, value, type);
+    return out;
+}
 
-    const auto converted = tryConvert(value, type);
-    if (!converted)
-        return ownText(value, false);
-    const Variant& v = *converted;
+void DataTypes::appendValueText(QString& out, const Variant& value, qint32 type)
+{
+    if (type == -1)
+        return appendOwnText(out, value, true);
+    if (value.isArray())
+        return appendArray(out, value.array(), false);
+
+    // A value of the type's own form is written as it is, without the copy a conversion makes.
+    std::optional<Variant> converted;
+    if (!isOwnForm(value, type)) {
+        converted = tryConvert(value, type);
+        if (!converted)
+            return appendOwnText(out, value, false);
+    }
+    const Variant& v = converted ? *converted : value;
     switch (type) {
-    case TypeString: return quoted(v.text(), false);
-    case TypeBool: return v.boolValue() ? QStringLiteral("True") : QStringLiteral("False");
+    case TypeString: return appendQuoted(out, v.text(), false);
+    case TypeBool: out += v.boolValue() ? QLatin1String("True") : QLatin1String("False"); return;
     case TypeLong:
-    case TypeColor: return QString::number(v.longValue());
-    case TypeDouble: return scriptNumber(v.doubleValue(), false);
-    case TypeDate: return dateScriptText(v.date());
+    case TypeColor: return appendDecimal(out, v.longValue());
+    case TypeDouble: return appendNumber(out, v.doubleValue(), false);
+    case TypeDate: return appendDate(out, v.date());
     default:
         // ATOMIC, ENUM and the pass-through types write the value by its own kind.
-        return ownText(v, false);
+        return appendOwnText(out, v, false);
     }
 }
 

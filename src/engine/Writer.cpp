@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace vorn {
 
@@ -55,8 +56,10 @@ struct Placement {
 // What one write asks again and again, answered once: the definition of a type in either form
 // (by parent for a block, the first of the type for a line) and a definition's attribute by
 // name. Nothing changes the definitions while a write runs; the keys are the texts as asked.
+// It also keeps the one text every value is written into before it joins its line.
 class WriteLookups {
 public:
+    QString& valueText() noexcept { return m_valueText; }
     Ref<cls_VornElementDef> definition(cls_VornStructure& structure, const QString& sort, const QString* parentSort)
     {
         Forms& forms = m_definitions[sort];
@@ -72,14 +75,19 @@ public:
             return *known;
         return *forms.byParent.insert(*parentSort, structure.DEFINITIONS()->ITEMPARENT(sort, *parentSort));
     }
-    Ref<cls_VornAttributeDef> attribute(const Ref<cls_VornElementDef>& definition, const QString& name)
+    // The attributes of a definition asked so far; the reference holds while the write runs.
+    using Attributes = QHash<QString, Ref<cls_VornAttributeDef>>;
+    Attributes& attributesOf(const cls_VornElementDef& definition)
     {
         // Kept alive by its entry above, so the address stays this definition's.
-        Attributes& attributes = m_attributes[definition.get()];
-        const auto known = attributes.constFind(name);
-        if (known != attributes.cend())
-            return *known;
-        return *attributes.insert(name, definition->ATTRIBUTES()->Item(name));
+        return m_attributes[&definition];
+    }
+    static Ref<cls_VornAttributeDef> attribute(Attributes& known, cls_VornElementDef& definition, const QString& name)
+    {
+        const auto found = known.constFind(name);
+        if (found != known.cend())
+            return *found;
+        return *known.insert(name, definition.ATTRIBUTES()->Item(name));
     }
 
 private:
@@ -88,9 +96,9 @@ private:
         Ref<cls_VornElementDef> line;
         QHash<QString, Ref<cls_VornElementDef>> byParent;
     };
-    using Attributes = QHash<QString, Ref<cls_VornAttributeDef>>;
     QHash<QString, Forms> m_definitions;
-    QHash<const cls_VornElementDef*, Attributes> m_attributes;
+    std::unordered_map<const cls_VornElementDef*, Attributes> m_attributes; // nodes stay where they are
+    QString m_valueText;
 };
 
 // The lines of one element without its children: the whole element in line form, or its BEGIN
@@ -118,8 +126,9 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
     // The block form chooses the definition by parent, the line form takes the first of the type.
     // Either answer is the same for every attribute, so it is asked once, at the first attribute.
     Ref<cls_VornElementDef> definition;
+    WriteLookups::Attributes* attributesKnown = nullptr;
     bool definitionKnown = false;
-    auto textOf = [&](qint32 i, const QString& name) -> QString {
+    auto textOf = [&](qint32 i, const QString& name) -> const QString& {
         if (!definitionKnown) {
             definitionKnown = true;
             if (!pStructure)
@@ -137,28 +146,35 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
         }
         if (!definition)
             fail(e, name, ErrorService, QStringLiteral("the type has no definition"));
-        const Ref<cls_VornAttributeDef> attribute = lookups.attribute(definition, name);
+        if (!attributesKnown)
+            attributesKnown = &lookups.attributesOf(*definition);
+        const Ref<cls_VornAttributeDef> attribute = WriteLookups::attribute(*attributesKnown, *definition, name);
+        const Variant& raw = attributes->valueAt(i);
+        QString& text = lookups.valueText();
+        text.clear();
+        const qint32 type = attribute ? attribute->SORT() : TypeAtomic;
+        if (!attribute || isPassThrough(type)) {
+            // Written as it is, not through its data type: it must not break the line.
+            try {
+                if (!raw.isEmpty())
+                    text = raw.toText();
+            } catch (const Error& error) {
+                fail(e, name, error.number(), error.description());
+            }
+            if (!hasScriptForm(text))
+                fail(e, name, ErrorConversion,
+                     QStringLiteral("the value holds a double quote, a line break or a tab and cannot be written"));
+            return text;
+        }
         // An empty text in a typed attribute is a value not given (the check fills it in for an
         // optional attribute without default); written as "" it would not read back.
-        if (attribute && attribute->SORT() != TypeString && attribute->SORT() != TypeAtomic
-            && !isPassThrough(attribute->SORT())) {
-            const Variant raw = attributes->VALUE(i, Variant());
-            if (raw.isText() && raw.text().isEmpty())
-                return QString();
-        }
-        QString text;
+        if (type != TypeString && type != TypeAtomic && raw.isText() && raw.text().isEmpty())
+            return text;
         try {
-            const Variant t = attributes->VALUEENCODED(i, attribute);
-            if (t.isEmpty() || (t.isText() && t.text().isEmpty()))
-                return QString();
-            text = t.toText();
+            DataTypes::appendValueText(text, raw, type == TypeAtomic ? DataTypes::TYPEOFVALUE(raw.typeCode()) : type);
         } catch (const Error& error) {
             fail(e, name, error.number(), error.description());
         }
-        // A value written as it is (not through its data type) must not break the line.
-        if ((!attribute || isPassThrough(attribute->SORT())) && !hasScriptForm(text))
-            fail(e, name, ErrorConversion,
-                 QStringLiteral("the value holds a double quote, a line break or a tab and cannot be written"));
         return text;
     };
 
@@ -186,8 +202,8 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
         appendQuotedId(head);
         out.ADD(head);
         for (qint32 i = 1; i <= count; ++i) {
-            const QString name = attributes->NAME(i);
-            const QString t = textOf(i, name);
+            const QString& name = attributes->nameAt(i);
+            const QString& t = textOf(i, name);
             if (t.isEmpty())
                 continue;
             QString line = startLine(2 + name.size() + t.size());
@@ -205,8 +221,8 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
     appendQuotedId(line);
     bool first = true;
     for (qint32 i = 1; i <= count; ++i) {
-        const QString name = attributes->NAME(i);
-        const QString t = textOf(i, name);
+        const QString& name = attributes->nameAt(i);
+        const QString& t = textOf(i, name);
         if (t.isEmpty())
             continue;
         line += first && id.isEmpty() ? QLatin1String(" ") : QLatin1String(", ");

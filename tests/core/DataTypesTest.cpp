@@ -222,6 +222,15 @@ TEST(DataTypesTest, EveryValueToEveryType)
             } catch (const Error& e) {
                 written = QStringLiteral("! error %1: %2").arg(e.number()).arg(e.description());
             }
+            // Appended after other text it is the same text, or the same failure.
+            QString appended = QStringLiteral("x");
+            try {
+                DataTypes::appendValueText(appended, v, type);
+                EXPECT_EQ(appended, QStringLiteral("x") + written) << qPrintable(line);
+            } catch (const Error& e) {
+                EXPECT_EQ(QStringLiteral("! error %1: %2").arg(e.number()).arg(e.description()), written)
+                    << qPrintable(line);
+            }
             out += QStringLiteral("  %1: %2, written %3\n")
                        .arg(type < 0 ? QStringLiteral("shown") : DataTypes::TYPETEXT(type),
                             type < 0        ? QStringLiteral("-")

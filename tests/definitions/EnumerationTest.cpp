@@ -65,6 +65,13 @@ TEST(EnumerationTest, EncodeAndDecode)
     EXPECT_TRUE(textOne.isText() && textOne == Variant("1"));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), 7), Variant("!ERROR!"));
     EXPECT_EQ(lists->ENCODE(QStringLiteral("COLORS"), QStringLiteral("one")), Variant("!ERROR!"));
+    // A member whose value is the failure text does not stand for its name; the name may still
+    // be another member's value, which stands for itself.
+    sizes->CREATE(QStringLiteral("BROKEN"), QStringLiteral("!ERROR!"));
+    sizes->CREATE(QStringLiteral("1"), QStringLiteral("!ERROR!"));
+    EXPECT_EQ(lists->ENCODE(QStringLiteral("SIZES"), QStringLiteral("BROKEN")), Variant("!ERROR!"));
+    const Variant named = lists->ENCODE(QStringLiteral("SIZES"), QStringLiteral("1"));
+    EXPECT_TRUE(named.isText() && named == Variant("1"));
 
     EXPECT_EQ(lists->DECODE(QStringLiteral("Sizes"), 1), QStringLiteral("ONE"));
     EXPECT_EQ(lists->DECODE(QStringLiteral("Sizes"), 1.0), QStringLiteral("ONE"));
