@@ -77,13 +77,11 @@ void setRate(benchmark::State& state, const Tree& t, std::int64_t bytes)
     state.counters["bytes"] = double(bytes);
 }
 
-// A single timed run (the largest set) would pay alone for the first touch of the pages it
-// allocates, which the repeated runs of the smaller sets pay once: it gets one untimed run first.
+// Every run timed, after an untimed one when there is only one.
 template <class Run>
 void timed(benchmark::State& state, Run run)
 {
-    if (state.max_iterations == 1)
-        run();
+    bench::untimedFirstWhenSingle(state, run);
     for (auto _ : state)
         run();
 }
@@ -131,13 +129,14 @@ void packagePut(benchmark::State& state, const std::string& set)
     if (!t)
         return;
     const QString package = t->structure->DATA().PACKAGE();
-    if (state.max_iterations == 1) {
+    const auto unpack = [&] {
         auto fresh = vorn::cls_VornStructure::create();
         fresh->DATA().setPACKAGE(package);
-    }
+        return fresh;
+    };
+    bench::untimedFirstWhenSingle(state, unpack);
     for (auto _ : state) {
-        auto fresh = vorn::cls_VornStructure::create();
-        fresh->DATA().setPACKAGE(package);
+        auto fresh = unpack();
         state.PauseTiming();
         if (fresh->ELEMENTS()->COUNT(true) != t->elements)
             state.SkipWithError("unpacked tree differs");
@@ -177,14 +176,15 @@ void recordLoad(benchmark::State& state, const std::string& set, bool password)
         state.SkipWithError("SAVE failed");
         return;
     }
-    if (state.max_iterations == 1) {
-        auto fresh = vorn::cls_VornStructure::create();
-        vorn::loadObject(*fresh, file, password ? Password : QString());
-    }
-    for (auto _ : state) {
+    const auto load = [&] {
         auto fresh = vorn::cls_VornStructure::create();
         if (!vorn::loadObject(*fresh, file, password ? Password : QString()))
             state.SkipWithError("LOAD failed");
+        return fresh;
+    };
+    bench::untimedFirstWhenSingle(state, load);
+    for (auto _ : state) {
+        auto fresh = load();
         state.PauseTiming();
         if (fresh->ELEMENTS()->COUNT(true) != t->elements)
             state.SkipWithError("loaded tree differs");

@@ -101,17 +101,12 @@ void run(benchmark::State& state, const Parser& p, const std::string& set)
         state.SkipWithError(e.what());
         return;
     }
-    // A single timed run would pay alone for the first touch of every heap page, which the
-    // repeated runs of the smaller sets pay once, untimed in effect, and which the parser run
-    // first leaves to the next: one untimed parse first puts every parser on the same footing.
     // The cold cost stays visible in the fresh-process peak-resident column.
-    if (state.max_iterations == 1) {
-        try {
-            p.parse(*in).reset();
-        } catch (const std::exception& e) {
-            state.SkipWithError(e.what());
-            return;
-        }
+    try {
+        bench::untimedFirstWhenSingle(state, [&] { p.parse(*in).reset(); });
+    } catch (const std::exception& e) {
+        state.SkipWithError(e.what());
+        return;
     }
     std::int64_t retained = 0;
     bool checked = false;

@@ -74,13 +74,10 @@ struct Line {
     // that a range ending at a joint stays on its own line.
     TextExtent extent(qsizetype from, qsizetype to) const
     {
-        if (joined.empty()) { // one physical line: offsets follow the text's
-            const qint32 start = SourceLines::offset(offset + from);
-            const qint32 end = to <= from ? start : SourceLines::offset(offset + to);
-            return start < 0 || end < 0 ? TextExtent() : TextExtent{ start, end };
-        }
-        const qint32 start = SourceLines::offset(place(from).offset);
-        const qint32 end = to <= from ? start : SourceLines::offset(place(to - 1).offset + 1);
+        // On one physical line the offsets follow the text's without a search of the pieces.
+        const bool single = joined.empty();
+        const qint32 start = SourceLines::offset(single ? offset + from : place(from).offset);
+        const qint32 end = to <= from ? start : SourceLines::offset(single ? offset + to : place(to - 1).offset + 1);
         return start < 0 || end < 0 ? TextExtent() : TextExtent{ start, end };
     }
     TextExtent extent(const Extent& e) const { return extent(e.from, e.to); }
