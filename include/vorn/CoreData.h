@@ -20,7 +20,9 @@ public:
     virtual void DataCopy(const Object& pOther, bool& pcDone) = 0;
     virtual void DataPACK(QString& pcPackage) = 0;
     // Fills this object from a package. May leave it half filled when it raises:
-    // CoreData::setPACKAGE is the guarded entry that never does.
+    // CoreData::setPACKAGE is the guarded entry that never does. The package of an object
+    // inside another package is lent from the outer one's storage for the call: keep copies of
+    // its parts (as Package::UNPACK makes them), never prPackage itself.
     virtual void DataUnpack(const QString& prPackage) = 0;
     virtual void DataStore(CoreFile& pFile) = 0;
     // Fills this object from its file record; answers False when the record is of another

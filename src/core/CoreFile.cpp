@@ -22,6 +22,20 @@ namespace {
     fail(QStringLiteral("The file is not open for %1").arg(QLatin1String(what)));
 }
 
+// Encodes straight onto the payload; a value that cannot be written takes back what it wrote,
+// so it leaves no partial record behind.
+template <class Encode>
+void appendWhole(QByteArray& payload, const Encode& encode)
+{
+    const qsizetype before = payload.size();
+    try {
+        encode(payload);
+    } catch (...) {
+        payload.truncate(before);
+        throw;
+    }
+}
+
 } // namespace
 
 struct CoreFile::State {
@@ -102,20 +116,17 @@ void CoreFile::WRITE(const Variant& value)
     // Not through the list overload: that would copy the value, deep arrays and all.
     if (m_state->mode != ModeWrite)
         notOpenFor("writing");
-    QByteArray bytes;
-    putValue(bytes, value);
-    m_state->data.append(bytes);
+    appendWhole(m_state->data, [&value](QByteArray& out) { putValue(out, value); });
 }
 
 void CoreFile::WRITE(std::initializer_list<Variant> values)
 {
     if (m_state->mode != ModeWrite)
         notOpenFor("writing");
-    // Encoded aside first, so a value that cannot be written leaves no partial record behind.
-    QByteArray bytes;
-    for (const Variant& v : values)
-        putValue(bytes, v);
-    m_state->data.append(bytes);
+    appendWhole(m_state->data, [values](QByteArray& out) {
+        for (const Variant& v : values)
+            putValue(out, v);
+    });
 }
 
 void CoreFile::WRITETAG(const QString& tag)

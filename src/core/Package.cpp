@@ -12,8 +12,10 @@
 
 #include "core/ClassRegistry.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace vorn {
 
@@ -27,33 +29,46 @@ constexpr QLatin1String Magic("VP1");
     throw Error(Source, QStringLiteral("Malformed package: %1").arg(what));
 }
 
+// Most of a package is short pieces, and a QString append each costs a call that checks for
+// sharing: the writer keeps its text's capacity itself and copies the pieces in.
 class Writer {
 public:
-    QString out;
-
-    void length(qsizetype n)
+    explicit Writer(QLatin1String start)
     {
-        out += QString::number(n);
-        out += QLatin1Char(':');
+        reserve(start.size());
+        for (const char c : start)
+            m_at[m_size++] = char16_t(c);
     }
+    QString result() &&
+    {
+        m_out.truncate(m_size);
+        return std::move(m_out);
+    }
+
+    // A length or count: its digits and ':', after the kind letter when there is one.
+    void length(qsizetype n, char kind = 0) { token(kind, n, ':'); }
     void text(const QString& t)
     {
-        out += QLatin1Char('S');
-        length(t.size());
-        out += t;
+        length(t.size(), 'S');
+        append(t);
     }
 
     void value(const Variant& v)
     {
         using K = Variant::Kind;
         switch (v.kind()) {
-        case K::Empty: out += QLatin1Char('E'); break;
-        case K::Missing: out += QLatin1Char('M'); break;
+        case K::Empty: put(u'E'); break;
+        case K::Missing: put(u'M'); break;
         case K::Text: text(v.text()); break;
-        case K::Long: out += QLatin1Char('L') + QString::number(v.longValue()) + QLatin1Char(';'); break;
-        case K::Double: out += QLatin1Char('D') + numberText(v.doubleValue()) + QLatin1Char(';'); break;
-        case K::Bool: out += QLatin1Char(v.boolValue() ? 'T' : 'F'); break;
-        case K::Date: out += QLatin1Char('W') + QString::number(v.date().toMSecsSinceEpoch()) + QLatin1Char(';'); break;
+        case K::Long: token('L', v.longValue(), ';'); break;
+        case K::Double:
+            if (std::isfinite(v.doubleValue()))
+                token('D', v.doubleValue(), ';');
+            else
+                append(QLatin1Char('D') + numberText(v.doubleValue()) + QLatin1Char(';'));
+            break;
+        case K::Bool: put(v.boolValue() ? u'T' : u'F'); break;
+        case K::Date: token('W', v.date().toMSecsSinceEpoch(), ';'); break;
         case K::Array: {
             const NestingGuard nesting(Source);
             array(v.array());
@@ -65,8 +80,7 @@ public:
 
     void array(const VariantArray& items)
     {
-        out += QLatin1Char('A');
-        length(qsizetype(items.size()));
+        length(qsizetype(items.size()), 'A');
         for (const Variant& item : items)
             value(item);
     }
@@ -74,18 +88,60 @@ public:
     void object(const Ref<Object>& object)
     {
         if (!object) {
-            out += QLatin1Char('N');
+            put(u'N');
             return;
         }
         DataEvents& p = ClassRegistry::persistent(object);
         const QString identity = p.DATA().CLASSNAME();
         const QString package = p.DATA().PACKAGE();
-        out += QLatin1Char('O');
-        length(identity.size());
-        out += identity;
+        length(identity.size(), 'O');
+        append(identity);
         length(package.size());
-        out += package;
+        append(package);
     }
+
+private:
+    void append(const QString& t) { append(reinterpret_cast<const char16_t*>(t.constData()), t.size()); }
+    void append(const char16_t* chars, qsizetype count)
+    {
+        reserve(count);
+        std::memcpy(m_at + m_size, chars, size_t(count) * sizeof(char16_t));
+        m_size += count;
+    }
+    void put(char16_t c)
+    {
+        reserve(1);
+        m_at[m_size++] = c;
+    }
+    // Room for `more` units after the written ones, growing by half again at least.
+    void reserve(qsizetype more)
+    {
+        if (m_size + more <= m_out.size())
+            return;
+        m_out.resize(std::max(m_size + more, m_out.size() + m_out.size() / 2 + 64));
+        m_at = reinterpret_cast<char16_t*>(m_out.data());
+    }
+
+    // The kind letter (none for 0), the number and its end mark, appended at once: most of a
+    // package is such short pieces.
+    template <class Number>
+    void token(char kind, Number n, char end)
+    {
+        char digits[32];
+        const auto result = std::to_chars(digits, digits + sizeof digits, n);
+        char16_t piece[sizeof digits + 2];
+        qsizetype at = 0;
+        if (kind)
+            piece[at++] = char16_t(kind);
+        for (const char* c = digits; c != result.ptr; ++c)
+            piece[at++] = char16_t(*c);
+        piece[at++] = char16_t(end);
+        append(piece, at);
+    }
+
+    QString m_out;            // sized ahead; the first m_size units are written
+    char16_t* m_at = nullptr; // m_out's units
+    qsizetype m_size = 0;
 };
 
 class Reader {
@@ -148,8 +204,9 @@ public:
             return Variant(array());
         }
         case 'O': {
-            const QString identity = chars(length());
-            const QString package = chars(length());
+            // Lent, not copied: the object reads its package through and keeps none of it.
+            const QString identity = lent(length());
+            const QString package = lent(length());
             Ref<DataEvents> object = ClassRegistry::create(identity);
             object->DataUnpack(package);
             return Variant(Ref<Object>(std::move(object)));
@@ -206,10 +263,22 @@ private:
         return s;
     }
 
+    // The next n units as a text that shares this package's storage, for use while it lives.
+    QString lent(qsizetype n)
+    {
+        QString s = QString::fromRawData(m_text.data() + m_at, n);
+        m_at += n;
+        return s;
+    }
+
     QStringView until(char16_t end)
     {
-        const qsizetype stop = m_text.indexOf(QChar(end), m_at);
-        if (stop < 0 || stop - m_at > 40)
+        constexpr qsizetype MaxNumber = 40;
+        const qsizetype last = std::min(m_text.size(), m_at + MaxNumber + 1);
+        qsizetype stop = m_at;
+        while (stop < last && m_text[stop] != end)
+            ++stop;
+        if (stop == last)
             malformed(QStringLiteral("a number is not terminated"));
         QStringView v = m_text.mid(m_at, stop - m_at);
         m_at = stop + 1;
@@ -227,10 +296,9 @@ private:
 QString Package::PACK(const VariantArray& values)
 {
     const NestingGuard nesting(Source);
-    Writer w;
-    w.out = QString(Magic);
+    Writer w(Magic);
     w.array(values);
-    return w.out;
+    return std::move(w).result();
 }
 
 VariantArray Package::UNPACK(const QString& package, qsizetype count)

@@ -109,6 +109,20 @@ TEST(PackageTest, ObjectsAndLongTextsRoundTrip)
     ASSERT_TRUE(child->ELEMENTS()->Item(QStringLiteral("CHILD")));
 }
 
+// Packing a tree makes no child list or bag for its leaves, and packs them as empty ones.
+TEST(PackageTest, ListsNotMadeYetPackAsEmptyOnes)
+{
+    auto untouched = cls_VornElement::create();
+    untouched->setID(QStringLiteral("E"));
+    auto touched = cls_VornElement::create();
+    touched->setID(QStringLiteral("E"));
+    touched->ELEMENTS();
+    touched->ATTRIBUTES();
+    EXPECT_EQ(str(untouched->DATA().PACKAGE()), str(touched->DATA().PACKAGE()));
+    EXPECT_FALSE(untouched->elementsIfAny());
+    EXPECT_FALSE(untouched->attributesIfAny());
+}
+
 TEST(PackageTest, TypedTargetsConvertAndCountMustMatch)
 {
     const QString p = Package::PACK({ "12", 2.5, true, Variant(), VariantArray{ 1 } });
