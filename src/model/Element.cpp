@@ -220,10 +220,10 @@ struct cls_VornElement::Fields {
 void cls_VornElement::DataPACK(QString& pcPackage)
 {
     // A list not made yet packs as a new one would: packing a tree makes none for its leaves.
-    static thread_local const QString noAttributes = cls_VornAttributes::create()->PACKAGE();
-    static thread_local const QString noElements = cls_VornElements::create()->DATA().PACKAGE();
-    pcPackage = record::pack(DATA().KEY(), m_sort, m_attributes ? m_attributes->PACKAGE() : noAttributes,
-                             m_elements ? m_elements->DATA().PACKAGE() : noElements, Fields::of(*this));
+    static thread_local const QString emptyBag = cls_VornAttributes::create()->PACKAGE();
+    static thread_local const QString emptyList = cls_VornElements::create()->DATA().PACKAGE();
+    pcPackage = record::pack(DATA().KEY(), m_sort, m_attributes ? m_attributes->PACKAGE() : emptyBag,
+                             m_elements ? m_elements->DATA().PACKAGE() : emptyList, Fields::of(*this));
 }
 
 void cls_VornElement::DataUnpack(const QString& prPackage)
