@@ -107,6 +107,9 @@ public:
     void swapContents(DataEvents& other) noexcept override;
 
 private:
+    // Bags unpacked or read one after another mostly name the same pairs, in the same order:
+    // such bags share one list, as the reader's do.
+    void takeNames(QStringList&& upperNames);
     // Position of a name or a numeric position; 0 when there is none.
     qint32 resolve(const Variant& pIDOrIndex) const;
 

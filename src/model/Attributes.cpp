@@ -225,6 +225,17 @@ void cls_VornAttributes::setNAME(qint32 pIndex, const QString& pNew)
         m_names[pIndex - 1] = upperCased(pNew);
 }
 
+void cls_VornAttributes::takeNames(QStringList&& upperNames)
+{
+    static thread_local QStringList last;
+    if (upperNames == last) {
+        m_names = last;
+    } else {
+        m_names = std::move(upperNames);
+        last = m_names;
+    }
+}
+
 QString cls_VornAttributes::PACKAGE()
 {
     if (m_upperBound != COUNT()) {
@@ -261,7 +272,7 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
         upperNames.append(names[size_t(i)].toText());
         slots.push_back(Slot{ std::move(values[size_t(i)]), PackedPlace() });
     }
-    m_names = std::move(upperNames);
+    takeNames(std::move(upperNames));
     m_values = std::move(slots);
     m_widePlaces.reset();
     m_upperBound = count;
@@ -294,7 +305,7 @@ bool cls_VornAttributes::READ(CoreFile& pFile)
         upperNames.append(std::move(name));
         slots.push_back(Slot{ pFile.READVALUE(), PackedPlace() });
     }
-    m_names = std::move(upperNames);
+    takeNames(std::move(upperNames));
     m_values = std::move(slots);
     m_widePlaces.reset();
     m_upperBound = count;
