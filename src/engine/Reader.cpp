@@ -5,6 +5,7 @@
 #include "engine/CheckPlan.h"
 
 #include "engine/Messages.h"
+#include "engine/TextPool.h"
 
 #include "core/TextKeys.h"
 #include "core/Vocabulary.h"
@@ -847,7 +848,7 @@ namespace {
 
 // The items between parentheses: split at the commas outside double quotes. An empty piece is
 // an empty item, not a value left out.
-VariantArray readArray(QStringView inner, const std::function<void(const QString&)>& error)
+VariantArray readArray(QStringView inner, const std::function<void(const QString&)>& error, TextPool* pool)
 {
     VariantArray items;
     if (inner.isEmpty())
@@ -861,7 +862,7 @@ VariantArray readArray(QStringView inner, const std::function<void(const QString
             continue;
         }
         const QStringView piece = trimmedBlanks(inner.mid(start, i - start));
-        items.push_back(piece.isEmpty() ? Variant() : readValue(piece, ValueForm::Plain, error));
+        items.push_back(piece.isEmpty() ? Variant() : readValue(piece, ValueForm::Plain, error, pool));
         start = i + 1;
     }
     return items;
@@ -869,25 +870,26 @@ VariantArray readArray(QStringView inner, const std::function<void(const QString
 
 } // namespace
 
-Variant readValue(QStringView text, ValueForm form, const std::function<void(const QString&)>& error)
+Variant readValue(QStringView text, ValueForm form, const std::function<void(const QString&)>& error, TextPool* pool)
 {
+    const auto textOf = [pool](QStringView t) { return pool ? pool->copy(t) : t.toString(); };
     if (form == ValueForm::Quoted)
-        return text.isEmpty() ? QStringLiteral("") : text.toString();
+        return text.isEmpty() ? QStringLiteral("") : textOf(text);
     if (form == ValueForm::Array)
-        return readArray(text, error);
+        return readArray(text, error, pool);
     if (text.isEmpty() || text == vocabulary::EmptyValue)
         return emptyMarker();
     if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
-        return text.sliced(1, text.size() - 2).toString();
+        return textOf(text.sliced(1, text.size() - 2));
     const double number = CoreServices::readNumber(text);
     if (text == u"0" || text == u"0.0" || number != 0)
         return number;
     if (const auto flag = vocabulary::booleanWord(text))
         return *flag;
     if (text.startsWith(vocabulary::ReferencePrefix))
-        return text.toString();
+        return textOf(text);
     if (text.startsWith(ArrayMarker))
-        return readArray(text.sliced(ArrayMarker.size()), error);
+        return readArray(text.sliced(ArrayMarker.size()), error, pool);
     error(QStringLiteral("Der Wert '") + text + QStringLiteral("' wurde nicht erkannt!"));
     return Variant();
 }
@@ -970,7 +972,7 @@ private:
 // structure the errors are only set on the element. `lastNames` are the names of the last line
 // that named its values each once: lines of one type repeat them, and their bags share the list.
 void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_VornElement>& target,
-                 cls_VornStructure* structure, QStringList& lastNames)
+                 cls_VornStructure* structure, QStringList& lastNames, TextPool& texts)
 {
     cls_VornElement& element = *target;
     cls_VornAttributes& bag = *element.ATTRIBUTES();
@@ -1018,7 +1020,7 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
         valueAt = slot.valueAt.isSet() ? slot.valueAt
             : slot.nameAt.isSet()      ? slot.nameAt
                                        : Extent{ line.text.size(), line.text.size() };
-        Variant value = readValue(slot.value, slot.form, unknown);
+        Variant value = readValue(slot.value, slot.form, unknown, &texts);
         QString name = std::move(slot.name);
         const TextExtent valueExtent = line.extent(valueAt);
         const cls_VornAttributes::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent,
@@ -1136,6 +1138,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     BlockStack blocks(self);
     NameCache names;
     QStringList lastNames;
+    TextPool texts;
     LineReading reading;
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
@@ -1164,7 +1167,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                                 line.whole(), line.number);
                 continue;
             }
-            storeValues(reading.slots_, line, blocks.current(), this, lastNames);
+            storeValues(reading.slots_, line, blocks.current(), this, lastNames, texts);
             continue;
         }
 
@@ -1193,7 +1196,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
 
         if (vocabulary::isEnd(command)) {
             // END's own values belong to no element: they are read and dropped.
-            storeValues(reading.slots_, line, element, nullptr, lastNames);
+            storeValues(reading.slots_, line, element, nullptr, lastNames, texts);
             if (blocks.atTop()) {
                 reportError(*this, Message::EndWithoutBegin,
                             QStringLiteral("Die Zeile '") + line.text
@@ -1214,7 +1217,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (reading.typeAt.isSet())
             source.type = line.extent(reading.typeAt);
         element->setSource(std::move(source));
-        storeValues(reading.slots_, line, element, this, lastNames);
+        storeValues(reading.slots_, line, element, this, lastNames, texts);
         if (vocabulary::isBegin(command))
             blocks.open(element);
         else

@@ -110,3 +110,38 @@ TEST(ReaderTest, InputThatIsNoScript)
         EXPECT_GE(p.errors.size(), qsizetype(p.s->errorLocations().size()));
     }
 }
+
+TEST(ReaderTest, TextValuesAreTextsOfTheirOwn)
+{
+    // The values of many lines share the reader's storage; each must still behave as a text of
+    // its own: outlive the tree, change without changing another, end where it ends.
+    QString script;
+    const int count = 3000;
+    for (int i = 0; i < count; ++i)
+        script += QStringLiteral("BOX ID=\"box %1\", N=\"%2\"\n").arg(i).arg(QString(i % 300, QLatin1Char('n')));
+    QStringList ids, names;
+    {
+        auto p = parse(script);
+        ASSERT_TRUE(p.errors.isEmpty());
+        for (qint32 i = 1; i <= count; ++i) {
+            ids.append(p.top(i)->ID());
+            names.append(p.top(i)->ATTRIBUTES()->VALUE("N").toText());
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(ids[i], QStringLiteral("box %1").arg(i));
+        ASSERT_EQ(names[i], QString(i % 300, QLatin1Char('n')));
+        EXPECT_EQ(names[i].utf16()[names[i].size()], u'\0');
+    }
+    const QString before = ids[1];
+    ids[0].append(QStringLiteral(" and more"));
+    ids[0][0] = u'B';
+    ids[2].resize(1);
+    EXPECT_EQ(ids[0], "Box 0 and more");
+    EXPECT_EQ(ids[1], before);
+    EXPECT_EQ(ids[3], "box 3");
+    ids = QStringList(ids.mid(count - 1)); // the last text alone keeps its storage
+    ids[0].append(QString(10000, QLatin1Char('z')));
+    EXPECT_EQ(ids[0].size(), 8 + 10000);
+    EXPECT_TRUE(ids[0].startsWith(QStringLiteral("box %1z").arg(count - 1)));
+}
