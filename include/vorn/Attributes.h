@@ -56,7 +56,7 @@ public:
     // when it had none, and the value. Unset for pairs made in code, unpacked or read from a
     // record; copies carry it, and a new value for the pair leaves it where it was.
     using Place = ValuePlace;
-    Place placeAt(qint32 pPosition) const { return unpacked(m_values[size_t(pPosition - 1)].place); }
+    Place placeAt(qint32 pPosition) const { return unpacked(placeNoted(m_values[size_t(pPosition - 1)])); }
 
     // Appends without looking for an existing pair: for code that rebuilds a bag whose names
     // it knows to be distinct and upper-case.
@@ -65,15 +65,19 @@ public:
     void put(QString upperName, Variant value);
     void put(QString upperName, Variant value, const Place& place);
     // By position, without the range checks of VALUE and REMOVE: 1 <= pPosition <= COUNT.
-    const Variant& valueAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)].value; }
+    const Variant& valueAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)]; }
     const QString& nameAt(qint32 pPosition) const { return m_names.at(pPosition - 1); }
     void putAt(qint32 pPosition, Variant value, const Place& place)
     {
-        m_values[size_t(pPosition - 1)].value = std::move(value);
-        m_values[size_t(pPosition - 1)].place = packed(place);
+        Variant& slot = m_values[size_t(pPosition - 1)];
+        slot = std::move(value);
+        notePlace(slot, packed(place));
     }
     // A new value where the pair at pPosition stands, keeping its name and place.
-    void replaceValueAt(qint32 pPosition, Variant value) { m_values[size_t(pPosition - 1)].value = std::move(value); }
+    void replaceValueAt(qint32 pPosition, Variant value)
+    {
+        replaceKeepingPlace(m_values[size_t(pPosition - 1)], std::move(value));
+    }
     // Renames every pair at once, by the list `upperNames` (as many, distinct, upper-case),
     // and trims the array bound to COUNT as COPY does: for a check that converted the values
     // where they stand and now names them as its definition does.
@@ -113,17 +117,40 @@ private:
     // Position of a name or a numeric position; 0 when there is none.
     qint32 resolve(const Variant& pIDOrIndex) const;
 
-    // A Place in 8 bytes, as a value read from a script nearly always fits: the value's offset
-    // and length, and how far before it its name starts and how long that is (no distance: the
-    // name is the value itself). What does not fit is kept whole in m_widePlaces, `valueFrom`
-    // its index there.
+    // A Place in the seven bytes a value keeps for its container, as a value read from a script
+    // nearly always fits: the value's offset and length, and how far before it its name starts
+    // and how long that is (no distance: the name is the value itself). What does not fit is
+    // kept whole in m_widePlaces, `valueFrom` its index there.
     struct PackedPlace {
         qint32 valueFrom = -1;
-        quint16 valueLength = 0;
-        quint8 nameBack = 0;
-        quint8 nameLength = 0;
+        quint16 valueLength = 0; // 12 bits
+        quint8 nameBack = 0;     // 6 bits
+        quint8 nameLength = 0;   // 6 bits
     };
-    static constexpr quint16 Wide = 0xFFFF;
+    static constexpr quint16 Wide = 0xFFF;
+    static constexpr quint32 NameLimit = 0x3F;
+    // The offset is noted one higher, so that a value's zero note is no place at all.
+    static void notePlace(Variant& value, const PackedPlace& place) noexcept
+    {
+        const quint64 bits = quint64(quint32(place.valueFrom) + 1u) | quint64(place.valueLength) << 32
+            | quint64(place.nameBack) << 44 | quint64(place.nameLength) << 50;
+        for (size_t i = 0; i < value.m_note.size(); ++i)
+            value.m_note[i] = std::uint8_t(bits >> (8 * i));
+    }
+    static PackedPlace placeNoted(const Variant& value) noexcept
+    {
+        quint64 bits = 0;
+        for (size_t i = 0; i < value.m_note.size(); ++i)
+            bits |= quint64(value.m_note[i]) << (8 * i);
+        return PackedPlace{ qint32(quint32(bits) - 1), quint16((bits >> 32) & Wide), quint8((bits >> 44) & NameLimit),
+                            quint8((bits >> 50) & NameLimit) };
+    }
+    static void replaceKeepingPlace(Variant& slot, Variant&& value) noexcept
+    {
+        const std::array<std::uint8_t, 7> note = slot.m_note;
+        slot = std::move(value);
+        slot.m_note = note;
+    }
     PackedPlace packed(const Place& place)
     {
         const TextExtent& name = place.name;
@@ -134,7 +161,7 @@ private:
                 return PackedPlace{ value.from, quint16(valueLength), 0, 0 };
             const quint32 back = quint32(value.from - name.from);
             const quint32 nameLength = quint32(name.to - name.from);
-            if (name.from >= 0 && back - 1 < 255 && nameLength <= 255)
+            if (name.from >= 0 && back - 1 < NameLimit && nameLength <= NameLimit)
                 return PackedPlace{ value.from, quint16(valueLength), quint8(back), quint8(nameLength) };
         }
         return packedWide(place);
@@ -145,21 +172,14 @@ private:
     {
         if (COUNT() + 1 > m_upperBound)
             m_upperBound = COUNT() + 1 + GrowthStep;
-        m_values.emplace_back(std::move(value), place);
+        notePlace(m_values.emplace_back(std::move(value)), place);
     }
     Place unpacked(const PackedPlace& place) const noexcept;
-    struct Slot {
-        // A constructor, so that a slot is built in place by every compiler (no aggregate
-        // initialisation with parentheses in clang 14).
-        Slot(Variant v, const PackedPlace& p) noexcept : value(std::move(v)), place(p) {}
-        Variant value;
-        PackedPlace place;
-    };
     // Position of the pair named upperName; 0 when none.
     qint32 positionNamed(const QString& upperName) const noexcept;
 
-    QStringList m_names;        // shared between bags until one changes its names
-    std::vector<Slot> m_values; // in the order of m_names; the array bound is kept apart
+    QStringList m_names;           // shared between bags until one changes its names
+    std::vector<Variant> m_values; // in the order of m_names, each noting its place; the array bound is kept apart
     std::unique_ptr<std::vector<Place>> m_widePlaces;
     qint32 m_upperBound = GrowthStep;
     static constexpr qint32 GrowthStep = 10;

@@ -99,14 +99,14 @@ void cls_VornAttributes::reserve(qint32 count)
 Variant cls_VornAttributes::VALUE(const Variant& pIDOrIndex, const Variant& pDefault) const
 {
     const qint32 position = resolve(pIDOrIndex);
-    return position ? m_values[size_t(position - 1)].value : pDefault;
+    return position ? m_values[size_t(position - 1)] : pDefault;
 }
 
 void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew)
 {
     if (!pIDOrIndex.isText()) {
         if (const qint32 position = resolve(pIDOrIndex))
-            m_values[size_t(position - 1)].value = pNew;
+            replaceKeepingPlace(m_values[size_t(position - 1)], Variant(pNew));
         return;
     }
     put(upperCased(pIDOrIndex.text()), pNew);
@@ -123,7 +123,7 @@ qint32 cls_VornAttributes::positionNamed(const QString& upperName) const noexcep
 void cls_VornAttributes::put(QString upperName, Variant value)
 {
     if (const qint32 at = positionNamed(upperName))
-        m_values[size_t(at - 1)].value = std::move(value);
+        replaceKeepingPlace(m_values[size_t(at - 1)], std::move(value));
     else
         append(std::move(upperName), std::move(value));
 }
@@ -168,7 +168,7 @@ void cls_VornAttributes::appendShared(Variant value, const Place& place)
 void cls_VornAttributes::appendShared(Variant value, const cls_VornAttributes& from, qint32 position)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
-    const PackedPlace& place = from.m_values[size_t(position - 1)].place;
+    const PackedPlace place = placeNoted(from.m_values[size_t(position - 1)]);
     pushValue(std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place);
 }
 
@@ -265,12 +265,12 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
         throw Error(QStringLiteral("Package"),
                     QStringLiteral("The attribute package's count does not match its arrays"));
     QStringList upperNames;
-    std::vector<Slot> slots;
+    std::vector<Variant> slots;
     upperNames.reserve(count);
     slots.reserve(size_t(count));
     for (qint32 i = 1; i <= count; ++i) {
         upperNames.append(names[size_t(i)].toText());
-        slots.push_back(Slot{ std::move(values[size_t(i)]), PackedPlace() });
+        notePlace(slots.emplace_back(std::move(values[size_t(i)])), PackedPlace());
     }
     takeNames(std::move(upperNames));
     m_values = std::move(slots);
@@ -298,12 +298,12 @@ bool cls_VornAttributes::READ(CoreFile& pFile)
     if (count < 0)
         throw Error(QStringLiteral("READ"), QStringLiteral("The record holds a negative count"));
     QStringList upperNames;
-    std::vector<Slot> slots;
+    std::vector<Variant> slots;
     for (qint32 i = 0; i < count; ++i) { // grows only as far as the file really holds pairs
         QString name;
         pFile.READ(name);
         upperNames.append(std::move(name));
-        slots.push_back(Slot{ pFile.READVALUE(), PackedPlace() });
+        notePlace(slots.emplace_back(pFile.READVALUE()), PackedPlace());
     }
     takeNames(std::move(upperNames));
     m_values = std::move(slots);
