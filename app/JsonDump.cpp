@@ -121,13 +121,12 @@ void elementHead(JsonWriter& w, cls_VornElement& e)
     w.string(e.ERRORTEXT());
     w.key("attributes");
     w.beginArray();
-    if (const auto& bag = e.attributesIfAny()) {
-        for (qint32 i = 1; i <= bag->COUNT(); ++i) {
-            w.beginArray();
-            w.string(bag->NAME(i));
-            value(w, bag->VALUE(i));
-            w.endArray();
-        }
+    const AttributeValues& bag = e.attributeValues();
+    for (qint32 i = 1; i <= bag.COUNT(); ++i) {
+        w.beginArray();
+        w.string(bag.NAME(i));
+        value(w, bag.VALUE(i));
+        w.endArray();
     }
     w.endArray();
     w.key("elements");

@@ -24,9 +24,19 @@ public:
     // The type word as written, possibly extended by the check to "type.parenttype".
     const QString& SORT() const noexcept { return m_sort; }
     void setSORT(QString sort) noexcept;
-    // Created on first use.
+    // Created on first use, with the values the element held until then.
     const Ref<cls_VornAttributes>& ATTRIBUTES();
-    void setATTRIBUTES(Ref<cls_VornAttributes> attributes) noexcept { m_attributes = std::move(attributes); }
+    void setATTRIBUTES(Ref<cls_VornAttributes> attributes) noexcept
+    {
+        m_attributes = std::move(attributes);
+        m_values.clear();
+    }
+    // The attribute values without making the bag: the bag's own once it exists, else those
+    // the element holds itself. The reader and the check fill and convert them here, so that
+    // a tree read from a script carries no bag object until one is asked for. The reference
+    // lasts until ATTRIBUTES or setATTRIBUTES is next called.
+    AttributeValues& attributeValues() noexcept { return m_attributes ? *m_attributes : m_values; }
+    const AttributeValues& attributeValues() const noexcept { return m_attributes ? *m_attributes : m_values; }
     // The children in script order; created on first use.
     const Ref<cls_VornElements>& ELEMENTS();
     void setELEMENTS(Ref<cls_VornElements> elements) noexcept
@@ -90,6 +100,7 @@ public:
     bool hasElements() const noexcept;
     // The child list when one exists, else none.
     const Ref<cls_VornElements>& elementsIfAny() const noexcept { return m_elements; }
+    // The bag when one was made, else none; the element may still hold values (attributeValues).
     const Ref<cls_VornAttributes>& attributesIfAny() const noexcept { return m_attributes; }
 
     // Counts changes of any element's SORT on this thread (type lookups index by it).
@@ -138,6 +149,7 @@ private:
 
     QString m_sort;
     Ref<cls_VornAttributes> m_attributes;
+    AttributeValues m_values; // empty once m_attributes exists
     Ref<cls_VornElements> m_elements;
     std::unique_ptr<Extra> m_extra;
     // Held in the element, not apart: nearly every element of a large tree was read.

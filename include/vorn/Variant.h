@@ -194,7 +194,7 @@ private:
     // the attribute bag notes there where the script gave the value, which then needs no room
     // beside it. Copies, moves and assignments carry them, comparisons ignore them, and a value
     // made from anything else starts with them zero.
-    friend class cls_VornAttributes;
+    friend class AttributeValues;
     std::array<std::uint8_t, 7> m_note{};
 };
 

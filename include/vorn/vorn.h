@@ -2,6 +2,7 @@
 // The whole engine API.
 
 #include <vorn/AttributeDef.h>
+#include <vorn/AttributeValues.h>
 #include <vorn/Attributes.h>
 #include <vorn/CoreData.h>
 #include <vorn/CoreDatabase.h>

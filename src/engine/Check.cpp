@@ -86,7 +86,7 @@ bool checkPlacement(cls_VornElement& element, cls_VornElementDef& definition, co
 }
 
 // The value of one attribute converted to its data type, reported when it does not fit.
-Variant convertedValue(cls_VornElement& element, const AttributeStep& step, const cls_VornAttributes& given, qint32 at,
+Variant convertedValue(cls_VornElement& element, const AttributeStep& step, const AttributeValues& given, qint32 at,
                        cls_VornStructure& structure)
 {
     const Variant& v = given.valueAt(at);
@@ -106,7 +106,7 @@ Variant convertedValue(cls_VornElement& element, const AttributeStep& step, cons
 // name or at its position, and nothing else; no attribute is fixed. Its values are converted
 // where they stand, which is what the rebuild below would make of them. False, with the bag
 // untouched, for any other element.
-bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
+bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, AttributeValues& given,
                     cls_VornStructure& structure)
 {
     const qint32 m = given.COUNT();
@@ -139,8 +139,8 @@ bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, cls_VornAtt
 
 // Rebuilds the values in the definition's order into `validated`, consuming what it uses from
 // the element's own bag.
-void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
-                     cls_VornAttributes& validated, cls_VornStructure& structure)
+void checkAttributes(cls_VornElement& element, const CheckPlan& plan, AttributeValues& given,
+                     AttributeValues& validated, cls_VornStructure& structure)
 {
     if (plan.namesShared)
         validated.startSharing(plan.upperNames);
@@ -156,7 +156,7 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
                 return i + 1;
         return 0;
     };
-    const auto take = [&](const AttributeStep& step, Variant value, const cls_VornAttributes::Place& place = {}) {
+    const auto take = [&](const AttributeStep& step, Variant value, const AttributeValues::Place& place = {}) {
         if (plan.namesShared)
             validated.appendShared(std::move(value), place);
         else if (step.repeatsName)
@@ -215,12 +215,11 @@ void checkAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAt
 
 // The values of any other element: rebuilt in the definition's order, then the ID taken from
 // what is left, and what is still left reported and kept as errors.
-void rebuildAttributes(cls_VornElement& element, const CheckPlan& plan, cls_VornAttributes& given,
+void rebuildAttributes(cls_VornElement& element, const CheckPlan& plan, AttributeValues& given,
                        cls_VornStructure& structure)
 {
     // One scratch bag per thread: its pairs move into the element, the element's old storage into it.
-    static thread_local const Ref<cls_VornAttributes> scratch = cls_VornAttributes::create();
-    cls_VornAttributes& validated = *scratch;
+    static thread_local AttributeValues validated;
     validated.clear();
     checkAttributes(element, plan, given, validated, structure);
 
@@ -278,7 +277,7 @@ QString plainText(const Variant& value)
 
 QString attributeText(cls_VornElement& block, const char16_t* name)
 {
-    return plainText(block.ATTRIBUTES()->VALUE(QString::fromUtf16(name), QString()));
+    return plainText(block.attributeValues().VALUE(QString::fromUtf16(name), QString()));
 }
 
 bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStructure>& pStructure)
@@ -286,7 +285,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
     cls_VornStructure& structure = *pStructure;
     const auto* parentElement = dynamic_cast<const cls_VornElement*>(pParent.get());
     const QString parentType = parentElement ? parentElement->SORT() : QString();
-    cls_VornAttributes& given = *ATTRIBUTES();
+    AttributeValues& given = attributeValues();
 
     for (qint32 i = 1; i <= given.COUNT();) {
         const Variant& v = given.valueAt(i);

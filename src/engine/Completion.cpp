@@ -59,14 +59,14 @@ void cls_VornStructure::CHECKDEFAULTS(const Ref<cls_VornElement>& pElement, cons
         cls_VornElement& e = *item.element;
         const Ref<cls_VornElementDef> definition = definitions->ITEMPARENT(
             e.SORT(), item.parent ? item.parent->SORT() : QStringLiteral("NONE"));
-        const Ref<cls_VornAttributes>& values = e.attributesIfAny();
-        if (definition && values) {
+        AttributeValues& values = e.attributeValues();
+        if (definition) {
             const Ref<cls_VornAttributeDefs>& declared = definition->ATTRIBUTES();
-            for (qint32 i = 1; i <= values->COUNT();) {
-                const QString name = values->NAME(i);
+            for (qint32 i = 1; i <= values.COUNT();) {
+                const QString name = values.NAME(i);
                 const Ref<cls_VornAttributeDef> attribute = declared->EXISTS(name) ? declared->Item(name) : nullptr;
-                if (attribute && !attribute->REQUIRED() && values->VALUE(i, QString()) == attribute->DEFAULT())
-                    values->REMOVE(i, true); // the next value moves into position i
+                if (attribute && !attribute->REQUIRED() && values.VALUE(i, QString()) == attribute->DEFAULT())
+                    values.REMOVE(i, true); // the next value moves into position i
                 else
                     ++i;
             }

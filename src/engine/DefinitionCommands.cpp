@@ -110,7 +110,7 @@ bool runDefinitionCommand(cls_VornElement& block, cls_VornStructure& structure, 
         if (sub->ERRORS())
             return false;
         const QString& sort = sub->SORT();
-        cls_VornAttributes& values = *sub->ATTRIBUTES();
+        const AttributeValues& values = sub->attributeValues();
 
         if (sort == QLatin1String("PARENT")) {
             for (qint32 i = 1; i <= values.COUNT(); ++i) {

@@ -43,7 +43,7 @@ bool runEnumerationCommand(cls_VornElement& block, cls_VornStructure& structure)
                         valueRange(*item, QStringLiteral("NAME")));
             return false;
         }
-        list->CREATE(member, item->ATTRIBUTES()->VALUE(QStringLiteral("VALUE"), QString()),
+        list->CREATE(member, item->attributeValues().VALUE(QStringLiteral("VALUE"), QString()),
                      attributeText(*item, u"DESCRIPTION"));
         list->setMEMBERSPAN(list->COUNT(), item->SPAN());
     }

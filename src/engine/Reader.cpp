@@ -975,7 +975,7 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
                  cls_VornStructure* structure, QStringList& lastNames, TextPool& texts)
 {
     cls_VornElement& element = *target;
-    cls_VornAttributes& bag = *element.ATTRIBUTES();
+    AttributeValues& bag = element.attributeValues();
     QHash<QString, qint32> positions; // many values: an index of the names keeps a long line linear
     const bool indexed = values.size() > 8;
     // The usual line: the element's first, each name given once. Its values need no lookup.
@@ -1023,8 +1023,7 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
         Variant value = readValue(slot.value, slot.form, unknown, &texts);
         QString name = std::move(slot.name);
         const TextExtent valueExtent = line.extent(valueAt);
-        const cls_VornAttributes::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent,
-                                               valueExtent };
+        const AttributeValues::Place place{ slot.nameAt.isSet() ? line.extent(slot.nameAt) : valueExtent, valueExtent };
         if (distinct) {
             bag.appendShared(std::move(value), place);
         } else if (!indexed) {

@@ -108,14 +108,14 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
                const Ref<cls_VornStructure>& pStructure, WriteLookups& lookups)
 {
     const QString& sort = e.SORT();
-    const Ref<cls_VornAttributes>& attributes = e.attributesIfAny();
+    const AttributeValues& attributes = e.attributeValues();
     const QString indent(std::max(pIndent, 0), QLatin1Char('\t'));
     const QString id = e.ID();
     // A quote, line break or tab in the identifier would end it early, split the line or turn into a blank.
     if (!id.isEmpty() && !hasScriptForm(id))
         fail(e, QString(), ErrorConversion,
              QStringLiteral("the identifier holds a double quote, a line break or a tab and cannot be written"));
-    const qint32 count = attributes ? attributes->COUNT() : 0;
+    const qint32 count = attributes.COUNT();
     const bool block = count > 5 || e.hasElements();
     // The reader skips a block nested deeper than this, so its text would not read back.
     if (block && openBlocks >= cls_VornStructure::MaxNesting)
@@ -149,7 +149,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
         if (!attributesKnown)
             attributesKnown = &lookups.attributesOf(*definition);
         const Ref<cls_VornAttributeDef> attribute = WriteLookups::attribute(*attributesKnown, *definition, name);
-        const Variant& raw = attributes->valueAt(i);
+        const Variant& raw = attributes.valueAt(i);
         QString& text = lookups.valueText();
         text.clear();
         const qint32 type = attribute ? attribute->SORT() : TypeAtomic;
@@ -202,7 +202,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
         appendQuotedId(head);
         out.ADD(head);
         for (qint32 i = 1; i <= count; ++i) {
-            const QString& name = attributes->nameAt(i);
+            const QString& name = attributes.nameAt(i);
             const QString& t = textOf(i, name);
             if (t.isEmpty())
                 continue;
@@ -221,7 +221,7 @@ bool writeHead(const cls_VornElement& e, Placement placement, CoreList& out, qin
     appendQuotedId(line);
     bool first = true;
     for (qint32 i = 1; i <= count; ++i) {
-        const QString& name = attributes->nameAt(i);
+        const QString& name = attributes.nameAt(i);
         const QString& t = textOf(i, name);
         if (t.isEmpty())
             continue;

@@ -13,7 +13,7 @@ Ref<cls_VornAttributes> cls_VornAttributes::create()
     return std::make_shared<cls_VornAttributes>(CreateKey<cls_VornAttributes>());
 }
 
-cls_VornAttributes::PackedPlace cls_VornAttributes::packedWide(const Place& place)
+AttributeValues::PackedPlace AttributeValues::packedWide(const Place& place)
 {
     if (!place.name.isSet() && !place.value.isSet())
         return {};
@@ -23,7 +23,7 @@ cls_VornAttributes::PackedPlace cls_VornAttributes::packedWide(const Place& plac
     return PackedPlace{ qint32(m_widePlaces->size() - 1), Wide, 0, 0 };
 }
 
-cls_VornAttributes::Place cls_VornAttributes::unpacked(const PackedPlace& place) const noexcept
+AttributeValues::Place AttributeValues::unpacked(const PackedPlace& place) const noexcept
 {
     if (place.valueLength == Wide)
         return (*m_widePlaces)[size_t(place.valueFrom)];
@@ -36,7 +36,7 @@ cls_VornAttributes::Place cls_VornAttributes::unpacked(const PackedPlace& place)
     return { TextExtent{ nameFrom, nameFrom + place.nameLength }, value };
 }
 
-qint32 cls_VornAttributes::FIND(const QString& pID) const
+qint32 AttributeValues::FIND(const QString& pID) const
 {
     const QString name = upperCased(pID);
     for (qsizetype i = 0; i < m_names.size(); ++i)
@@ -45,9 +45,9 @@ qint32 cls_VornAttributes::FIND(const QString& pID) const
     return 0;
 }
 
-bool cls_VornAttributes::EXISTS(const QString& pID) const { return FIND(pID) > 0; }
+bool AttributeValues::EXISTS(const QString& pID) const { return FIND(pID) > 0; }
 
-qint32 cls_VornAttributes::resolve(const Variant& pIDOrIndex) const
+qint32 AttributeValues::resolve(const Variant& pIDOrIndex) const
 {
     if (pIDOrIndex.isText())
         return FIND(pIDOrIndex.text());
@@ -55,7 +55,7 @@ qint32 cls_VornAttributes::resolve(const Variant& pIDOrIndex) const
     return position >= 1 && position <= COUNT() ? position : 0;
 }
 
-bool cls_VornAttributes::REMOVE(const Variant& pIDOrIndex, bool pKeepOrder)
+bool AttributeValues::REMOVE(const Variant& pIDOrIndex, bool pKeepOrder)
 {
     const qint32 position = resolve(pIDOrIndex);
     if (!position)
@@ -72,13 +72,13 @@ bool cls_VornAttributes::REMOVE(const Variant& pIDOrIndex, bool pKeepOrder)
     return true;
 }
 
-void cls_VornAttributes::removeAt(qint32 pPosition)
+void AttributeValues::removeAt(qint32 pPosition)
 {
     m_names.removeAt(pPosition - 1);
     m_values.erase(m_values.begin() + ptrdiff_t(pPosition - 1));
 }
 
-void cls_VornAttributes::clear() noexcept
+void AttributeValues::clear() noexcept
 {
     // Emptying a list that other bags share would copy its storage first.
     if (m_names.isDetached())
@@ -90,19 +90,19 @@ void cls_VornAttributes::clear() noexcept
     m_upperBound = GrowthStep;
 }
 
-void cls_VornAttributes::reserve(qint32 count)
+void AttributeValues::reserve(qint32 count)
 {
     m_names.reserve(count);
     m_values.reserve(size_t(count));
 }
 
-Variant cls_VornAttributes::VALUE(const Variant& pIDOrIndex, const Variant& pDefault) const
+Variant AttributeValues::VALUE(const Variant& pIDOrIndex, const Variant& pDefault) const
 {
     const qint32 position = resolve(pIDOrIndex);
     return position ? m_values[size_t(position - 1)] : pDefault;
 }
 
-void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew)
+void AttributeValues::setVALUE(const Variant& pIDOrIndex, const Variant& pNew)
 {
     if (!pIDOrIndex.isText()) {
         if (const qint32 position = resolve(pIDOrIndex))
@@ -112,7 +112,7 @@ void cls_VornAttributes::setVALUE(const Variant& pIDOrIndex, const Variant& pNew
     put(upperCased(pIDOrIndex.text()), pNew);
 }
 
-qint32 cls_VornAttributes::positionNamed(const QString& upperName) const noexcept
+qint32 AttributeValues::positionNamed(const QString& upperName) const noexcept
 {
     for (qsizetype i = 0; i < m_names.size(); ++i)
         if (sameName(m_names.at(i), upperName))
@@ -120,7 +120,7 @@ qint32 cls_VornAttributes::positionNamed(const QString& upperName) const noexcep
     return 0;
 }
 
-void cls_VornAttributes::put(QString upperName, Variant value)
+void AttributeValues::put(QString upperName, Variant value)
 {
     if (const qint32 at = positionNamed(upperName))
         replaceKeepingPlace(m_values[size_t(at - 1)], std::move(value));
@@ -128,7 +128,7 @@ void cls_VornAttributes::put(QString upperName, Variant value)
         append(std::move(upperName), std::move(value));
 }
 
-void cls_VornAttributes::put(QString upperName, Variant value, const Place& place)
+void AttributeValues::put(QString upperName, Variant value, const Place& place)
 {
     if (const qint32 at = positionNamed(upperName))
         putAt(at, std::move(value), place);
@@ -136,14 +136,14 @@ void cls_VornAttributes::put(QString upperName, Variant value, const Place& plac
         append(std::move(upperName), std::move(value), place);
 }
 
-void cls_VornAttributes::append(QString upperName, Variant value, const Place& place)
+void AttributeValues::append(QString upperName, Variant value, const Place& place)
 {
     Q_ASSERT(size_t(m_names.size()) == m_values.size());
     m_names.append(std::move(upperName));
     pushValue(std::move(value), packed(place));
 }
 
-void cls_VornAttributes::startSharing(const QStringList& upperNames)
+void AttributeValues::startSharing(const QStringList& upperNames)
 {
     m_names = upperNames;
     m_values.clear();
@@ -152,27 +152,27 @@ void cls_VornAttributes::startSharing(const QStringList& upperNames)
     m_upperBound = GrowthStep;
 }
 
-void cls_VornAttributes::renameAll(const QStringList& upperNames)
+void AttributeValues::renameAll(const QStringList& upperNames)
 {
     Q_ASSERT(size_t(upperNames.size()) == m_values.size());
     m_names = upperNames;
     m_upperBound = COUNT();
 }
 
-void cls_VornAttributes::appendShared(Variant value, const Place& place)
+void AttributeValues::appendShared(Variant value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     pushValue(std::move(value), packed(place));
 }
 
-void cls_VornAttributes::appendShared(Variant value, const cls_VornAttributes& from, qint32 position)
+void AttributeValues::appendShared(Variant value, const AttributeValues& from, qint32 position)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     const PackedPlace place = placeNoted(from.m_values[size_t(position - 1)]);
     pushValue(std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place);
 }
 
-Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
+Variant AttributeValues::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
 {
     if (!pDefinition)
         return VALUE(pIDOrIndex, QString());
@@ -188,7 +188,7 @@ Variant cls_VornAttributes::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cl
     }
 }
 
-void cls_VornAttributes::COPY(const cls_VornAttributes& pOther)
+void AttributeValues::COPY(const AttributeValues& pOther)
 {
     if (&pOther == this)
         return;
@@ -198,7 +198,7 @@ void cls_VornAttributes::COPY(const cls_VornAttributes& pOther)
     m_upperBound = COUNT();
 }
 
-void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
+void AttributeValues::adopt(AttributeValues& other) noexcept
 {
     if (&other == this)
         return;
@@ -212,20 +212,20 @@ void cls_VornAttributes::adopt(cls_VornAttributes& other) noexcept
         m_values.shrink_to_fit();
 }
 
-QString cls_VornAttributes::NAME(qint32 pIndex) const
+QString AttributeValues::NAME(qint32 pIndex) const
 {
     if (pIndex < 1 || pIndex > COUNT())
         return QString();
     return m_names.at(pIndex - 1);
 }
 
-void cls_VornAttributes::setNAME(qint32 pIndex, const QString& pNew)
+void AttributeValues::setNAME(qint32 pIndex, const QString& pNew)
 {
     if (pIndex >= 1 && pIndex <= COUNT())
         m_names[pIndex - 1] = upperCased(pNew);
 }
 
-void cls_VornAttributes::takeNames(QStringList&& upperNames)
+void AttributeValues::takeNames(QStringList&& upperNames)
 {
     static thread_local QStringList last;
     if (upperNames == last) {
@@ -236,7 +236,7 @@ void cls_VornAttributes::takeNames(QStringList&& upperNames)
     }
 }
 
-QString cls_VornAttributes::PACKAGE()
+QString AttributeValues::PACKAGE()
 {
     if (m_upperBound != COUNT()) {
         m_upperBound = COUNT();
@@ -256,7 +256,7 @@ QString cls_VornAttributes::PACKAGE()
     return Package::PACK({ COUNT(), std::move(names), std::move(values) });
 }
 
-void cls_VornAttributes::setPACKAGE(const QString& package)
+void AttributeValues::setPACKAGE(const QString& package)
 {
     qint32 count = 0;
     VariantArray names, values;
@@ -278,7 +278,7 @@ void cls_VornAttributes::setPACKAGE(const QString& package)
     m_upperBound = count;
 }
 
-bool cls_VornAttributes::STORE(CoreFile& pFile) const
+bool AttributeValues::STORE(CoreFile& pFile) const
 {
     pFile.WRITETAG(record::version());
     pFile.WRITE(COUNT());
@@ -289,7 +289,7 @@ bool cls_VornAttributes::STORE(CoreFile& pFile) const
     return true;
 }
 
-bool cls_VornAttributes::READ(CoreFile& pFile)
+bool AttributeValues::READ(CoreFile& pFile)
 {
     if (!record::isCurrent(pFile.READTAG()))
         return false;
@@ -320,14 +320,19 @@ void cls_VornAttributes::DataCopy(const Object& pOther, bool& pcDone)
 
 void cls_VornAttributes::DataUnpack(const QString& prPackage) { setPACKAGE(prPackage); }
 
+void AttributeValues::swap(AttributeValues& other) noexcept
+{
+    m_names.swap(other.m_names);
+    m_values.swap(other.m_values);
+    m_widePlaces.swap(other.m_widePlaces);
+    std::swap(m_upperBound, other.m_upperBound);
+}
+
 void cls_VornAttributes::swapContents(DataEvents& other) noexcept
 {
     cls_VornAttributes& o = same(other);
     swapKey(o);
-    m_names.swap(o.m_names);
-    m_values.swap(o.m_values);
-    m_widePlaces.swap(o.m_widePlaces);
-    std::swap(m_upperBound, o.m_upperBound);
+    swap(o);
 }
 
 } // namespace vorn

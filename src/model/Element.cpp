@@ -9,13 +9,6 @@ namespace vorn {
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
-
-// Stands in for the bag of an element that never had one.
-const cls_VornAttributes& noAttributes()
-{
-    static const Ref<cls_VornAttributes> empty = cls_VornAttributes::create();
-    return *empty;
-}
 } // namespace
 
 bool cls_VornElement::Reserved::isEmpty() const
@@ -60,8 +53,11 @@ void cls_VornElement::setSORT(QString sort) noexcept
 
 const Ref<cls_VornAttributes>& cls_VornElement::ATTRIBUTES()
 {
-    if (!m_attributes)
-        m_attributes = cls_VornAttributes::create();
+    if (!m_attributes) {
+        auto bag = cls_VornAttributes::create();
+        bag->swap(m_values);
+        m_attributes = std::move(bag);
+    }
     return m_attributes;
 }
 
@@ -72,7 +68,7 @@ const Ref<cls_VornElements>& cls_VornElement::ELEMENTS()
     return m_elements;
 }
 
-bool cls_VornElement::hasAttributes() const noexcept { return m_attributes && m_attributes->COUNT() > 0; }
+bool cls_VornElement::hasAttributes() const noexcept { return attributeValues().COUNT() > 0; }
 
 bool cls_VornElement::hasElements() const noexcept { return m_elements && m_elements->COUNT() > 0; }
 
@@ -140,8 +136,9 @@ ValuePlace cls_VornElement::placeOf(const QString& pAttribute) const
     if (!hasSource())
         return {};
     const QString name = upperCased(pAttribute);
-    if (const qint32 at = m_attributes ? m_attributes->FIND(name) : 0)
-        return m_attributes->placeAt(at);
+    const AttributeValues& values = attributeValues();
+    if (const qint32 at = values.FIND(name))
+        return values.placeAt(at);
     return name == QLatin1String("ID") ? m_source.id : ValuePlace();
 }
 
@@ -172,8 +169,7 @@ void cls_VornElement::copyOwnFields(const cls_VornElement& other)
 {
     DATA().setKEY(other.DATA().KEY());
     setSORT(other.m_sort);
-    if (other.m_attributes || m_attributes)
-        ATTRIBUTES()->COPY(other.m_attributes ? *other.m_attributes : noAttributes());
+    attributeValues().COPY(other.attributeValues());
     setERRORTEXT(other.ERRORTEXT());
     m_errors = other.m_errors;
     m_uid = other.m_uid;
@@ -222,7 +218,8 @@ void cls_VornElement::DataPACK(QString& pcPackage)
     // A list not made yet packs as a new one would: packing a tree makes none for its leaves.
     static thread_local const QString emptyBag = cls_VornAttributes::create()->PACKAGE();
     static thread_local const QString emptyList = cls_VornElements::create()->DATA().PACKAGE();
-    pcPackage = record::pack(DATA().KEY(), m_sort, m_attributes ? m_attributes->PACKAGE() : emptyBag,
+    AttributeValues& values = attributeValues();
+    pcPackage = record::pack(DATA().KEY(), m_sort, values.COUNT() > 0 ? values.PACKAGE() : emptyBag,
                              m_elements ? m_elements->DATA().PACKAGE() : emptyList, Fields::of(*this));
 }
 
@@ -233,17 +230,14 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
     ++s_treeClock; // the UID, also when the package fails half way
     record::unpack(prPackage, id, sort, attributes, elements, Fields::into(*this));
     dropEmptyExtra();
-    auto bag = cls_VornAttributes::create();
-    bag->setPACKAGE(attributes);
+    AttributeValues values;
+    values.setPACKAGE(attributes);
     auto children = cls_VornElements::create();
     children->DataUnpack(elements);
 
     DATA().setKEY(std::move(id));
     setSORT(std::move(sort));
-    if (m_attributes)
-        m_attributes->swapContents(*bag);
-    else
-        m_attributes = std::move(bag);
+    attributeValues().swap(values);
     if (m_elements)
         m_elements->swapContents(*children);
     else
@@ -254,7 +248,7 @@ void cls_VornElement::DataUnpack(const QString& prPackage)
 void cls_VornElement::storeOwnRecord(CoreFile& pFile) const
 {
     record::write(pFile, record::version(), DATA().KEY(), m_sort, Fields::of(*this));
-    (m_attributes ? *m_attributes : noAttributes()).STORE(pFile);
+    attributeValues().STORE(pFile);
 }
 
 void cls_VornElement::DataStore(CoreFile& pFile)
@@ -277,7 +271,7 @@ bool cls_VornElement::readOwnRecord(CoreFile& pFile)
     ++s_treeClock; // the UID, also when the record fails half way
     record::read(pFile, Fields::into(*this));
     dropEmptyExtra();
-    ATTRIBUTES()->READ(pFile);
+    attributeValues().READ(pFile);
     return true;
 }
 
@@ -295,10 +289,12 @@ void cls_VornElement::swapContents(DataEvents& other) noexcept
     swapKey(o);
     m_sort.swap(o.m_sort);
     ++s_sortClock;
+    // Each bag stays with its element, as the child lists do; an element without one holds
+    // its values itself.
     if (m_attributes && o.m_attributes)
         m_attributes->swapContents(*o.m_attributes);
     else
-        m_attributes.swap(o.m_attributes);
+        attributeValues().swap(o.attributeValues());
     if (m_elements && o.m_elements)
         m_elements->swapContents(*o.m_elements);
     else
@@ -320,11 +316,11 @@ QString cls_VornElement::ATTRIBUTELIST(const QString& pPre, const QString& pSep,
             return structured;
     }
     QString joined;
-    const qint32 n = m_attributes ? m_attributes->COUNT() : 0;
-    for (qint32 i = 1; i <= n; ++i) {
+    const AttributeValues& values = attributeValues();
+    for (qint32 i = 1; i <= values.COUNT(); ++i) {
         if (i > 1)
             joined += pSep;
-        joined += DataTypes::FORMAT(m_attributes->VALUE(i, QString()));
+        joined += DataTypes::FORMAT(values.VALUE(i, QString()));
     }
     return pPre + joined + pPost;
 }

@@ -30,7 +30,7 @@ void frm_DialogVornViewer::showElement(QTreeWidgetItem* node)
     if (placed == m_byUid.constEnd())
         return;
     const Ref<cls_VornElement>& e = placed->element;
-    const Ref<cls_VornAttributes>& bag = e->attributesIfAny();
+    const AttributeValues& bag = e->attributeValues();
 
     m_attributes->clear();
     // The parent kept at load is the one ELEMENTPARENT finds by the UID.
@@ -49,17 +49,17 @@ void frm_DialogVornViewer::showElement(QTreeWidgetItem* node)
                     colour(item, c, Grey);
                 continue;
             }
-            const QString value = DataTypes::VALUETEXT(bag ? bag->VALUE(a->NAME(), QString()) : Variant(QString()), -1);
+            const QString value = DataTypes::VALUETEXT(bag.VALUE(a->NAME(), QString()), -1);
             QTreeWidgetItem* item = row(m_attributes, { a->NAME(), value, type });
             if (value == ErrorValueText)
                 errorStyle(item);
         }
-    } else if (bag) {
-        for (qint32 i = 1; i <= bag->COUNT(); ++i) {
-            const Variant v = bag->VALUE(i, QString());
+    } else {
+        for (qint32 i = 1; i <= bag.COUNT(); ++i) {
+            const Variant v = bag.VALUE(i, QString());
             const QString value = DataTypes::VALUETEXT(v, -1);
             QTreeWidgetItem* item = row(
-                m_attributes, { bag->NAME(i), value, DataTypes::TYPETEXT(DataTypes::TYPEOFVALUE(v.typeCode())) });
+                m_attributes, { bag.NAME(i), value, DataTypes::TYPETEXT(DataTypes::TYPEOFVALUE(v.typeCode())) });
             if (value == ErrorValueText)
                 errorStyle(item);
         }

@@ -62,8 +62,7 @@ void frm_DialogVornViewer::buildTree()
             top.append(node);
 
         QString text = nodeTitle(e->SORT(), e->ID());
-        const Ref<cls_VornAttributes>& bag = e->attributesIfAny();
-        if (bag && bag->COUNT() > 0)
+        if (e->hasAttributes())
             text += QLatin1Char(' ')
                 + e->ATTRIBUTELIST(QStringLiteral("("), QStringLiteral(", "), QStringLiteral(")"), m_structure);
         node->setText(0, text);

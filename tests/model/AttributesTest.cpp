@@ -124,3 +124,41 @@ TEST(AttributesTest, BagsCheckedInPlaceAndRebuiltAreAlike)
     EXPECT_EQ(s->ELEMENTS()->Item(4)->ID(), QStringLiteral("c"));
     EXPECT_EQ(bag(1)->placeAt(1).value, bag(1)->placeAt(1).name); // the positional value is its own name
 }
+
+// A parsed element holds its values itself until its bag is asked for; copies, packages,
+// records and swaps carry them either way, and the bag then holds them with their places.
+TEST(AttributesTest, AnElementHoldsItsValuesUntilItsBagIsAskedFor)
+{
+    auto s = support::fixture();
+    auto errors = CoreList::create();
+    ASSERT_TRUE(s->PARSE(QStringLiteral("BOX ID=\"a\", N=1\nBOX ID=\"b\", N=\"two\""), errors));
+    const auto a = s->ELEMENTS()->Item(1), b = s->ELEMENTS()->Item(2);
+    EXPECT_FALSE(a->attributesIfAny());
+    EXPECT_TRUE(a->hasAttributes());
+    const SourceSpan span = a->VALUESPAN(QStringLiteral("N"));
+    EXPECT_EQ(span.column, 15);
+
+    auto copy = cls_VornElement::create();
+    copy->DATA().COPY(*a);
+    auto unpacked = cls_VornElement::create();
+    unpacked->DATA().setPACKAGE(a->DATA().PACKAGE());
+    EXPECT_TRUE(a->ATTRIBUTELIST().endsWith(QStringLiteral("1)")));
+    EXPECT_EQ(copy->ATTRIBUTELIST(), a->ATTRIBUTELIST());
+    EXPECT_EQ(unpacked->ATTRIBUTELIST(), a->ATTRIBUTELIST());
+    EXPECT_FALSE(copy->attributesIfAny() || unpacked->attributesIfAny());
+
+    // One with a bag and one without trade their values; each bag stays with its element.
+    const Ref<cls_VornAttributes> bagOfA = a->ATTRIBUTES();
+    a->swapContents(*b);
+    EXPECT_EQ(a->ATTRIBUTES(), bagOfA);
+    EXPECT_EQ(bagOfA->VALUE(QStringLiteral("N")).toText(), QStringLiteral("two"));
+    EXPECT_FALSE(b->attributesIfAny());
+    EXPECT_EQ(b->attributeValues().VALUE(QStringLiteral("N")), Variant(1.0));
+    EXPECT_EQ(b->VALUESPAN(QStringLiteral("N")), span);
+    const Ref<cls_VornAttributes> made = b->ATTRIBUTES();
+    EXPECT_EQ(made->VALUE(QStringLiteral("N")), Variant(1.0));
+    EXPECT_EQ(b->VALUESPAN(QStringLiteral("N")), span);
+    EXPECT_EQ(b->attributeValues().COUNT(), made->COUNT());
+    b->setATTRIBUTES(nullptr);
+    EXPECT_EQ(b->ATTRIBUTES()->COUNT(), 0);
+}

@@ -78,9 +78,9 @@ inline void dumpElements(QTextStream& out, cls_VornElements& list, int depth, co
         if (!e->SOURCEFILE().isEmpty())
             out << " file " << e->SOURCEFILE();
         out << '\n';
-        if (const auto& bag = e->attributesIfAny())
-            for (qint32 i = 1; i <= bag->COUNT(); ++i)
-                out << indent << "  " << bag->NAME(i) << ": " << described(bag->VALUE(i)) << '\n';
+        const AttributeValues& bag = e->attributeValues();
+        for (qint32 i = 1; i <= bag.COUNT(); ++i)
+            out << indent << "  " << bag.NAME(i) << ": " << described(bag.VALUE(i)) << '\n';
         if (e->ERRORS() || !e->ERRORTEXT().isEmpty())
             for (const QString& text : e->ERRORTEXT().split(QStringLiteral("\r\n")))
                 out << indent << "  ! " << escaped(text) << '\n';
