@@ -21,7 +21,7 @@ qint32 cls_VornEnumeration::FIND(const QString& pID) const
 {
     const QString name = upperCased(pID);
     for (qint32 i = 1; i <= m_count; ++i)
-        if (m_members[size_t(i)].name == name)
+        if (sameName(m_members[size_t(i)].name, name))
             return i;
     return 0;
 }

@@ -106,13 +106,13 @@ Variant convertedValue(cls_VornElement& element, const AttributeStep& step, cons
 // name or at its position, and nothing else; no attribute is fixed. Its values are converted
 // where they stand, which is what the rebuild below would make of them. False, with the bag
 // untouched, for any other element.
-bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, AttributeValues& given,
-                    cls_VornStructure& structure)
+bool convertInPlace(cls_VornElement& element, CheckPlan& plan, AttributeValues& given, cls_VornStructure& structure)
 {
     const qint32 m = given.COUNT();
     if (!plan.namesShared || m != qint32(plan.steps.size()))
         return false;
-    for (qint32 i = 0; i < m; ++i) {
+    const bool passedBefore = given.namedBy(plan.namesInPlace);
+    for (qint32 i = 0; i < m && !passedBefore; ++i) {
         const AttributeStep& step = plan.steps[size_t(i)];
         const QString& name = given.nameAt(i + 1);
         if (step.fixed)
@@ -133,6 +133,7 @@ bool convertInPlace(cls_VornElement& element, const CheckPlan& plan, AttributeVa
             continue;
         given.replaceValueAt(i + 1, convertedValue(element, step, given, i + 1, structure));
     }
+    plan.namesInPlace = given.names();
     given.renameAll(plan.upperNames);
     return true;
 }

@@ -9,12 +9,20 @@ namespace vorn {
 
 CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& parentType, cls_VornStructure& structure)
 {
-    if (m_last != m_plans.end() && sameName(m_last.key().sort, sortAsWritten)
-        && sameName(m_last.key().parent, parentType))
-        return *m_last;
+    for (size_t i = 0; i < m_recentCount; ++i) {
+        const auto it = m_recent[i];
+        if (sameName(it.key().sort, sortAsWritten) && sameName(it.key().parent, parentType))
+            return *it;
+    }
+    const auto remember = [this](QHash<Key, CheckPlan>::iterator it) -> CheckPlan& {
+        m_recent[m_recentNext] = it;
+        m_recentNext = (m_recentNext + 1) % Recent;
+        m_recentCount = std::max(m_recentCount, m_recentNext == 0 ? Recent : m_recentNext);
+        return *it;
+    };
     const Key key{ sortAsWritten, parentType };
     if (auto it = m_plans.find(key); it != m_plans.end())
-        return *(m_last = it);
+        return remember(it);
     CheckPlan plan;
     plan.sort = sortAsWritten;
     cls_VornElementDefs& definitions = *structure.DEFINITIONS();
@@ -27,7 +35,8 @@ CheckPlan& CheckPlans::planFor(const QString& sortAsWritten, const QString& pare
         plan.defined = true;
         plan.definition = definitions.ITEMPARENT(plan.sort, parentType.isEmpty() ? QStringLiteral("NONE") : parentType);
     }
-    return *(m_last = m_plans.insert(key, std::move(plan)));
+    m_recentCount = m_recentNext = 0;
+    return remember(m_plans.insert(key, std::move(plan)));
 }
 
 void CheckPlans::buildSteps(CheckPlan& plan, cls_VornStructure& structure)

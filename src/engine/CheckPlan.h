@@ -7,6 +7,7 @@
 
 #include <QHash>
 
+#include <array>
 #include <vector>
 
 namespace vorn {
@@ -41,6 +42,9 @@ struct CheckPlan {
     // The steps' names, which every checked bag of the type shares; only when they are distinct.
     QStringList upperNames;
     bool namesShared = false;
+    // The list of names, as a bag held it, that last passed the check in place: a bag named by
+    // the same list passes again without comparing a name.
+    QStringList namesInPlace;
 };
 
 // The plans of one structure. A parse keeps one for its whole run and forgets it whenever a
@@ -52,7 +56,7 @@ public:
     void clear()
     {
         m_plans.clear();
-        m_last = m_plans.end();
+        m_recentCount = m_recentNext = 0;
     }
 
 private:
@@ -62,9 +66,12 @@ private:
     };
     friend size_t qHash(const Key& k, size_t seed) noexcept { return qHashMulti(seed, k.sort, k.parent); }
     QHash<Key, CheckPlan> m_plans;
-    // Elements of one type under one parent come in runs: the entry of the last lookup, which
-    // the next insertion replaces before it could move.
-    QHash<Key, CheckPlan>::iterator m_last = m_plans.end();
+    // Elements of a few types under their parents come in turns (a group, its sections, their
+    // items): the entries of the last lookups, forgotten at an insertion, which may move them.
+    static constexpr size_t Recent = 4;
+    std::array<QHash<Key, CheckPlan>::iterator, Recent> m_recent;
+    size_t m_recentCount = 0;
+    size_t m_recentNext = 0;
 };
 
 } // namespace vorn

@@ -968,11 +968,42 @@ private:
     std::vector<Dropped> m_dropped;
 };
 
+// The names of the last lines that named their values each once: lines of one type repeat
+// them, and their bags share the list. Lines of a few types come in turns (a group, its
+// sections, their items), so a few lists are kept.
+class RecentNames {
+public:
+    const QStringList& listFor(const std::vector<Slot>& values)
+    {
+        for (const QStringList& list : m_lists)
+            if (matches(list, values))
+                return list;
+        QStringList names;
+        names.reserve(qsizetype(values.size()));
+        for (const Slot& slot : values)
+            names.append(slot.name);
+        QStringList& list = m_lists[m_next];
+        m_next = (m_next + 1) % m_lists.size();
+        list = std::move(names);
+        return list;
+    }
+
+private:
+    static bool matches(const QStringList& list, const std::vector<Slot>& values)
+    {
+        return list.size() == qsizetype(values.size())
+            && std::equal(values.begin(), values.end(), list.cbegin(), [](const Slot& slot, const QString& name) {
+                   return slot.name.constData() == name.constData() || slot.name == name;
+               });
+    }
+    std::array<QStringList, 4> m_lists;
+    size_t m_next = 0;
+};
+
 // Converts the values of one line into the bag and notes where each stands. Without a
-// structure the errors are only set on the element. `lastNames` are the names of the last line
-// that named its values each once: lines of one type repeat them, and their bags share the list.
+// structure the errors are only set on the element.
 void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_VornElement>& target,
-                 cls_VornStructure* structure, QStringList& lastNames, TextPool& texts)
+                 cls_VornStructure* structure, RecentNames& recentNames, TextPool& texts)
 {
     cls_VornElement& element = *target;
     AttributeValues& bag = element.attributeValues();
@@ -987,18 +1018,7 @@ void storeValues(std::vector<Slot>& values, const Line& line, const Ref<cls_Vorn
         return true;
     }();
     if (distinct) {
-        const bool repeated = lastNames.size() == qsizetype(values.size())
-            && std::equal(values.begin(), values.end(), lastNames.cbegin(), [](const Slot& slot, const QString& name) {
-                                  return slot.name.constData() == name.constData() || slot.name == name;
-                              });
-        if (!repeated) {
-            QStringList names;
-            names.reserve(qsizetype(values.size()));
-            for (const Slot& slot : values)
-                names.append(slot.name);
-            lastNames = std::move(names);
-        }
-        bag.startSharing(lastNames);
+        bag.startSharing(recentNames.listFor(values));
     } else if (indexed) {
         positions.reserve(bag.COUNT() + qsizetype(values.size()));
         for (qint32 i = bag.COUNT(); i >= 1; --i)
@@ -1136,7 +1156,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     } parsing(*this);
     BlockStack blocks(self);
     NameCache names;
-    QStringList lastNames;
+    RecentNames recentNames;
     TextPool texts;
     LineReading reading;
     int skipped = 0; // depth of blocks skipped for being nested too deeply
@@ -1166,7 +1186,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
                                 line.whole(), line.number);
                 continue;
             }
-            storeValues(reading.slots_, line, blocks.current(), this, lastNames, texts);
+            storeValues(reading.slots_, line, blocks.current(), this, recentNames, texts);
             continue;
         }
 
@@ -1195,7 +1215,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
 
         if (vocabulary::isEnd(command)) {
             // END's own values belong to no element: they are read and dropped.
-            storeValues(reading.slots_, line, element, nullptr, lastNames, texts);
+            storeValues(reading.slots_, line, element, nullptr, recentNames, texts);
             if (blocks.atTop()) {
                 reportError(*this, Message::EndWithoutBegin,
                             QStringLiteral("Die Zeile '") + line.text
@@ -1216,7 +1236,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         if (reading.typeAt.isSet())
             source.type = line.extent(reading.typeAt);
         element->setSource(std::move(source));
-        storeValues(reading.slots_, line, element, this, lastNames, texts);
+        storeValues(reading.slots_, line, element, this, recentNames, texts);
         if (vocabulary::isBegin(command))
             blocks.open(element);
         else
