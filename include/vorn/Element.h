@@ -30,12 +30,20 @@ public:
     {
         m_attributes = std::move(attributes);
         m_values.clear();
+        m_holdsValues = false;
     }
     // The attribute values without making the bag: the bag's own once it exists, else those
     // the element holds itself. The reader and the check fill and convert them here, so that
-    // a tree read from a script carries no bag object until one is asked for. The reference
-    // lasts until ATTRIBUTES or setATTRIBUTES is next called.
-    AttributeValues& attributeValues() noexcept { return m_attributes ? *m_attributes : m_values; }
+    // a tree read from a script carries no bag object until one is asked for. Asking to change
+    // them counts as making the bag, for packing and copying. The reference lasts until
+    // ATTRIBUTES or setATTRIBUTES is next called.
+    AttributeValues& attributeValues() noexcept
+    {
+        if (m_attributes)
+            return *m_attributes;
+        m_holdsValues = true;
+        return m_values;
+    }
     const AttributeValues& attributeValues() const noexcept { return m_attributes ? *m_attributes : m_values; }
     // The children in script order; created on first use.
     const Ref<cls_VornElements>& ELEMENTS();
@@ -157,6 +165,10 @@ private:
     qint32 m_uid = 0;
     qint32 m_line = 0;
     bool m_errors = false;
+    // The element holds values as a bag would (m_values was asked to change): it packs and
+    // copies them as a bag, where an element that never had one packs an empty one.
+    bool m_holdsValues = false;
+    bool holdsValues() const noexcept { return m_attributes || m_holdsValues; }
     static inline thread_local std::uint64_t s_sortClock = 0;
     static inline thread_local std::uint64_t s_treeClock = 0;
 };

@@ -59,8 +59,8 @@ void cls_VornStructure::CHECKDEFAULTS(const Ref<cls_VornElement>& pElement, cons
         cls_VornElement& e = *item.element;
         const Ref<cls_VornElementDef> definition = definitions->ITEMPARENT(
             e.SORT(), item.parent ? item.parent->SORT() : QStringLiteral("NONE"));
-        AttributeValues& values = e.attributeValues();
-        if (definition) {
+        if (definition && e.hasAttributes()) {
+            AttributeValues& values = e.attributeValues();
             const Ref<cls_VornAttributeDefs>& declared = definition->ATTRIBUTES();
             for (qint32 i = 1; i <= values.COUNT();) {
                 const QString name = values.NAME(i);

@@ -26,7 +26,7 @@ bool cls_VornElement::attributeListFor(cls_VornStructure& structure, const QStri
         const QString name = attribute->NAME();
         if (name == QLatin1String("ID") || attribute->FIXED())
             continue;
-        const Variant value = attributeValues().VALUE(name, QString());
+        const Variant value = std::as_const(*this).attributeValues().VALUE(name, QString());
         if (!out.isEmpty())
             out += separator;
         out += DataTypes::FORMAT(value);

@@ -57,6 +57,7 @@ const Ref<cls_VornAttributes>& cls_VornElement::ATTRIBUTES()
         auto bag = cls_VornAttributes::create();
         bag->swap(m_values);
         m_attributes = std::move(bag);
+        m_holdsValues = false; // the bag holds them now
     }
     return m_attributes;
 }
@@ -169,7 +170,8 @@ void cls_VornElement::copyOwnFields(const cls_VornElement& other)
 {
     DATA().setKEY(other.DATA().KEY());
     setSORT(other.m_sort);
-    attributeValues().COPY(other.attributeValues());
+    if (other.holdsValues() || holdsValues())
+        attributeValues().COPY(other.attributeValues());
     setERRORTEXT(other.ERRORTEXT());
     m_errors = other.m_errors;
     m_uid = other.m_uid;
@@ -218,8 +220,7 @@ void cls_VornElement::DataPACK(QString& pcPackage)
     // A list not made yet packs as a new one would: packing a tree makes none for its leaves.
     static thread_local const QString emptyBag = cls_VornAttributes::create()->PACKAGE();
     static thread_local const QString emptyList = cls_VornElements::create()->DATA().PACKAGE();
-    AttributeValues& values = attributeValues();
-    pcPackage = record::pack(DATA().KEY(), m_sort, values.COUNT() > 0 ? values.PACKAGE() : emptyBag,
+    pcPackage = record::pack(DATA().KEY(), m_sort, holdsValues() ? attributeValues().PACKAGE() : emptyBag,
                              m_elements ? m_elements->DATA().PACKAGE() : emptyList, Fields::of(*this));
 }
 
@@ -289,12 +290,18 @@ void cls_VornElement::swapContents(DataEvents& other) noexcept
     swapKey(o);
     m_sort.swap(o.m_sort);
     ++s_sortClock;
-    // Each bag stays with its element, as the child lists do; an element without one holds
-    // its values itself.
-    if (m_attributes && o.m_attributes)
+    // Values held as a bag would hold them count as a bag: two bags trade their contents and
+    // each stays with its element, as the child lists do; a bag beside none moves over.
+    if (m_attributes && o.m_attributes) {
         m_attributes->swapContents(*o.m_attributes);
-    else
-        attributeValues().swap(o.attributeValues());
+    } else if ((m_attributes || o.m_attributes) && holdsValues() && o.holdsValues()) {
+        cls_VornElement& withBag = m_attributes ? *this : o;
+        withBag.m_attributes->swap(m_attributes ? o.m_values : m_values);
+    } else {
+        m_attributes.swap(o.m_attributes);
+        m_values.swap(o.m_values);
+        std::swap(m_holdsValues, o.m_holdsValues);
+    }
     if (m_elements && o.m_elements)
         m_elements->swapContents(*o.m_elements);
     else

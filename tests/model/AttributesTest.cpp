@@ -162,3 +162,32 @@ TEST(AttributesTest, AnElementHoldsItsValuesUntilItsBagIsAskedFor)
     b->setATTRIBUTES(nullptr);
     EXPECT_EQ(b->ATTRIBUTES()->COUNT(), 0);
 }
+
+// Values an element holds count as a bag for copies, packages and swaps: what a bag made in
+// their place would have done, they do too.
+TEST(AttributesTest, HeldValuesCountAsABag)
+{
+    auto s = support::fixture();
+    auto errors = CoreList::create();
+    ASSERT_TRUE(s->PARSE(QStringLiteral("BOX\nBOX N=1"), errors));
+    const auto read = s->ELEMENTS()->Item(1), other = s->ELEMENTS()->Item(2);
+    const qint32 readCount = read->attributeValues().COUNT();
+    auto fresh = cls_VornElement::create();
+    auto copy = cls_VornElement::create();
+    copy->DATA().COPY(*read); // a read element without values copies as one with an empty bag
+    EXPECT_EQ(copy->ATTRIBUTES()->CAPACITY(), read->ATTRIBUTES()->CAPACITY());
+    auto untouched = cls_VornElement::create();
+    untouched->DATA().COPY(*fresh);
+    EXPECT_EQ(untouched->ATTRIBUTES()->CAPACITY(), cls_VornAttributes::create()->CAPACITY());
+
+    // A bag beside none moves over; beside values held, each keeps its own.
+    const Ref<cls_VornAttributes> bag = read->ATTRIBUTES();
+    read->swapContents(*fresh);
+    EXPECT_EQ(fresh->ATTRIBUTES(), bag);
+    EXPECT_NE(read->ATTRIBUTES(), bag);
+    fresh->swapContents(*other);
+    EXPECT_EQ(fresh->ATTRIBUTES(), bag);
+    EXPECT_EQ(bag->VALUE(QStringLiteral("N")), Variant(1.0));
+    EXPECT_FALSE(other->attributesIfAny());
+    EXPECT_EQ(other->attributeValues().COUNT(), readCount);
+}
