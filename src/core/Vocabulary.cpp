@@ -59,6 +59,12 @@ std::optional<bool> booleanWord(QStringView word)
 
 bool isCommentLine(QStringView line)
 {
+    // Nearly every line starts with a letter of a word that is no comment: one look decides.
+    if (line.isEmpty())
+        return false;
+    const char16_t first = line.front().unicode();
+    if (first < 0x80 && first != u'#' && first != u'/' && first != u'\'' && first != u'R' && first != u'r')
+        return false;
     return line.startsWith(u'#') || line.startsWith(u"//") || line.startsWith(u'\'')
         || (line.size() >= 4 && sameWord(line.first(4), u"REM "));
 }

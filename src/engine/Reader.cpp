@@ -15,10 +15,12 @@
 #include <vorn/Structure.h>
 
 #include <QHash>
+#include <QSysInfo>
 #include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace vorn {
 
@@ -161,15 +163,32 @@ private:
         return false;
     }
 
-    // Where the next `c` at or after the line's start stands (the size when none): the library's
-    // vector search, which each character is searched for again only once the reading passed it.
+    // Where the next `c` at or after the line's start stands (the size when none), searched for
+    // again only once the reading passed it.
     qsizetype nextOf(char16_t c, qsizetype& known) const
     {
-        if (known < m_start) {
-            const qsizetype at = QStringView(m_data + m_start, m_size - m_start).indexOf(QChar(c));
-            known = at < 0 ? m_size : m_start + at;
-        }
+        if (known < m_start)
+            known = findFrom(m_start, c);
         return known;
+    }
+    // The C library's byte search, several times faster on a line than QStringView::indexOf:
+    // `c` lies below U+0100, so each of its places has its byte where the character's low byte
+    // lies, and a hit is taken only when the whole character is `c`.
+    qsizetype findFrom(qsizetype from, char16_t c) const
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(m_data);
+        const size_t end = size_t(m_size) * sizeof(char16_t);
+        const size_t low = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? 0 : 1;
+        for (size_t at = size_t(from) * sizeof(char16_t) + low; at < end;) {
+            const void* hit = std::memchr(bytes + at, c, end - at);
+            if (!hit)
+                break;
+            const size_t k = size_t(static_cast<const unsigned char*>(hit) - bytes);
+            if (k % 2 == low && m_data[k / 2].unicode() == c)
+                return qsizetype(k / 2);
+            at = k + 1;
+        }
+        return m_size;
     }
 
     const QChar* m_data;

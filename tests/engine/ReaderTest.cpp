@@ -62,6 +62,13 @@ TEST(ReaderTest, InputThatIsNoScript)
               QStringList({ invalid("FOO\x01", "\x01"), invalid("FOO " + nul, nul), invalid("FOO " + emoji, emoji),
                             invalid("FOO " + lone, lone) }));
     EXPECT_EQ(p.top(5)->ID(), nul + "\x7f"); // inside quotes anything goes
+    // Characters that share a byte with a line end or a tab are no line end or tab.
+    const QString lookAlikes = QString::fromUtf16(u"\u010A\u0D0A\u0A0A\u090D\u0D09\u0A00");
+    p = parse("BOX ID=\"" + lookAlikes + "\"\r\nBOX ID=\"" + lookAlikes + lookAlikes + "\"");
+    ASSERT_EQ(p.s->ELEMENTS()->COUNT(), 2);
+    EXPECT_EQ(p.top(1)->ID(), lookAlikes);
+    EXPECT_EQ(p.top(2)->ID(), lookAlikes + lookAlikes);
+    EXPECT_EQ(p.top(2)->LINE(), 2);
 
     // Long lines: a megabyte text, tens of thousands of values, a megabyte of bad characters
     // reported once (short lines report every character).
