@@ -103,9 +103,9 @@ public:
     // of the next name, until every name has one. Until then the bag counts only the values.
     // The reader shares the names of a line with the lines after it that repeat them.
     void startSharing(const QStringList& upperNames);
-    void appendShared(Variant value, const Place& place = Place());
+    void appendShared(Variant&& value, const Place& place = Place());
     // The same, placed where the pair at `position` of `from` stands.
-    void appendShared(Variant value, const AttributeValues& from, qint32 position);
+    void appendShared(Variant&& value, const AttributeValues& from, qint32 position);
     // Whether this bag names its pairs with the same list as `other`, not a copy of it.
     bool sharesNamesWith(const AttributeValues& other) const noexcept { return m_names.isSharedWith(other.m_names); }
     bool namedBy(const QStringList& upperNames) const noexcept { return m_names.isSharedWith(upperNames); }

@@ -159,13 +159,13 @@ void AttributeValues::renameAll(const QStringList& upperNames)
     m_upperBound = COUNT();
 }
 
-void AttributeValues::appendShared(Variant value, const Place& place)
+void AttributeValues::appendShared(Variant&& value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     pushValue(std::move(value), packed(place));
 }
 
-void AttributeValues::appendShared(Variant value, const AttributeValues& from, qint32 position)
+void AttributeValues::appendShared(Variant&& value, const AttributeValues& from, qint32 position)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
     const PackedPlace place = placeNoted(from.m_values[size_t(position - 1)]);
