@@ -153,16 +153,18 @@ private:
     void dropEmptyExtra() noexcept;
     // The structure form of ATTRIBUTELIST; False when the structure does not define the type.
     bool attributeListFor(cls_VornStructure& structure, const QString& separator, QString& out);
-    bool hasSource() const noexcept { return m_source.lines != nullptr; }
+    bool hasSource() const noexcept { return m_source.lines.data() != nullptr; }
 
     QString m_sort;
     Ref<cls_VornAttributes> m_attributes;
-    AttributeValues m_values; // empty once m_attributes exists
+    // Empty once m_attributes exists. Allowed to overlap: the UID takes the room its last
+    // field leaves, and an element of a large tree fits the allocator's next smaller size.
+    [[no_unique_address]] AttributeValues m_values;
+    qint32 m_uid = 0;
     Ref<cls_VornElements> m_elements;
     std::unique_ptr<Extra> m_extra;
     // Held in the element, not apart: nearly every element of a large tree was read.
     ElementSource m_source;
-    qint32 m_uid = 0;
     qint32 m_line = 0;
     bool m_errors = false;
     // The element holds values as a bag would (m_values was asked to change): it packs and

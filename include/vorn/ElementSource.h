@@ -3,6 +3,9 @@
 
 #include <vorn/SourceSpan.h>
 
+#include <QExplicitlySharedDataPointer>
+#include <QSharedData>
+
 #include <limits>
 #include <memory>
 #include <vector>
@@ -28,7 +31,7 @@ struct ValuePlace {
 };
 
 // Where the lines of one file's text start; shared by every element read from the file.
-class SourceLines {
+class SourceLines : public QSharedData {
 public:
     // Lines come in order; the first starts at offset 0.
     void addLine(qsizetype start);
@@ -48,7 +51,8 @@ private:
 
 struct ElementSource {
     // The file's lines; none when the extents below are all unset.
-    std::shared_ptr<const SourceLines> lines;
+    // Held through Qt's shared pointer of one address: every element of a large tree has one.
+    QExplicitlySharedDataPointer<const SourceLines> lines;
     // The statement; for a block, from BEGIN to the end of its END line.
     TextExtent whole;
     // BEGIN, or the first word of a statement without it.

@@ -1181,7 +1181,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
     int skipped = 0; // depth of blocks skipped for being nested too deeply
 
     const QString script = pScript; // the lines point into it
-    const auto lines = std::make_shared<SourceLines>();
+    const QExplicitlySharedDataPointer<SourceLines> lines(new SourceLines);
     StatementSource statements(script, *lines);
     for (Line line; statements.next(line);) {
         if (skipped > 0) {
@@ -1249,7 +1249,7 @@ bool cls_VornStructure::PARSE(const QString& pScript, const Ref<CoreList>& pErro
         }
 
         ElementSource source;
-        source.lines = lines;
+        source.lines = QExplicitlySharedDataPointer<const SourceLines>(lines.data());
         source.whole = line.wholeExtent();
         source.keyword = line.extent(keywordAt);
         if (reading.typeAt.isSet())
