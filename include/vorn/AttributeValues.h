@@ -108,10 +108,9 @@ public:
     void appendShared(Variant&& value, const AttributeValues& from, qint32 position);
     // Whether this bag names its pairs with the same list as `other`, not a copy of it.
     bool sharesNamesWith(const AttributeValues& other) const noexcept { return m_names.isSharedWith(other.m_names); }
-    // The list that names the pairs, and whether it is `upperNames` itself, not a copy of it:
-    // a check that passed one list of names knows the next bag named by it passes too.
+    // The list that names the pairs: a check that passed one list knows that the next bag
+    // named by that same list (isSharedWith, not a copy) passes too.
     const QStringList& names() const noexcept { return m_names; }
-    bool namedBy(const QStringList& upperNames) const noexcept { return m_names.isSharedWith(upperNames); }
 
     // Exchanges every pair, place and the array bound with `other`.
     void swap(AttributeValues& other) noexcept;

@@ -111,7 +111,7 @@ bool convertInPlace(cls_VornElement& element, CheckPlan& plan, AttributeValues& 
     const qint32 m = given.COUNT();
     if (!plan.namesShared || m != qint32(plan.steps.size()))
         return false;
-    const bool passedBefore = given.namedBy(plan.namesInPlace);
+    const bool passedBefore = given.names().isSharedWith(plan.namesInPlace);
     for (qint32 i = 0; i < m && !passedBefore; ++i) {
         const AttributeStep& step = plan.steps[size_t(i)];
         const QString& name = given.nameAt(i + 1);
