@@ -3,6 +3,7 @@
 // and what an element read from a script holds itself until its bag is first asked for.
 
 #include <vorn/ElementSource.h>
+#include <vorn/ValueCell.h>
 #include <vorn/Variant.h>
 
 #include <QStringList>
@@ -71,19 +72,20 @@ public:
     void put(QString upperName, Variant value);
     void put(QString upperName, Variant value, const Place& place);
     // By position, without the range checks of VALUE and REMOVE: 1 <= pPosition <= COUNT.
-    const Variant& valueAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)]; }
+    Variant valueAt(qint32 pPosition) const { return m_values[size_t(pPosition - 1)].value(); }
+    // The kind of the value, and the characters of a text, without a Variant for them; the
+    // characters last as long as the value stays.
+    Variant::Kind kindAt(qint32 pPosition) const noexcept { return m_values[size_t(pPosition - 1)].kind(); }
+    QStringView textAt(qint32 pPosition) const noexcept { return m_values[size_t(pPosition - 1)].text(); }
     const QString& nameAt(qint32 pPosition) const { return m_names.at(pPosition - 1); }
     void putAt(qint32 pPosition, Variant value, const Place& place)
     {
-        Variant& slot = m_values[size_t(pPosition - 1)];
-        slot = std::move(value);
+        ValueCell& slot = m_values[size_t(pPosition - 1)];
+        slot.assign(std::move(value));
         notePlace(slot, packed(place));
     }
     // A new value where the pair at pPosition stands, keeping its name and place.
-    void replaceValueAt(qint32 pPosition, Variant value)
-    {
-        replaceKeepingPlace(m_values[size_t(pPosition - 1)], std::move(value));
-    }
+    void replaceValueAt(qint32 pPosition, Variant value) { m_values[size_t(pPosition - 1)].assign(std::move(value)); }
     // Renames every pair at once, by the list `upperNames` (as many, distinct, upper-case),
     // and trims the array bound to COUNT as COPY does: for a check that converted the values
     // where they stand and now names them as its definition does.
@@ -122,7 +124,7 @@ private:
     // Position of a name or a numeric position; 0 when there is none.
     qint32 resolve(const Variant& pIDOrIndex) const;
 
-    // A Place in the seven bytes a value keeps for its container, as a value read from a script
+    // A Place in the seven bytes a cell keeps beside its value, as a value read from a script
     // nearly always fits: the value's offset and length, and how far before it its name starts
     // and how long that is (no distance: the name is the value itself). What does not fit is
     // kept whole in m_widePlaces, `valueFrom` its index there.
@@ -135,26 +137,20 @@ private:
     static constexpr quint16 Wide = 0xFFF;
     static constexpr quint32 NameLimit = 0x3F;
     // The offset is noted one higher, so that a value's zero note is no place at all.
-    static void notePlace(Variant& value, const PackedPlace& place) noexcept
+    static void notePlace(ValueCell& value, const PackedPlace& place) noexcept
     {
         const quint64 bits = quint64(quint32(place.valueFrom) + 1u) | quint64(place.valueLength) << 32
             | quint64(place.nameBack) << 44 | quint64(place.nameLength) << 50;
-        for (size_t i = 0; i < value.m_note.size(); ++i)
-            value.m_note[i] = std::uint8_t(bits >> (8 * i));
+        for (size_t i = 0; i < value.note.size(); ++i)
+            value.note[i] = std::uint8_t(bits >> (8 * i));
     }
-    static PackedPlace placeNoted(const Variant& value) noexcept
+    static PackedPlace placeNoted(const ValueCell& value) noexcept
     {
         quint64 bits = 0;
-        for (size_t i = 0; i < value.m_note.size(); ++i)
-            bits |= quint64(value.m_note[i]) << (8 * i);
+        for (size_t i = 0; i < value.note.size(); ++i)
+            bits |= quint64(value.note[i]) << (8 * i);
         return PackedPlace{ qint32(quint32(bits) - 1), quint16((bits >> 32) & Wide), quint8((bits >> 44) & NameLimit),
                             quint8((bits >> 50) & NameLimit) };
-    }
-    static void replaceKeepingPlace(Variant& slot, Variant&& value) noexcept
-    {
-        const std::array<std::uint8_t, 7> note = slot.m_note;
-        slot = std::move(value);
-        slot.m_note = note;
     }
     PackedPlace packed(const Place& place)
     {
@@ -183,8 +179,8 @@ private:
     // Position of the pair named upperName; 0 when none.
     qint32 positionNamed(const QString& upperName) const noexcept;
 
-    QStringList m_names;           // shared between bags until one changes its names
-    std::vector<Variant> m_values; // in the order of m_names, each noting its place; the array bound is kept apart
+    QStringList m_names;             // shared between bags until one changes its names
+    std::vector<ValueCell> m_values; // in the order of m_names, each noting its place; the array bound is kept apart
     std::unique_ptr<std::vector<Place>> m_widePlaces;
     qint32 m_upperBound = GrowthStep;
     static constexpr qint32 GrowthStep = 10;

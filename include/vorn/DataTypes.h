@@ -39,6 +39,16 @@ public:
     static std::optional<Variant> tryConvert(const Variant& value, qint32 type);
     // Whether CONVERT would answer the value itself: a text for STRING, a Long for LONG, ...
     static bool isOwnForm(const Variant& value, qint32 type) noexcept;
+    static bool isOwnForm(Variant::Kind kind, qint32 type) noexcept
+    {
+        switch (type) {
+        case TypeString: return kind == Variant::Kind::Text;
+        case TypeDouble: return kind == Variant::Kind::Double;
+        case TypeLong: return kind == Variant::Kind::Long;
+        case TypeBool: return kind == Variant::Kind::Bool;
+        default: return false;
+        }
+    }
     // The display text of a value (VALUETEXT with -1).
     static QString FORMAT(const Variant& value);
     // STRING, LONG, DOUBLE, BOOL, DATE, ATOMIC, COLOR (any case) to their numbers; else 0.

@@ -21,6 +21,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <memory>
 #include <vector>
 
 namespace vorn {
@@ -91,7 +92,8 @@ protected:
     bool forEachTextKey(const QString& normalized, Visit visit);
     void invalidateIndex() noexcept
     {
-        m_index.valid = false;
+        if (m_index)
+            m_index->valid = false;
         entriesChanged();
     }
     void entriesChanged() noexcept
@@ -114,7 +116,7 @@ private:
     qint32 search(const Variant& probe);
     void buildIndex();
     void indexAppended(qint32 position);
-    bool indexCurrent() const noexcept { return m_index.valid && m_index.clock == Entry::keyClock(); }
+    bool indexCurrent() const noexcept { return m_index && m_index->valid && m_index->clock == Entry::keyClock(); }
 
     struct Index {
         bool valid = false;
@@ -132,7 +134,8 @@ private:
     };
 
     CoreDatabase m_database;
-    Index m_index;
+    // Made by the first lookup: most collections of a large tree are never searched.
+    std::unique_ptr<Index> m_index;
     std::uint64_t m_version = 0;
     static inline thread_local std::uint64_t s_contentClock = 0;
 };

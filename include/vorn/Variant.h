@@ -164,7 +164,6 @@ private:
         default: std::memcpy(&m_raw, &other.m_raw, sizeof m_raw); break;
         }
         m_kind = other.m_kind;
-        m_note = other.m_note;
     }
     void moveFrom(Variant& other) noexcept
     {
@@ -176,7 +175,6 @@ private:
         default: std::memcpy(&m_raw, &other.m_raw, sizeof m_raw); break;
         }
         m_kind = other.m_kind;
-        m_note = other.m_note;
     }
 
     union {
@@ -190,12 +188,8 @@ private:
         VariantArray m_array;
     };
     Kind m_kind = Kind::Empty;
-    // Bytes that the value's own padding would leave unused, and that are no part of the value:
-    // the attribute bag notes there where the script gave the value, which then needs no room
-    // beside it. Copies, moves and assignments carry them, comparisons ignore them, and a value
-    // made from anything else starts with them zero.
-    friend class AttributeValues;
-    std::array<std::uint8_t, 7> m_note{};
+    // An attribute bag's cell takes and gives scalars as their bits.
+    friend class ValueCell;
 };
 
 static_assert(sizeof(Variant) <= 32, "a Variant holds its text in place within 32 bytes");

@@ -311,16 +311,7 @@ std::optional<Variant> DataTypes::tryConvert(const Variant& input, qint32 type)
 }
 
 // A value that has the type's own form already converts to itself.
-bool DataTypes::isOwnForm(const Variant& value, qint32 type) noexcept
-{
-    switch (type) {
-    case TypeString: return value.isText();
-    case TypeDouble: return value.isDouble();
-    case TypeLong: return value.isLong();
-    case TypeBool: return value.isBool();
-    default: return false;
-    }
-}
+bool DataTypes::isOwnForm(const Variant& value, qint32 type) noexcept { return isOwnForm(value.kind(), type); }
 
 Variant DataTypes::CONVERT(const Variant& value, qint32 type, const Variant& failure)
 {

@@ -129,7 +129,7 @@ bool convertInPlace(cls_VornElement& element, CheckPlan& plan, AttributeValues& 
     for (qint32 i = 0; i < m; ++i) {
         const AttributeStep& step = plan.steps[size_t(i)];
         // A value that is already of its type stays as it is: no copy to put back.
-        if (!step.enumerated && DataTypes::isOwnForm(given.valueAt(i + 1), step.type))
+        if (!step.enumerated && DataTypes::isOwnForm(given.kindAt(i + 1), step.type))
             continue;
         given.replaceValueAt(i + 1, convertedValue(element, step, given, i + 1, structure));
     }
@@ -289,8 +289,8 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
     AttributeValues& given = attributeValues();
 
     for (qint32 i = 1; i <= given.COUNT();) {
-        const Variant& v = given.valueAt(i);
-        if (v.isText() && v.text() == emptyMarker())
+        // Any value but a text has no characters, and so is never the marker.
+        if (const QStringView text = given.textAt(i); text.size() == emptyMarker().size() && text == emptyMarker())
             given.REMOVE(i, false);
         else
             ++i;

@@ -99,14 +99,14 @@ void AttributeValues::reserve(qint32 count)
 Variant AttributeValues::VALUE(const Variant& pIDOrIndex, const Variant& pDefault) const
 {
     const qint32 position = resolve(pIDOrIndex);
-    return position ? m_values[size_t(position - 1)] : pDefault;
+    return position ? m_values[size_t(position - 1)].value() : pDefault;
 }
 
 void AttributeValues::setVALUE(const Variant& pIDOrIndex, const Variant& pNew)
 {
     if (!pIDOrIndex.isText()) {
         if (const qint32 position = resolve(pIDOrIndex))
-            replaceKeepingPlace(m_values[size_t(position - 1)], Variant(pNew));
+            m_values[size_t(position - 1)].assign(Variant(pNew));
         return;
     }
     put(upperCased(pIDOrIndex.text()), pNew);
@@ -123,7 +123,7 @@ qint32 AttributeValues::positionNamed(const QString& upperName) const noexcept
 void AttributeValues::put(QString upperName, Variant value)
 {
     if (const qint32 at = positionNamed(upperName))
-        replaceKeepingPlace(m_values[size_t(at - 1)], std::move(value));
+        m_values[size_t(at - 1)].assign(std::move(value));
     else
         append(std::move(upperName), std::move(value));
 }
@@ -265,12 +265,12 @@ void AttributeValues::setPACKAGE(const QString& package)
         throw Error(QStringLiteral("Package"),
                     QStringLiteral("The attribute package's count does not match its arrays"));
     QStringList upperNames;
-    std::vector<Variant> slots;
+    std::vector<ValueCell> slots;
     upperNames.reserve(count);
     slots.reserve(size_t(count));
     for (qint32 i = 1; i <= count; ++i) {
         upperNames.append(names[size_t(i)].toText());
-        notePlace(slots.emplace_back(std::move(values[size_t(i)])), PackedPlace());
+        slots.emplace_back(std::move(values[size_t(i)]));
     }
     takeNames(std::move(upperNames));
     m_values = std::move(slots);
@@ -298,12 +298,12 @@ bool AttributeValues::READ(CoreFile& pFile)
     if (count < 0)
         throw Error(QStringLiteral("READ"), QStringLiteral("The record holds a negative count"));
     QStringList upperNames;
-    std::vector<Variant> slots;
+    std::vector<ValueCell> slots;
     for (qint32 i = 0; i < count; ++i) { // grows only as far as the file really holds pairs
         QString name;
         pFile.READ(name);
         upperNames.append(std::move(name));
-        notePlace(slots.emplace_back(pFile.READVALUE()), PackedPlace());
+        slots.emplace_back(pFile.READVALUE());
     }
     takeNames(std::move(upperNames));
     m_values = std::move(slots);

@@ -21,8 +21,8 @@ const Ref<Entry>& KeyedCollection<Derived, Entry>::entryAt(qint32 position)
     if (!slot && Derived::FillsEmptySlots) {
         slot = Entry::create();
         entriesChanged();
-        if (m_index.valid)
-            m_index.members.insert(slot.get());
+        if (m_index && m_index->valid)
+            m_index->members.insert(slot.get());
     }
     return slot;
 }
@@ -83,7 +83,7 @@ void KeyedCollection<Derived, Entry>::DatabaseImport(const Ref<Object>& NewEntry
     }
     const bool wasCurrent = indexCurrent();
     // A new key for an entry this collection already holds changes earlier positions too.
-    const bool rekeysMember = !ID.isMissing() && entry && wasCurrent && m_index.members.contains(entry.get());
+    const bool rekeysMember = !ID.isMissing() && entry && wasCurrent && m_index->members.contains(entry.get());
     m_entries.push_back(entry);
     entriesChanged();
     if (!ID.isMissing()) {
@@ -122,7 +122,8 @@ qint32 KeyedCollection<Derived, Entry>::searchKey(const Variant& probe)
 {
     if (!indexCurrent())
         buildIndex();
-    const bool indexed = !m_index.irregular && (probe.isText() || probe.isNumeric());
+    const Index& index = *m_index;
+    const bool indexed = !index.irregular && (probe.isText() || probe.isNumeric());
     if (!indexed) {
         for (qint32 p = 1; p <= COUNT(); ++p) {
             const Ref<Entry>& e = m_entries[size_t(p - 1)];
@@ -133,13 +134,13 @@ qint32 KeyedCollection<Derived, Entry>::searchKey(const Variant& probe)
         return 0;
     }
     if (probe.isText()) {
-        const auto chain = m_index.text.constFind(probe.text());
-        const qint32 byText = chain == m_index.text.cend() ? 0 : chain->first;
-        if (probe.text().isEmpty() && m_index.firstEmpty && (!byText || m_index.firstEmpty < byText))
-            return m_index.firstEmpty;
+        const auto chain = index.text.constFind(probe.text());
+        const qint32 byText = chain == index.text.cend() ? 0 : chain->first;
+        if (probe.text().isEmpty() && index.firstEmpty && (!byText || index.firstEmpty < byText))
+            return index.firstEmpty;
         return byText;
     }
-    return m_index.numeric.value(probe.numeric(), 0);
+    return index.numeric.value(probe.numeric(), 0);
 }
 
 template <class Derived, class Entry>
@@ -148,12 +149,13 @@ bool KeyedCollection<Derived, Entry>::forEachTextKey(const QString& normalized, 
 {
     if (!indexCurrent())
         buildIndex();
-    if (m_index.nonText)
+    const Index& index = *m_index;
+    if (index.nonText)
         return false;
-    const auto chain = m_index.text.constFind(normalized);
-    if (chain == m_index.text.cend())
+    const auto chain = index.text.constFind(normalized);
+    if (chain == index.text.cend())
         return true;
-    for (qint32 p = chain->first; p; p = m_index.nextSame[size_t(p)])
+    for (qint32 p = chain->first; p; p = index.nextSame[size_t(p)])
         if (visit(p))
             break;
     return true;
@@ -162,11 +164,11 @@ bool KeyedCollection<Derived, Entry>::forEachTextKey(const QString& normalized, 
 template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::buildIndex()
 {
-    m_index = Index();
-    m_index.text.reserve(COUNT());
-    m_index.nextSame.reserve(size_t(COUNT()) + 1);
-    m_index.clock = Entry::keyClock();
-    m_index.valid = true;
+    m_index = std::make_unique<Index>();
+    m_index->text.reserve(COUNT());
+    m_index->nextSame.reserve(size_t(COUNT()) + 1);
+    m_index->clock = Entry::keyClock();
+    m_index->valid = true;
     for (qint32 p = 1; p <= COUNT(); ++p)
         indexAppended(p);
 }
@@ -174,39 +176,40 @@ void KeyedCollection<Derived, Entry>::buildIndex()
 template <class Derived, class Entry>
 void KeyedCollection<Derived, Entry>::indexAppended(qint32 position)
 {
-    m_index.clock = Entry::keyClock();
+    Index& index = *m_index;
+    index.clock = Entry::keyClock();
     const Ref<Entry>& e = m_entries[size_t(position - 1)];
     const Variant& key = e ? e->DATA().KEY() : Variant();
     if (e)
-        m_index.members.insert(e.get());
-    m_index.nextSame.resize(size_t(position) + 1, 0);
+        index.members.insert(e.get());
+    index.nextSame.resize(size_t(position) + 1, 0);
     if (key.isText()) {
         const QString normalized = normalizedKey(key.text());
-        auto chain = m_index.text.find(normalized);
-        if (chain == m_index.text.end()) {
-            m_index.text.insert(normalized, typename Index::Chain{ position, position });
+        auto chain = index.text.find(normalized);
+        if (chain == index.text.end()) {
+            index.text.insert(normalized, typename Index::Chain{ position, position });
         } else {
-            m_index.nextSame[size_t(chain->last)] = position;
+            index.nextSame[size_t(chain->last)] = position;
             chain->last = position;
         }
         return;
     }
-    m_index.nonText = true;
+    index.nonText = true;
     switch (key.kind()) {
     case Variant::Kind::Empty:
-        if (!m_index.firstEmpty)
-            m_index.firstEmpty = position;
-        if (!m_index.numeric.contains(0.0))
-            m_index.numeric.insert(0.0, position);
+        if (!index.firstEmpty)
+            index.firstEmpty = position;
+        if (!index.numeric.contains(0.0))
+            index.numeric.insert(0.0, position);
         break;
     case Variant::Kind::Long:
     case Variant::Kind::Double:
     case Variant::Kind::Bool:
     case Variant::Kind::Date:
-        if (!m_index.numeric.contains(key.numeric()))
-            m_index.numeric.insert(key.numeric(), position);
+        if (!index.numeric.contains(key.numeric()))
+            index.numeric.insert(key.numeric(), position);
         break;
-    default: m_index.irregular = true;
+    default: index.irregular = true;
     }
 }
 

@@ -62,6 +62,69 @@ TEST(AttributesTest, ValueEncodedFollowsTheDefinition)
     EXPECT_EQ(b->VALUEENCODED(QStringLiteral("T"), def), Variant("\"x\"")); // no LONG form: own kind
 }
 
+// A bag keeps its values in a form of its own: every kind must come back exactly, and a text
+// must stay the caller's own after the bag copies, changes or drops it.
+TEST(AttributesTest, AValueOfEveryKindComesBackAsItWasPut)
+{
+    const QDateTime date = dateFromDays(45000.25);
+    QString shared = QStringLiteral("geteilter Text ü").repeated(2);
+    QString inner = QString::fromUtf8("vorneweg:Kern");
+    inner.remove(0, 9); // characters that do not start their block
+    const QString raw = QString::fromRawData(reinterpret_cast<const QChar*>(u"roh"), 3);
+    auto list = CoreList::create();
+    const std::vector<Variant> values{ Variant(),
+                                       Variant::missing(),
+                                       Variant(-7),
+                                       Variant(2.5),
+                                       Variant(true),
+                                       Variant(date),
+                                       Variant(shared),
+                                       Variant(inner),
+                                       Variant(raw),
+                                       Variant(QString()),
+                                       Variant(""),
+                                       Variant(Ref<Object>(list)),
+                                       Variant(VariantArray{ 1, "a" }) };
+    auto b = cls_VornAttributes::create();
+    for (size_t i = 0; i < values.size(); ++i)
+        b->setVALUE(QStringLiteral("V%1").arg(i), values[i]);
+    auto copy = cls_VornAttributes::create();
+    copy->COPY(*b);
+    shared[0] = u'X'; // the caller's text changes alone
+    for (const auto& bagHeld : { b, copy }) {
+        for (qint32 i = 1; i <= qint32(values.size()); ++i) {
+            const Variant& want = values[size_t(i - 1)];
+            const Variant got = bagHeld->valueAt(i);
+            EXPECT_EQ(got.kind(), want.kind()) << i;
+            EXPECT_EQ(bagHeld->kindAt(i), want.kind()) << i;
+            if (want.isText()) {
+                EXPECT_EQ(got.text(), want.text()) << i;
+                EXPECT_EQ(got.text().isNull(), want.text().isNull()) << i;
+                EXPECT_EQ(bagHeld->textAt(i), want.text()) << i;
+            } else if (!want.isMissing()) {
+                EXPECT_EQ(got, want) << i;
+            }
+        }
+    }
+    EXPECT_EQ(b->valueAt(12).object(), list);
+    EXPECT_EQ(b->VALUE(QStringLiteral("v7")).text(), QStringLiteral("Kern"));
+
+    // Replaced and removed values leave the others and the copy untouched; a copy onto a bag
+    // replaces all it held.
+    b->setVALUE(QStringLiteral("V6"), 1);
+    b->REMOVE(QStringLiteral("V0"), false);
+    b->REMOVE(2, true);
+    EXPECT_EQ(copy->VALUE(QStringLiteral("V6")).text(), QStringLiteral("geteilter Text ügeteilter Text ü"));
+    EXPECT_EQ(b->VALUE(QStringLiteral("V6")), Variant(1));
+    EXPECT_EQ(b->valueAt(1).array().size(), 2u); // moved into the gap of V0
+    EXPECT_EQ(b->COUNT(), qint32(values.size()) - 2);
+    auto other = cls_VornAttributes::create();
+    other->setVALUE(QStringLiteral("ONLY"), QStringLiteral("allein"));
+    other->DATA().COPY(*copy);
+    EXPECT_EQ(other->COUNT(), qint32(values.size()));
+    EXPECT_EQ(other->textAt(8), QStringLiteral("Kern"));
+}
+
 // Checked bags of one type share one list of names: a change of names in one bag, by any
 // way there is, must leave every other bag as it was.
 TEST(AttributesTest, BagsOfOneTypeShareTheirNamesUntilOneChanges)

@@ -1,0 +1,86 @@
+#include <vorn/ValueCell.h>
+
+namespace vorn {
+
+void ValueCell::takeOther(Variant&& value) noexcept
+{
+    m_bits = 0;
+    m_offset = 0;
+    m_size = 0;
+    switch (value.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Missing: break;
+    case Variant::Kind::Long: m_long = value.longValue(); break;
+    case Variant::Kind::Double: m_double = value.doubleValue(); break;
+    case Variant::Kind::Bool: m_bool = value.boolValue(); break;
+    case Variant::Kind::Date: new (&m_date) QDateTime(value.date()); break;
+    case Variant::Kind::Text:
+        if (QString::DataPointer& text = const_cast<QString&>(value.text()).data_ptr();
+            !text.d_ptr() && quint64(text.size) <= 0xFFFFFFFFu) {
+            // Characters without a header (fromRawData, or none: null stays null).
+            m_raw = text.data();
+            m_size = quint32(text.size);
+            m_form = Form::RawText;
+            return;
+        }
+        [[fallthrough]];
+    default:
+        m_boxed = new Variant(std::move(value));
+        m_form = Form::Boxed;
+        return;
+    }
+    m_form = Form(value.kind());
+}
+
+void ValueCell::copyFrom(const ValueCell& other)
+{
+    m_offset = other.m_offset;
+    m_size = other.m_size;
+    switch (other.m_form) {
+    case Form::Date: new (&m_date) QDateTime(other.m_date); break;
+    case Form::SharedText:
+        m_header = other.m_header;
+        m_header->ref();
+        break;
+    case Form::Boxed: m_boxed = new Variant(*other.m_boxed); break;
+    default: m_bits = other.m_bits; break;
+    }
+    m_form = other.m_form;
+    note = other.note;
+}
+
+void ValueCell::releaseOwned() noexcept
+{
+    switch (m_form) {
+    case Form::Date: m_date.~QDateTime(); break;
+    case Form::Boxed: delete m_boxed; break;
+    default: break;
+    }
+}
+
+QStringView ValueCell::otherText() const noexcept
+{
+    switch (m_form) {
+    case Form::RawText: return QStringView(m_raw, qsizetype(m_size));
+    case Form::Boxed: return m_boxed->isText() ? QStringView(m_boxed->text()) : QStringView();
+    default: return QStringView();
+    }
+}
+
+Variant ValueCell::otherValue() const
+{
+    switch (m_form) {
+    case Form::Empty: return Variant();
+    case Form::Missing: return Variant::missing();
+    case Form::Long: return Variant(m_long);
+    case Form::Double: return Variant(m_double);
+    case Form::Bool: return Variant(m_bool);
+    case Form::Date: return Variant(m_date);
+    case Form::RawText: return Variant(QString(QString::DataPointer(nullptr, const_cast<char16_t*>(m_raw), m_size)));
+    case Form::Boxed: return *m_boxed;
+    case Form::SharedText: return value();
+    }
+    return Variant();
+}
+
+} // namespace vorn
