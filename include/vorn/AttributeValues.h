@@ -63,7 +63,7 @@ public:
     // when it had none, and the value. Unset for pairs made in code, unpacked or read from a
     // record; copies carry it, and a new value for the pair leaves it where it was.
     using Place = ValuePlace;
-    Place placeAt(qint32 pPosition) const { return unpacked(placeNoted(m_values[size_t(pPosition - 1)])); }
+    Place placeAt(qint32 pPosition) const { return unpacked(m_values[size_t(pPosition - 1)]); }
 
     // Appends without looking for an existing pair: for code that rebuilds a bag whose names
     // it knows to be distinct and upper-case.
@@ -82,7 +82,7 @@ public:
     {
         ValueCell& slot = m_values[size_t(pPosition - 1)];
         slot.assign(std::move(value));
-        notePlace(slot, packed(place));
+        notePlace(slot, place);
     }
     // A new value where the pair at pPosition stands, keeping its name and place.
     void replaceValueAt(qint32 pPosition, Variant value) { m_values[size_t(pPosition - 1)].assign(std::move(value)); }
@@ -127,7 +127,7 @@ private:
     // A Place in the seven bytes a cell keeps beside its value, as a value read from a script
     // nearly always fits: the value's offset and length, and how far before it its name starts
     // and how long that is (no distance: the name is the value itself). What does not fit is
-    // kept whole in m_widePlaces, `valueFrom` its index there.
+    // kept whole by the cell itself, the note saying only that it is there.
     struct PackedPlace {
         qint32 valueFrom = -1;
         quint16 valueLength = 0; // 12 bits
@@ -137,7 +137,7 @@ private:
     static constexpr quint16 Wide = 0xFFF;
     static constexpr quint32 NameLimit = 0x3F;
     // The offset is noted one higher, so that a value's zero note is no place at all.
-    static void notePlace(ValueCell& value, const PackedPlace& place) noexcept
+    static void writeNote(ValueCell& value, const PackedPlace& place) noexcept
     {
         const quint64 bits = quint64(quint32(place.valueFrom) + 1u) | quint64(place.valueLength) << 32
             | quint64(place.nameBack) << 44 | quint64(place.nameLength) << 50;
@@ -152,36 +152,35 @@ private:
         return PackedPlace{ qint32(quint32(bits) - 1), quint16((bits >> 32) & Wide), quint8((bits >> 44) & NameLimit),
                             quint8((bits >> 50) & NameLimit) };
     }
-    PackedPlace packed(const Place& place)
+    static void notePlace(ValueCell& value, const Place& place)
     {
         const TextExtent& name = place.name;
-        const TextExtent& value = place.value;
-        const quint32 valueLength = quint32(value.to - value.from);
-        if (value.from >= 0 && valueLength < Wide) {
-            if (name == value)
-                return PackedPlace{ value.from, quint16(valueLength), 0, 0 };
-            const quint32 back = quint32(value.from - name.from);
+        const TextExtent& at = place.value;
+        const quint32 valueLength = quint32(at.to - at.from);
+        if (at.from >= 0 && valueLength < Wide) {
+            if (name == at)
+                return writeNote(value, PackedPlace{ at.from, quint16(valueLength), 0, 0 });
+            const quint32 back = quint32(at.from - name.from);
             const quint32 nameLength = quint32(name.to - name.from);
             if (name.from >= 0 && back - 1 < NameLimit && nameLength <= NameLimit)
-                return PackedPlace{ value.from, quint16(valueLength), quint8(back), quint8(nameLength) };
+                return writeNote(value, PackedPlace{ at.from, quint16(valueLength), quint8(back), quint8(nameLength) });
         }
-        return packedWide(place);
+        noteWidePlace(value, place);
     }
-    PackedPlace packedWide(const Place& place);
+    static void noteWidePlace(ValueCell& value, const Place& place);
+    static Place unpacked(const ValueCell& value) noexcept;
     // Appends the value of the next name, growing the array bound as an append does.
-    void pushValue(Variant&& value, const PackedPlace& place)
+    void pushValue(Variant&& value, const Place& place)
     {
         if (COUNT() + 1 > m_upperBound)
             m_upperBound = COUNT() + 1 + GrowthStep;
         notePlace(m_values.emplace_back(std::move(value)), place);
     }
-    Place unpacked(const PackedPlace& place) const noexcept;
     // Position of the pair named upperName; 0 when none.
     qint32 positionNamed(const QString& upperName) const noexcept;
 
-    QStringList m_names;             // shared between bags until one changes its names
-    std::vector<ValueCell> m_values; // in the order of m_names, each noting its place; the array bound is kept apart
-    std::unique_ptr<std::vector<Place>> m_widePlaces;
+    QStringList m_names; // shared between bags until one changes its names
+    CellArray m_values;  // in the order of m_names, each noting its place; the array bound is kept apart
     qint32 m_upperBound = GrowthStep;
     static constexpr qint32 GrowthStep = 10;
 };

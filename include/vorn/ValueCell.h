@@ -2,6 +2,7 @@
 // One value as an attribute bag keeps it: what a Variant holds, in 24 bytes instead of 32,
 // with room beside it for the bag's note of where the script gave it.
 
+#include <vorn/ElementSource.h>
 #include <vorn/Variant.h>
 
 #include <array>
@@ -15,7 +16,8 @@ namespace vorn {
 // A text is kept as the three parts of its QString (header, characters, length), the
 // characters as their distance from the header, so that a text and a number both fit in 16
 // bytes. What does not fit that way (an object, an array, a text of 4 GB) is kept as a Variant
-// of its own on the heap.
+// of its own on the heap, and so is the rare place too far from its name or too long for the
+// bag's note.
 class ValueCell {
 public:
     ValueCell() noexcept : m_bits(0) {}
@@ -63,7 +65,7 @@ public:
         switch (m_form) {
         case Form::SharedText:
         case Form::RawText: return Variant::Kind::Text;
-        case Form::Boxed: return m_boxed->kind();
+        case Form::Boxed: return m_boxed->value.kind();
         default: return Variant::Kind(m_form);
         }
     }
@@ -72,12 +74,19 @@ public:
     {
         return m_form == Form::SharedText ? QStringView(sharedChars(), qsizetype(m_size)) : otherText();
     }
-    // A new value in place of the old one; the note stays.
+    // A new value in place of the old one; the note and a kept place stay.
     void assign(Variant&& value) noexcept
     {
+        if (m_form == Form::Boxed) {
+            m_boxed->value = std::move(value);
+            return;
+        }
         release();
         take(std::move(value));
     }
+    // A place the note cannot hold, kept with the value until the cell ends; unset when none.
+    void keepPlace(const ValuePlace& place);
+    ValuePlace keptPlace() const noexcept { return m_form == Form::Boxed ? m_boxed->place : ValuePlace(); }
 
 private:
     // The scalar forms share their numbers with Variant::Kind.
@@ -93,6 +102,10 @@ private:
         Boxed,           // anything else, whole in m_boxed
     };
     using TextData = QTypedArrayData<char16_t>;
+    struct Box {
+        Variant value;
+        ValuePlace place;
+    };
 
     // A text moves its header's reference into the cell, as a QString move would.
     void take(Variant&& value) noexcept
@@ -112,7 +125,8 @@ private:
     bool takeSharedText(QString::DataPointer& data) noexcept
     {
         TextData* header = data.d_ptr();
-        const quint64 offset = quint64(reinterpret_cast<const char*>(data.data()) - reinterpret_cast<const char*>(header));
+        const quint64 offset = quint64(reinterpret_cast<const char*>(data.data())
+                                       - reinterpret_cast<const char*>(header));
         if (!header || offset > 0xFFFFFFFFu || quint64(data.size) > 0xFFFFFFFFu)
             return false;
         m_header = header;
@@ -161,7 +175,7 @@ private:
         double m_double;
         bool m_bool;
         QDateTime m_date;
-        Variant* m_boxed;
+        Box* m_boxed;
     };
     quint32 m_offset = 0;
     quint32 m_size = 0;
@@ -174,5 +188,65 @@ public:
 };
 
 static_assert(sizeof(ValueCell) == 24, "a bag's value takes 24 bytes");
+
+// The cells of one bag: a vector of 16 bytes instead of std::vector's 24 (counts of 32 bits),
+// which lets an element of a large tree fit the allocator's next smaller size.
+class CellArray {
+public:
+    CellArray() noexcept = default;
+    CellArray(const CellArray& other);
+    CellArray& operator=(const CellArray& other);
+    CellArray(CellArray&& other) noexcept { swap(other); }
+    CellArray& operator=(CellArray&& other) noexcept
+    {
+        CellArray taken(std::move(other));
+        swap(taken);
+        return *this;
+    }
+    ~CellArray();
+
+    size_t size() const noexcept { return m_size; }
+    size_t capacity() const noexcept { return m_capacity; }
+    ValueCell& operator[](size_t at) noexcept { return m_cells[at]; }
+    const ValueCell& operator[](size_t at) const noexcept { return m_cells[at]; }
+    ValueCell& back() noexcept { return m_cells[m_size - 1]; }
+
+    ValueCell& emplace_back(Variant&& value)
+    {
+        if (m_size == m_capacity)
+            reallocate(m_size ? 2 * m_size : 1);
+        ValueCell* cell = new (m_cells + m_size) ValueCell(std::move(value));
+        ++m_size;
+        return *cell;
+    }
+    void pop_back() noexcept { m_cells[--m_size].~ValueCell(); }
+    // Removes the cell at `at`, closing the gap.
+    void erase(size_t at) noexcept;
+    void clear() noexcept;
+    void reserve(size_t count)
+    {
+        if (count > m_capacity)
+            reallocate(count);
+    }
+    void shrink_to_fit()
+    {
+        if (m_capacity > m_size)
+            reallocate(m_size);
+    }
+    void swap(CellArray& other) noexcept
+    {
+        std::swap(m_cells, other.m_cells);
+        std::swap(m_size, other.m_size);
+        std::swap(m_capacity, other.m_capacity);
+    }
+
+private:
+    // Cells move by their bytes: none points into itself.
+    void reallocate(size_t capacity);
+
+    ValueCell* m_cells = nullptr;
+    quint32 m_size = 0;
+    quint32 m_capacity = 0;
+};
 
 } // namespace vorn

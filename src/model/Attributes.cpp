@@ -13,20 +13,19 @@ Ref<cls_VornAttributes> cls_VornAttributes::create()
     return std::make_shared<cls_VornAttributes>(CreateKey<cls_VornAttributes>());
 }
 
-AttributeValues::PackedPlace AttributeValues::packedWide(const Place& place)
+void AttributeValues::noteWidePlace(ValueCell& value, const Place& place)
 {
     if (!place.name.isSet() && !place.value.isSet())
-        return {};
-    if (!m_widePlaces)
-        m_widePlaces = std::make_unique<std::vector<Place>>();
-    m_widePlaces->push_back(place);
-    return PackedPlace{ qint32(m_widePlaces->size() - 1), Wide, 0, 0 };
+        return writeNote(value, PackedPlace());
+    value.keepPlace(place);
+    writeNote(value, PackedPlace{ 0, Wide, 0, 0 });
 }
 
-AttributeValues::Place AttributeValues::unpacked(const PackedPlace& place) const noexcept
+AttributeValues::Place AttributeValues::unpacked(const ValueCell& cell) noexcept
 {
+    const PackedPlace place = placeNoted(cell);
     if (place.valueLength == Wide)
-        return (*m_widePlaces)[size_t(place.valueFrom)];
+        return cell.keptPlace();
     if (place.valueFrom < 0)
         return {};
     const TextExtent value{ place.valueFrom, place.valueFrom + place.valueLength };
@@ -75,7 +74,7 @@ bool AttributeValues::REMOVE(const Variant& pIDOrIndex, bool pKeepOrder)
 void AttributeValues::removeAt(qint32 pPosition)
 {
     m_names.removeAt(pPosition - 1);
-    m_values.erase(m_values.begin() + ptrdiff_t(pPosition - 1));
+    m_values.erase(size_t(pPosition - 1));
 }
 
 void AttributeValues::clear() noexcept
@@ -86,7 +85,6 @@ void AttributeValues::clear() noexcept
     else
         m_names = QStringList();
     m_values.clear();
-    m_widePlaces.reset();
     m_upperBound = GrowthStep;
 }
 
@@ -140,14 +138,13 @@ void AttributeValues::append(QString upperName, Variant value, const Place& plac
 {
     Q_ASSERT(size_t(m_names.size()) == m_values.size());
     m_names.append(std::move(upperName));
-    pushValue(std::move(value), packed(place));
+    pushValue(std::move(value), place);
 }
 
 void AttributeValues::startSharing(const QStringList& upperNames)
 {
     m_names = upperNames;
     m_values.clear();
-    m_widePlaces.reset();
     m_values.reserve(size_t(upperNames.size()));
     m_upperBound = GrowthStep;
 }
@@ -162,14 +159,13 @@ void AttributeValues::renameAll(const QStringList& upperNames)
 void AttributeValues::appendShared(Variant&& value, const Place& place)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
-    pushValue(std::move(value), packed(place));
+    pushValue(std::move(value), place);
 }
 
 void AttributeValues::appendShared(Variant&& value, const AttributeValues& from, qint32 position)
 {
     Q_ASSERT(m_values.size() < size_t(m_names.size()));
-    const PackedPlace place = placeNoted(from.m_values[size_t(position - 1)]);
-    pushValue(std::move(value), place.valueLength == Wide ? packed(from.unpacked(place)) : place);
+    pushValue(std::move(value), from.placeAt(position));
 }
 
 Variant AttributeValues::VALUEENCODED(const Variant& pIDOrIndex, const Ref<cls_VornAttributeDef>& pDefinition) const
@@ -194,7 +190,6 @@ void AttributeValues::COPY(const AttributeValues& pOther)
         return;
     m_names = pOther.m_names;
     m_values = pOther.m_values;
-    m_widePlaces = pOther.m_widePlaces ? std::make_unique<std::vector<Place>>(*pOther.m_widePlaces) : nullptr;
     m_upperBound = COUNT();
 }
 
@@ -204,7 +199,6 @@ void AttributeValues::adopt(AttributeValues& other) noexcept
         return;
     m_names.swap(other.m_names);
     m_values.swap(other.m_values);
-    m_widePlaces.swap(other.m_widePlaces);
     other.clear();
     m_upperBound = COUNT();
     // Storage kept from a much longer bag would be carried by every element after it.
@@ -265,7 +259,7 @@ void AttributeValues::setPACKAGE(const QString& package)
         throw Error(QStringLiteral("Package"),
                     QStringLiteral("The attribute package's count does not match its arrays"));
     QStringList upperNames;
-    std::vector<ValueCell> slots;
+    CellArray slots;
     upperNames.reserve(count);
     slots.reserve(size_t(count));
     for (qint32 i = 1; i <= count; ++i) {
@@ -274,7 +268,6 @@ void AttributeValues::setPACKAGE(const QString& package)
     }
     takeNames(std::move(upperNames));
     m_values = std::move(slots);
-    m_widePlaces.reset();
     m_upperBound = count;
 }
 
@@ -298,7 +291,7 @@ bool AttributeValues::READ(CoreFile& pFile)
     if (count < 0)
         throw Error(QStringLiteral("READ"), QStringLiteral("The record holds a negative count"));
     QStringList upperNames;
-    std::vector<ValueCell> slots;
+    CellArray slots;
     for (qint32 i = 0; i < count; ++i) { // grows only as far as the file really holds pairs
         QString name;
         pFile.READ(name);
@@ -307,7 +300,6 @@ bool AttributeValues::READ(CoreFile& pFile)
     }
     takeNames(std::move(upperNames));
     m_values = std::move(slots);
-    m_widePlaces.reset();
     m_upperBound = count;
     return true;
 }
@@ -324,7 +316,6 @@ void AttributeValues::swap(AttributeValues& other) noexcept
 {
     m_names.swap(other.m_names);
     m_values.swap(other.m_values);
-    m_widePlaces.swap(other.m_widePlaces);
     std::swap(m_upperBound, other.m_upperBound);
 }
 

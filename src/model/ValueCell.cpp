@@ -1,5 +1,7 @@
 #include <vorn/ValueCell.h>
 
+#include <stdexcept>
+
 namespace vorn {
 
 void ValueCell::takeOther(Variant&& value) noexcept
@@ -25,7 +27,7 @@ void ValueCell::takeOther(Variant&& value) noexcept
         }
         [[fallthrough]];
     default:
-        m_boxed = new Variant(std::move(value));
+        m_boxed = new Box{ std::move(value), ValuePlace() };
         m_form = Form::Boxed;
         return;
     }
@@ -42,7 +44,7 @@ void ValueCell::copyFrom(const ValueCell& other)
         m_header = other.m_header;
         m_header->ref();
         break;
-    case Form::Boxed: m_boxed = new Variant(*other.m_boxed); break;
+    case Form::Boxed: m_boxed = new Box(*other.m_boxed); break;
     default: m_bits = other.m_bits; break;
     }
     m_form = other.m_form;
@@ -62,7 +64,7 @@ QStringView ValueCell::otherText() const noexcept
 {
     switch (m_form) {
     case Form::RawText: return QStringView(m_raw, qsizetype(m_size));
-    case Form::Boxed: return m_boxed->isText() ? QStringView(m_boxed->text()) : QStringView();
+    case Form::Boxed: return m_boxed->value.isText() ? QStringView(m_boxed->value.text()) : QStringView();
     default: return QStringView();
     }
 }
@@ -77,10 +79,70 @@ Variant ValueCell::otherValue() const
     case Form::Bool: return Variant(m_bool);
     case Form::Date: return Variant(m_date);
     case Form::RawText: return Variant(QString(QString::DataPointer(nullptr, const_cast<char16_t*>(m_raw), m_size)));
-    case Form::Boxed: return *m_boxed;
+    case Form::Boxed: return m_boxed->value;
     case Form::SharedText: return value();
     }
     return Variant();
+}
+
+void ValueCell::keepPlace(const ValuePlace& place)
+{
+    if (m_form != Form::Boxed) {
+        Box* box = new Box{ value(), place };
+        release();
+        m_boxed = box;
+        m_form = Form::Boxed;
+        return;
+    }
+    m_boxed->place = place;
+}
+
+CellArray::CellArray(const CellArray& other)
+{
+    reserve(other.m_size);
+    for (; m_size < other.m_size; ++m_size)
+        new (m_cells + m_size) ValueCell(other.m_cells[m_size]);
+}
+
+CellArray& CellArray::operator=(const CellArray& other)
+{
+    if (this != &other) {
+        CellArray copy(other);
+        swap(copy);
+    }
+    return *this;
+}
+
+CellArray::~CellArray()
+{
+    clear();
+    ::operator delete(m_cells);
+}
+
+void CellArray::erase(size_t at) noexcept
+{
+    m_cells[at].~ValueCell();
+    std::memmove(static_cast<void*>(m_cells + at), m_cells + at + 1, (m_size - at - 1) * sizeof(ValueCell));
+    --m_size;
+}
+
+void CellArray::clear() noexcept
+{
+    for (quint32 i = 0; i < m_size; ++i)
+        m_cells[i].~ValueCell();
+    m_size = 0;
+}
+
+void CellArray::reallocate(size_t capacity)
+{
+    if (capacity > 0xFFFFFFFFu)
+        throw std::length_error("an attribute bag holds at most 2^32 - 1 values");
+    auto* cells = capacity ? static_cast<ValueCell*>(::operator new(capacity * sizeof(ValueCell))) : nullptr;
+    if (m_size)
+        std::memcpy(static_cast<void*>(cells), m_cells, m_size * sizeof(ValueCell));
+    ::operator delete(m_cells);
+    m_cells = cells;
+    m_capacity = quint32(capacity);
 }
 
 } // namespace vorn
