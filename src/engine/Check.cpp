@@ -290,7 +290,7 @@ bool cls_VornElement::CHECK(const Ref<Object>& pParent, const Ref<cls_VornStruct
 
     for (qint32 i = 1; i <= given.COUNT();) {
         // Any value but a text has no characters, and so is never the marker.
-        if (const QStringView text = given.textAt(i); text.size() == emptyMarker().size() && text == emptyMarker())
+        if (given.textAt(i) == emptyMarker())
             given.REMOVE(i, false);
         else
             ++i;
